@@ -1,0 +1,76 @@
+#pragma once
+// The shared records of the device link: what the instrument last reported, and
+// the poll loop's own control variables. One instance of each, owned by the main
+// window; only the poll loop writes them.
+#include "protokol.h"
+
+#include <cstdint>
+
+namespace kelvaron {
+
+struct DeviceReadings {
+    FrameData frame{};          // D1..D5 of the frame last scanned
+    uint8_t deviceState = 0;    // status D1: 1 ready, 2 measuring, 4 setting up
+    uint8_t deviceMode = 0;     // status D2: 0 normal, 1 zero, 2 free accel., 3 max speed
+    uint8_t progress = 0;       // status D3: test progress
+    int32_t opacityX10 = 0;     // smoke opacity N in tenths of a percent
+    int32_t engineSpeed = 0;    // rpm
+    int32_t oilTempX10 = 0;     // tenths of a degree; no request of the protocol fills these
+    int32_t chamberTempX10 = 0;
+    int32_t ambientTempX10 = 0;
+
+    uint8_t D1() const { return frame[0]; }
+    uint8_t D2() const { return frame[1]; }
+    uint8_t D3() const { return frame[2]; }
+    uint8_t D4() const { return frame[3]; }
+    uint8_t D5() const { return frame[4]; }
+};
+
+enum class PollState : int32_t {
+    Disconnected = 0,
+    Searching = 1,
+    Polling = 2,
+    MaxSpeedTest = 3,
+    FreeAccelTest = 4,
+    ResultRequest = 5,
+    ResultDelay = 9,
+};
+
+struct PollControl {
+    PollState state = PollState::Disconnected;
+    int32_t phase = 0;           // sub-step within the state
+    int32_t pendingRequest = 0;  // 0 none, 1 zero setting, 2 free-acceleration, 3 max-speed test
+    bool startAwaited = false;   // a start command left; the next status reply enters the test
+    int32_t finishedKind = 0;    // test whose result is fetched: 1 max speed, 2 free acceleration
+    int32_t silentTicks = 0;     // consecutive ticks without received bytes
+    bool collecting = false;     // the running test has reported progress above 0
+    bool shortResults = false;   // the instrument knows only the short result requests
+    bool linkLost = false;       // the link-lost notice is showing
+    bool searching = false;      // a port search is running
+    int32_t searchPort = 0;      // port last tried
+    int32_t searchLimit = 8;     // 8, or 64 when all ports are searched
+    int32_t searchAttempts = 0;  // ports tried in this search
+    int32_t searchProgress = 0;  // value of the progress gauge during the search
+    int32_t searchStep = 6;      // gauge step per port
+    int32_t identSends = 0;      // identify requests sent on the current port
+    int32_t identTicks = 0;      // ticks since the last identify request
+    bool lastOpenOk = false;     // the last port open succeeded (that port is open)
+};
+
+// State values compare in the order of their codes ("from Polling up").
+inline bool operator<(PollState a, PollState b) {
+    return static_cast<int32_t>(a) < static_cast<int32_t>(b);
+}
+inline bool operator>(PollState a, PollState b) { return b < a; }
+inline bool operator>=(PollState a, PollState b) { return !(a < b); }
+
+// The number of the instrument's four hexadecimal digits, least significant first,
+// starting at D(first) (1-based). Each byte is taken whole, without masking.
+inline int32_t HexDigits3(const DeviceReadings& r, int first) {
+    return r.frame[first - 1] + 16 * r.frame[first] + 256 * r.frame[first + 1];
+}
+inline int32_t HexDigits4(const DeviceReadings& r, int first) {
+    return HexDigits3(r, first) + 4096 * r.frame[first + 2];
+}
+
+}  // namespace kelvaron

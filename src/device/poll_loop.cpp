@@ -1,0 +1,253 @@
+#include "poll_loop.h"
+
+#include <cmath>
+#include <vector>
+
+namespace kelvaron {
+
+using namespace poll_timing;
+
+namespace {
+
+const QString kNotFoundText = QStringLiteral(
+    "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
+    "\"Связь\"");
+const QString kOverflowText = QStringLiteral("Буфер переполнен");
+const QString kLinkLostText = QStringLiteral("СВЯЗЬ ПРЕРВАНА.");
+const QString kNotConnectedText = QStringLiteral("Не подключен");
+
+// Clears a flag when the scope ends, however it ends.
+class Guard {
+public:
+    explicit Guard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Guard() { flag_ = false; }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+QString PortLineOpened(int port) { return QStringLiteral("Порт:  COM%1").arg(port); }
+
+QString PortLineIdentified(int port, const DeviceReadings& r) {
+    return PortLineOpened(port) + QStringLiteral("  Торвелан Д %1 - %2 верс: %3.%4")
+                                      .arg(r.D3())
+                                      .arg(r.D4())
+                                      .arg(r.D5() / 16)
+                                      .arg(r.D5() % 16);
+}
+
+PollLoop::PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
+                   SerialLink& serial, PollHost& host)
+    : readings_(readings), control_(control), protokol_(protokol), serial_(serial), host_(host) {}
+
+// ---- The port search ----
+
+void PollLoop::StartSearch(int portSearch) {
+    control_.searchAttempts = 0;
+    control_.searchProgress = 0;
+    control_.searching = true;
+    control_.state = PollState::Searching;
+    control_.silentTicks = 0;
+    host_.SetStatusLineRed(false);
+    control_.linkLost = false;
+    control_.searchLimit = portSearch == 0 ? kPortsDefault : kPortsAll;
+    control_.searchStep =
+        static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
+    SearchNextPort();
+}
+
+void PollLoop::SearchNextPort() {
+    control_.identSends = 0;
+    control_.identTicks = 0;
+    while (control_.searchAttempts < 2 * control_.searchLimit + 1) {
+        ++control_.searchAttempts;
+        control_.searchPort =
+            control_.searchPort < control_.searchLimit ? control_.searchPort + 1 : 1;
+        if (control_.searchProgress < 100) control_.searchProgress += control_.searchStep;
+        host_.SetGauge(control_.searchProgress);
+        TryPort();
+        if (control_.lastOpenOk) return;  // the search goes on in the ticks
+    }
+    control_.searching = false;
+    host_.SetGauge(0);
+    control_.searchProgress = 0;
+    control_.state = PollState::Disconnected;
+    ReportNotFound();
+}
+
+void PollLoop::TryPort() {
+    host_.SetPollTimerEnabled(false);
+    if (control_.lastOpenOk) {
+        // Give the instrument on the closed port time to let go before the next open;
+        // lastOpenOk stays true until then, so SearchNextPort stops here.
+        serial_.Close();
+        host_.StartDelayTimer();
+    } else {
+        OpenSearchPort();
+    }
+}
+
+void PollLoop::TimerZadTimer() { OpenSearchPort(); }
+
+void PollLoop::OpenSearchPort() {
+    currentPort_ = control_.searchPort;
+    control_.lastOpenOk = serial_.Open(control_.searchPort, kBaud);
+    host_.ShowPortLine(control_.lastOpenOk ? PortLineOpened(currentPort_) : kNotConnectedText);
+    control_.identSends = 0;
+    control_.identTicks = 0;
+    // Also after a failed open: the identify periods then run on the closed port
+    // and move on to the next port when they are used up.
+    host_.SetPollTimerEnabled(true);
+}
+
+void PollLoop::ReportNotFound() {
+    host_.SetPollTimerEnabled(false);
+    host_.Notify(kNotFoundText);
+}
+
+void PollLoop::ReportLinkLost() {
+    host_.SetPollTimerEnabled(false);
+    control_.linkLost = true;
+    host_.SetStatusLineRed(true);
+    host_.ShowStatusLine(kLinkLostText);
+}
+
+// ---- The tick ----
+
+void PollLoop::Timer2Timer() {
+    if (inTick_) return;
+    Guard running(inTick_);
+    try {
+        Tick();
+    } catch (...) {
+        // A failing step ends the tick; the next tick runs normally.
+    }
+}
+
+void PollLoop::Tick() {
+    const int waiting = serial_.BytesWaiting();
+    if (waiting > 0) {
+        ReceiveBytes(waiting);
+        control_.silentTicks = 0;
+    } else if (control_.state > PollState::Searching) {
+        ++control_.silentTicks;
+        if (control_.silentTicks >= kSilenceLimitTicks) {
+            ReportLinkLost();
+            return;  // the link is lost: nothing more is sent
+        }
+        // The silence steps of the test states come here.
+    }
+
+    if (control_.state == PollState::Polling) PollingStep();
+    // The result-request and result-delay steps of the test states come here.
+    if (control_.searching) SearchStep();
+}
+
+void PollLoop::ReceiveBytes(int waiting) {
+    const uint16_t max = static_cast<uint16_t>(std::min(waiting, 0xFFFF));
+    std::vector<uint8_t> buffer(static_cast<size_t>(max) + 1);
+    const int got = serial_.Read(buffer.data(), max);
+
+    bool overflowShown = false;
+    for (int i = 0; i < got; ++i) {
+        // A byte the full ring refuses is lost. One notice per tick is enough: a
+        // burst would otherwise raise one modal box per dropped byte.
+        if (!protokol_.Push(buffer[static_cast<size_t>(i)]) && !overflowShown) {
+            overflowShown = true;
+            host_.Notify(kOverflowText);
+        }
+    }
+    while (protokol_.NextFrame(readings_.frame)) HandleFrame();
+}
+
+void PollLoop::HandleFrame() {
+    switch (control_.state) {
+        case PollState::Searching:
+            HandleSearchingFrame();
+            break;
+        case PollState::Polling:
+            HandlePollingFrame();
+            break;
+        case PollState::MaxSpeedTest:
+        case PollState::FreeAccelTest:
+        case PollState::ResultRequest:
+            // The replies of the running test are taken by the test states.
+            break;
+        case PollState::Disconnected:
+        case PollState::ResultDelay:
+            break;
+    }
+}
+
+void PollLoop::HandleSearchingFrame() {
+    if (readings_.D2() != kIdentifyReplyMark) return;
+    control_.searching = false;
+    host_.SetGauge(0);
+    control_.searchProgress = 0;
+    control_.state = PollState::Polling;
+    control_.phase = 0;
+    host_.ShowPortLine(PortLineIdentified(currentPort_, readings_));
+}
+
+void PollLoop::HandlePollingFrame() {
+    // The reply belongs to the request of the phase this tick started with.
+    const int phase = control_.phase;
+    if (phase == 1) {  // status reply
+        readings_.deviceState = readings_.D1();
+        readings_.deviceMode = readings_.D2();
+        readings_.progress = readings_.D3();
+        if (control_.startAwaited)
+            EnterTestState();
+        else
+            Send(request::kOpacity);
+    } else if (phase >= 2 && phase <= 6) {  // opacity replies
+        readings_.opacityX10 = HexDigits3(readings_, 2);
+        Send(request::kOpacity);
+    }
+    // Phases 0, 7, 8 and 9 expect nothing; a late reply or the answer to a
+    // command sent at phase 9 is ignored.
+}
+
+void PollLoop::EnterTestState() {
+    control_.startAwaited = false;
+    control_.phase = 0;
+    control_.state = control_.pendingRequest == 3 ? PollState::MaxSpeedTest
+                                                  : PollState::FreeAccelTest;
+    control_.pendingRequest = 0;
+    Send(request::kStatus);
+}
+
+void PollLoop::PollingStep() {
+    const int phase = control_.phase;
+    if (phase == 0) Send(request::kStatus);
+    if (phase < 8) host_.RefreshModeAndReadings();
+    if (phase == 9) {
+        const int pending = control_.pendingRequest;
+        if (pending >= 1 && pending <= 3) Send(static_cast<uint8_t>(pending));
+        if (pending == 2 || pending == 3)
+            control_.startAwaited = true;  // the request stays set for the test state
+        else
+            control_.pendingRequest = 0;
+    }
+    control_.phase = phase >= kPollingCycleTicks - 1 ? 0 : phase + 1;
+}
+
+void PollLoop::SearchStep() {
+    if (control_.identTicks < kIdentPeriodTicks - 1) {
+        ++control_.identTicks;
+        return;
+    }
+    control_.identTicks = 0;
+    if (control_.identSends < kIdentRequestsPerPort) {
+        ++control_.identSends;
+        Send(request::kIdentify);
+    } else {
+        SearchNextPort();
+    }
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,87 @@
+#pragma once
+// The poll loop: the port search, the 20 ms polling cycle and the supervision of
+// the link. Plain code: the port, the timers and the window are reached through
+// SerialLink and PollHost, so a test drives it tick by tick.
+#include "device_state.h"
+#include "poll_host.h"
+#include "protokol.h"
+#include "serial_link.h"
+
+#include <QString>
+
+namespace kelvaron {
+
+// Every timing constant of the loop, in one place.
+namespace poll_timing {
+constexpr int kTickMs = 20;              // Timer2
+constexpr int kPortDelayMs = 650;        // TimerZad: after closing a silent port
+constexpr int kIdentPeriodTicks = 13;    // an identify request every 13th tick
+constexpr int kIdentRequestsPerPort = 12;
+constexpr int kPollingCycleTicks = 10;   // phases 0..9
+constexpr int kSilenceLimitTicks = 20;   // silent ticks from Polling up before the link is lost
+constexpr int kBaud = 9600;
+constexpr int kPortsDefault = 8;
+constexpr int kPortsAll = 64;
+}  // namespace poll_timing
+
+// Request codes the loop sends.
+namespace request {
+constexpr uint8_t kZero = 1;
+constexpr uint8_t kStartFreeAccel = 2;
+constexpr uint8_t kStartMaxSpeed = 3;
+constexpr uint8_t kEngineSpeed = 7;
+constexpr uint8_t kStatus = 10;
+constexpr uint8_t kOpacity = 11;
+constexpr uint8_t kIdentify = 14;
+}  // namespace request
+
+constexpr uint8_t kIdentifyReplyMark = 0x44;  // D2 of the identify reply
+
+// Port-line texts.
+QString PortLineOpened(int port);
+QString PortLineIdentified(int port, const DeviceReadings& r);
+
+class PollLoop {
+public:
+    PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
+             SerialLink& serial, PollHost& host);
+
+    // Starts a port search: COM1..COM8, or COM1..COM64 when `portSearch` is not 0.
+    void StartSearch(int portSearch);
+    // The Timer2 tick. A tick raised while another is still running (a message box
+    // of the running tick lets the timer fire again) is suppressed.
+    void Timer2Timer();
+    // The TimerZad tick: opens the next port of the search.
+    void TimerZadTimer();
+
+    // The port number last passed to the port's Open.
+    int CurrentPort() const { return currentPort_; }
+
+private:
+    void Tick();
+    void ReceiveBytes(int waiting);
+    void HandleFrame();
+    void HandleSearchingFrame();
+    void HandlePollingFrame();
+    void EnterTestState();
+    void PollingStep();
+    void SearchStep();
+
+    void SearchNextPort();
+    void TryPort();
+    void OpenSearchPort();
+    void ReportNotFound();
+    void ReportLinkLost();
+
+    void Send(uint8_t code) { serial_.SendCommand(code); }
+
+    DeviceReadings& readings_;
+    PollControl& control_;
+    TProtokol& protokol_;
+    SerialLink& serial_;
+    PollHost& host_;
+    int currentPort_ = 1;
+    bool inTick_ = false;
+};
+
+}  // namespace kelvaron
