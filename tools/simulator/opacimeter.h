@@ -1,0 +1,116 @@
+#pragma once
+// The instrument as a plain class: command bytes in, reply bytes out, advancing
+// with the time the caller gives. Tests run it in-process behind a fake port; the
+// tool opacimeter-sim runs it on a pseudo-terminal.
+//
+// Time is in microseconds on any monotonic clock the caller chooses.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kelvaron::sim {
+
+// Named line faults a test or the tool can ask for.
+enum class Fault {
+    None,
+    Noise,     // random bytes between replies
+    BadCheck,  // every third reply with a wrong check byte
+    Split,     // each reply in two parts, the second 15 ms after the first
+    Slow,      // replies 30 ms late, more than a poll tick
+    Silence,   // no replies at all from the fault's start on
+    HangUp,    // the line is hung up at the fault's start (the tool closes it)
+};
+bool ParseFault(const std::string& name, Fault& fault);
+const char* FaultName(Fault fault);
+
+enum class TestKind { None, FreeAccel, MaxSpeed };
+
+struct Options {
+    uint8_t designationHigh = 3;  // identify D3 and D4: the designation "3 - 12"
+    uint8_t designationLow = 12;
+    uint8_t firmware = 0x21;      // identify D5: version 2.1
+    bool shortResultsOnly = false;  // answers 15 and 16 with D1 = 3
+    int64_t replyLatencyUs = 11000;  // command decoded to reply on the line
+    Fault fault = Fault::None;
+    int64_t faultStartUs = 0;
+    TestKind selfStart = TestKind::None;  // a test the instrument starts by itself
+    int64_t selfStartUs = 0;
+    uint32_t seed = 1;
+};
+
+// One command frame the instrument received.
+struct Request {
+    int64_t timeUs;
+    uint8_t code;
+};
+
+class Opacimeter {
+public:
+    explicit Opacimeter(Options options = {});
+
+    // Bytes from the program. Commands are decoded and their replies scheduled.
+    void Receive(const uint8_t* data, size_t count, int64_t nowUs);
+    // Reply bytes whose time on the line has come.
+    std::vector<uint8_t> TakeDue(int64_t nowUs);
+    // When the next reply byte is due; -1 when none is scheduled.
+    int64_t NextDueUs() const;
+    bool HungUp(int64_t nowUs) const;
+
+    const std::vector<Request>& Requests() const { return requests_; }
+
+    // The instrument's own view of itself, for tests.
+    uint8_t State(int64_t nowUs);
+    uint8_t Mode(int64_t nowUs);
+    uint8_t Progress(int64_t nowUs);
+    int OpacityX10(int64_t nowUs);
+    int EngineSpeed(int64_t nowUs);
+
+    // The free-acceleration script: six accelerations.
+    static constexpr int kAccelerations = 6;
+    static constexpr int64_t kLeadInUs = 1'000'000;   // progress 0 before the first
+    static constexpr int64_t kSampleUs = 2'400'000;   // progress 16·k while sampled
+    static constexpr int64_t kPauseUs = 1'500'000;    // progress 16·k + 1 between them
+    static constexpr int64_t kMaxSpeedUs = 10'000'000;  // progress 0..100
+    static constexpr int64_t kZeroUs = 2'000'000;
+
+private:
+    struct PendingByte {
+        int64_t dueUs;
+        uint8_t value;
+    };
+
+    void Update(int64_t nowUs);
+    void StartTest(TestKind kind, int64_t nowUs);
+    void HandleCommand(uint8_t code, int64_t nowUs);
+    void Reply(const std::array<uint8_t, 5>& d, int64_t nowUs);
+    bool FaultActive(int64_t nowUs) const;
+    std::array<uint8_t, 5> StatusReply(int64_t nowUs);
+    std::array<uint8_t, 5> ResultReply(bool shortForm, TestKind kind);
+
+    // Where the running test is and what the engine does.
+    uint8_t ScriptProgress(int64_t sinceUs) const;
+    int ScriptOpacityX10(int64_t sinceUs) const;
+    int ScriptEngineSpeed(int64_t sinceUs) const;
+
+    Options options_;
+    std::mt19937 random_;
+    std::vector<uint8_t> inbox_;
+    std::deque<PendingByte> outbox_;
+    std::vector<Request> requests_;
+    int repliesSent_ = 0;
+
+    TestKind running_ = TestKind::None;
+    int64_t testStartUs_ = 0;
+    int64_t zeroUntilUs_ = -1;
+    bool selfStartDone_ = false;
+    uint8_t progress_ = 0;
+    // The result of the last finished test, kept until it is read.
+    TestKind finished_ = TestKind::None;
+    int resultMeanX10_ = 0;
+    int resultValidity_ = 0;
+};
+
+}  // namespace kelvaron::sim
