@@ -1,0 +1,11 @@
+#include "shell/main_window.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kelvaron");
+    kelvaron::TForm1 form;
+    form.show();
+    return QApplication::exec();
+}

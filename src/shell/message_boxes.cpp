@@ -1,0 +1,12 @@
+#include "message_boxes.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace kelvaron {
+
+void WidgetMessageBoxes::Notice(const QString& text) {
+    QMessageBox::information(parent_, QCoreApplication::applicationName(), text);
+}
+
+}  // namespace kelvaron
