@@ -1,0 +1,298 @@
+// The poll loop tick by tick against the simulated instrument: the port search,
+// the polling cycle, and the supervision of the link.
+#include "../support/poll_bench.h"
+
+#include <QTest>
+
+#include <algorithm>
+
+using namespace kelvaron;
+using kelvaron::testing::PollBench;
+
+namespace {
+
+const QString kNotFound = QStringLiteral(
+    "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
+    "\"Связь\"");
+
+int Count(const std::vector<uint8_t>& codes, uint8_t code) {
+    return static_cast<int>(std::count(codes.begin(), codes.end(), code));
+}
+
+// Searches until the instrument on COM1 is identified.
+void Identify(PollBench& b) {
+    b.loop.StartSearch(0);
+    for (int i = 0; i < 20 && b.control.state != PollState::Polling; ++i) b.RunTicks(1);
+    QCOMPARE(b.control.state, PollState::Polling);
+}
+
+}  // namespace
+
+class PollLoopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // ---- The search ----
+
+    void firstIdentifyLeavesOnThe13thTickAfterTheOpen() {
+        PollBench b;
+        sim::Opacimeter instrument;
+        b.port.AddInstrument(1, instrument);
+        b.loop.StartSearch(0);
+        QCOMPARE(b.port.OpenPort(), 1);
+        QCOMPARE(b.host.portLine, QStringLiteral("Порт:  COM1"));
+        b.RunTicks(12);
+        QVERIFY(b.port.SentFrames().empty());
+        b.RunTicks(1);
+        QCOMPARE(b.CodesSince(0), std::vector<uint8_t>{14});
+        QCOMPARE(b.port.SentFrames()[0].timeUs, int64_t{13 * 20'000});
+    }
+
+    void identifyReplyMovesToPollingAndNamesTheInstrument() {
+        PollBench b;
+        sim::Opacimeter instrument;
+        b.port.AddInstrument(1, instrument);
+        b.loop.StartSearch(0);
+        QCOMPARE(b.host.gauge, 6);
+        b.RunTicks(14);
+        QCOMPARE(b.control.state, PollState::Polling);
+        QVERIFY(!b.control.searching);
+        QCOMPARE(b.host.gauge, 0);
+        QCOMPARE(b.host.portLine, QStringLiteral("Порт:  COM1  Торвелан Д 3 - 12 верс: 2.1"));
+    }
+
+    void otherFramesAreIgnoredWhileSearching() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        b.loop.StartSearch(0);
+        b.port.Inject({0xAA, 0x00, 0x43, 0x03, 0x0C, 0x21, 0xA5,
+                       static_cast<uint8_t>(0xAA ^ 0x43 ^ 0x03 ^ 0x0C ^ 0xA5 ^ 0x21)});
+        b.RunTicks(1);
+        QCOMPARE(b.control.state, PollState::Searching);
+    }
+
+    void silentPortCosts13Times13TicksThenTheDelay() {
+        PollBench b;
+        sim::Opacimeter instrument;
+        b.port.AddSilentPort(1);
+        b.port.AddInstrument(2, instrument);
+        b.loop.StartSearch(0);
+        b.RunTicks(13 * 13 - 1);
+        QCOMPARE(b.port.OpenPort(), 1);
+        QCOMPARE(Count(b.CodesSince(0), 14), 12);
+        b.RunTicks(1);  // the 13th period closes the port and waits
+        QCOMPARE(b.port.OpenPort(), 0);
+        QVERIFY(b.host.delayPending);
+        b.RunMs(649);
+        QCOMPARE(b.port.OpenPort(), 0);
+        b.RunMs(1);
+        QCOMPARE(b.port.OpenPort(), 2);
+        QCOMPARE(b.clock.nowUs, int64_t{(13 * 13 * 20 + 650) * 1000});
+        QCOMPARE(b.port.Opens(), (std::vector<int>{1, 2}));
+    }
+
+    void noPortsAtAllShowsNotFoundAtOnce() {
+        PollBench b;
+        b.loop.StartSearch(0);
+        QCOMPARE(b.port.Opens().size(), size_t{17});
+        QCOMPARE(b.host.notices, QStringList{kNotFound});
+        QCOMPARE(b.control.state, PollState::Disconnected);
+        QVERIFY(!b.host.timer2Enabled);
+        QCOMPARE(b.host.gauge, 0);
+        QCOMPARE(b.host.portLine, QStringLiteral("Не подключен"));
+    }
+
+    void allPortsSearchTries129Ports() {
+        PollBench b;
+        b.loop.StartSearch(1);
+        QCOMPARE(b.control.searchLimit, 64);
+        QCOMPARE(b.control.searchStep, 1);
+        QCOMPARE(b.port.Opens().size(), size_t{129});
+        QCOMPARE(b.port.Opens()[64], 1);  // wrapped from COM64
+    }
+
+    void searchWrapsAndTheNextSearchStartsAfterTheLastPortTried() {
+        PollBench b;
+        b.loop.StartSearch(0);
+        const std::vector<int> expected = {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, 1};
+        QCOMPARE(b.port.Opens(), expected);
+        b.loop.StartSearch(0);
+        QCOMPARE(b.port.Opens()[17], 2);
+    }
+
+    void lastAttemptOnASilentPortEndsTheSearchAndKeepsThePortOpen() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        b.control.searchPort = 8;  // the first attempt opens COM1 ...
+        b.loop.StartSearch(0);
+        // ... its silence costs a delay, then COM2..COM8, COM1 (fails after the
+        // delay: the port closed, the 12 periods run on a closed port) ...
+        b.RunMs(60'000);
+        QCOMPARE(b.host.notices, QStringList{kNotFound});
+        QCOMPARE(b.control.state, PollState::Disconnected);
+        QVERIFY(!b.host.timer2Enabled);
+    }
+
+    // ---- Polling ----
+
+    void pollingCycleIsTenTicksWithOneStatusAndSixOpacityRequests() {
+        PollBench b;
+        sim::Opacimeter instrument;
+        b.port.AddInstrument(1, instrument);
+        Identify(b);
+        while (b.control.phase != 0) b.RunTicks(1);
+        const size_t from = b.port.SentFrames().size();
+        b.RunTicks(10);
+        const auto codes = b.CodesSince(from);
+        QCOMPARE(codes, (std::vector<uint8_t>{10, 11, 11, 11, 11, 11, 11}));
+        QCOMPARE(b.control.phase, 0);
+        // Each request left on its own tick, one tick after the one before.
+        const auto& sent = b.port.SentFrames();
+        for (size_t i = from + 1; i < sent.size(); ++i)
+            QCOMPARE(sent[i].timeUs - sent[i - 1].timeUs, int64_t{20'000});
+        QCOMPARE(b.readings.deviceState, uint8_t{1});
+        QVERIFY(b.readings.opacityX10 >= 9 && b.readings.opacityX10 <= 15);
+        QCOMPARE(b.host.refreshes > 0, true);
+    }
+
+    void threeFramesInOneTickAtPhase3EachAskForOpacityAgain() {
+        PollBench b;
+        sim::Opacimeter instrument(sim::Options{.replyLatencyUs = 100'000});  // replies never in time
+        b.port.AddInstrument(1, instrument);
+        b.control.state = PollState::Polling;
+        b.port.Open(1, 9600);
+        b.host.SetPollTimerEnabled(true);
+        b.control.phase = 3;
+        const auto frame = [](int x10) {
+            std::vector<uint8_t> f = {0xAA, 0, static_cast<uint8_t>(x10 & 0xF),
+                                      static_cast<uint8_t>((x10 >> 4) & 0xF),
+                                      static_cast<uint8_t>((x10 >> 8) & 0xF), 0, 0xA5, 0};
+            f[7] = static_cast<uint8_t>(0xAA ^ f[1] ^ f[2] ^ f[3] ^ f[4] ^ 0xA5 ^ f[5]);
+            return f;
+        };
+        for (int x : {100, 200, 453}) b.port.Inject(frame(x));
+        b.RunTicks(1);
+        QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{11, 11, 11}));
+        QCOMPARE(b.readings.opacityX10, 453);
+        QCOMPARE(b.control.phase, 4);
+    }
+
+    void commandsPendingLeaveAtPhase9() {
+        PollBench b;
+        sim::Opacimeter instrument;
+        b.port.AddInstrument(1, instrument);
+        Identify(b);
+        while (b.control.phase != 9) b.RunTicks(1);
+        b.control.pendingRequest = 1;
+        const size_t from = b.port.SentFrames().size();
+        b.RunTicks(1);
+        QCOMPARE(b.CodesSince(from), std::vector<uint8_t>{1});
+        QCOMPARE(b.control.pendingRequest, 0);
+        QVERIFY(!b.control.startAwaited);
+    }
+
+    // ---- Losing the link ----
+
+    void twentySilentTicksInPollingReportTheLinkLostAndStopRequests() {
+        PollBench b;
+        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        b.port.AddInstrument(1, instrument);
+        Identify(b);
+        b.RunUntil(600'000);  // the instrument falls silent here
+        while (b.control.silentTicks == 0) b.RunTicks(1);
+        b.RunTicks(18);
+        QCOMPARE(b.control.silentTicks, 19);
+        QVERIFY(!b.control.linkLost);
+        b.RunTicks(1);
+        QVERIFY(b.control.linkLost);
+        QCOMPARE(b.host.statusLine, QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        QVERIFY(b.host.statusRed);
+        QVERIFY(!b.host.timer2Enabled);
+        const size_t sent = b.port.SentFrames().size();
+        b.RunMs(5000);
+        QCOMPARE(b.port.SentFrames().size(), sent);
+        // The link is lost, not the port: it stays open for the next search.
+        QCOMPARE(b.port.OpenPort(), 1);
+        QCOMPARE(b.control.state, PollState::Polling);
+    }
+
+    void nineteenSilentTicksAndOneByteResetTheCount() {
+        PollBench b;
+        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        b.port.AddInstrument(1, instrument);
+        Identify(b);
+        b.RunUntil(600'000);
+        while (b.control.silentTicks == 0) b.RunTicks(1);
+        b.RunTicks(18);
+        QCOMPARE(b.control.silentTicks, 19);
+        b.port.Inject({0x00});
+        b.RunTicks(1);
+        QCOMPARE(b.control.silentTicks, 0);
+        QVERIFY(!b.control.linkLost);
+        QVERIFY(b.host.timer2Enabled);
+    }
+
+    void silenceIsNeverCountedWhileSearching() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        b.loop.StartSearch(0);
+        b.RunTicks(150);
+        QCOMPARE(b.control.silentTicks, 0);
+        QVERIFY(!b.control.linkLost);
+    }
+
+    void searchAfterALostLinkClosesThePortAndTriesTheNextOne() {
+        PollBench b;
+        sim::Opacimeter silent(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        sim::Opacimeter second;
+        b.port.AddInstrument(1, silent);
+        b.port.AddInstrument(2, second);
+        Identify(b);
+        b.RunMs(2000);
+        QVERIFY(b.control.linkLost);
+        b.loop.StartSearch(0);
+        QVERIFY(!b.control.linkLost);
+        QVERIFY(!b.host.statusRed);
+        QCOMPARE(b.port.OpenPort(), 0);
+        b.RunMs(650);
+        QCOMPARE(b.port.OpenPort(), 2);
+        b.RunTicks(14);
+        QCOMPARE(b.control.state, PollState::Polling);
+        QCOMPARE(b.host.portLine, QStringLiteral("Порт:  COM2  Торвелан Д 3 - 12 верс: 2.1"));
+    }
+
+    // ---- Message boxes inside a tick ----
+
+    void overflowIsReportedOncePerTick() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        b.loop.StartSearch(0);
+        b.port.Inject(std::vector<uint8_t>(600, 0xAA));
+        b.RunTicks(1);
+        QCOMPARE(b.host.notices, QStringList{QStringLiteral("Буфер переполнен")});
+    }
+
+    void aTickNeverRunsInsideTheMessageBoxOfAnother() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        b.loop.StartSearch(0);
+        // While the box is up the timer fires again: that tick must not run.
+        int callsInsideBox = -1;
+        b.host.onNotify = [&] {
+            const int before = b.port.BytesWaitingCalls();
+            b.loop.Timer2Timer();
+            callsInsideBox = b.port.BytesWaitingCalls() - before;
+        };
+        b.port.Inject(std::vector<uint8_t>(300, 0x00));
+        b.RunTicks(1);
+        QCOMPARE(b.host.notices.size(), 1);
+        QCOMPARE(callsInsideBox, 0);
+        b.host.onNotify = nullptr;
+        const int before = b.port.BytesWaitingCalls();
+        b.RunTicks(1);  // and the ticks after it run normally
+        QCOMPARE(b.port.BytesWaitingCalls() - before, 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(PollLoopTest)
+#include "test_poll_loop.moc"
