@@ -4,7 +4,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Kelvaron");
+    QApplication::setApplicationName("KELVARON");
     kelvaron::TForm1 form;
     form.show();
     return QApplication::exec();

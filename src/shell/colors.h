@@ -1,0 +1,20 @@
+#pragma once
+// Colours are stored as 0x00BBGGRR, red in the lowest byte.
+#include <QColor>
+
+#include <cstdint>
+
+namespace kelvaron {
+
+inline QColor ColorFromRef(int32_t ref) {
+    const auto v = static_cast<uint32_t>(ref);
+    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                  static_cast<int>((v >> 16) & 0xFF));
+}
+
+inline int32_t ColorToRef(const QColor& c) {
+    return static_cast<int32_t>(static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
+                                static_cast<uint32_t>(c.blue()) << 16);
+}
+
+}  // namespace kelvaron

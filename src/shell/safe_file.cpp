@@ -1,0 +1,80 @@
+#include "safe_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kelvaron {
+
+namespace {
+
+// Makes the bytes written so far survive a power loss.
+bool SyncToDisk(QFile& file) {
+    if (!file.flush()) return false;
+#ifdef _WIN32
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// Makes a rename in `folder` survive a power loss (nothing to do on Windows).
+void SyncFolder(const QString& folder) {
+#ifndef _WIN32
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)folder;
+#endif
+}
+
+}  // namespace
+
+QString TemporaryPathFor(const QString& path) { return path + QStringLiteral(".tmp"); }
+
+bool IsMarkedReadOnly(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
+bool SaveFileAtomically(const QString& path, const QByteArray& data,
+                        const SaveInterruption& interruption) {
+    if (IsMarkedReadOnly(path)) return false;
+    const QString temporary = TemporaryPathFor(path);
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+
+    const bool interrupted = interruption.afterBytes >= 0 && interruption.afterBytes <= data.size();
+    const qint64 count = interrupted ? interruption.afterBytes : data.size();
+    const bool written = file.write(data.constData(), count) == count && SyncToDisk(file);
+    file.close();
+    if (interrupted) return false;  // the process "died" here: the temporary file stays
+    if (!written) {
+        QFile::remove(temporary);
+        return false;
+    }
+
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    if (error) {
+        QFile::remove(temporary);
+        return false;
+    }
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
+
+}  // namespace kelvaron

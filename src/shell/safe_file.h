@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file saves that a crash or a power loss mid-write never tears: the bytes
+// go to a temporary file beside the target, are flushed to the disk, and the
+// temporary file is then renamed over the old one in one step.
+#include <QByteArray>
+#include <QString>
+
+namespace kelvaron {
+
+// Stops a save part-way, exactly where a crash would have stopped it: after
+// `afterBytes` bytes of the temporary file, before the rename. For tests.
+struct SaveInterruption {
+    qint64 afterBytes = -1;  // -1: not interrupted
+};
+
+// The temporary file a save of `path` writes first.
+QString TemporaryPathFor(const QString& path);
+
+// True when `path` exists and carries no write permission for its owner (the
+// read-only mark of the file system), whoever runs the program.
+bool IsMarkedReadOnly(const QString& path);
+
+// Replaces the file at `path` with `data`. False, with the old file untouched,
+// when the folder cannot be written, the file is marked read-only, or the disk
+// refuses the bytes.
+bool SaveFileAtomically(const QString& path, const QByteArray& data,
+                        const SaveInterruption& interruption = {});
+
+}  // namespace kelvaron

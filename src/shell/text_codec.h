@@ -1,0 +1,13 @@
+#pragma once
+// The Windows-1251 code page, in which every text file of the program is stored.
+#include <QByteArray>
+#include <QString>
+
+namespace kelvaron {
+
+// Every byte value 0x00..0xFF decodes to one character and encodes back to itself.
+// A character outside the code page is written as "?".
+QByteArray EncodeCp1251(const QString& text);
+QString DecodeCp1251(const QByteArray& bytes);
+
+}  // namespace kelvaron
