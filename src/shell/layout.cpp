@@ -38,7 +38,9 @@ MainWindowLayout LayoutMainWindow(const LayoutInput& in) {
     // Four rows of value boxes.
     const int rowWidth = AtLeast1(Pct(aw, 74));
     const int rowHeight = AtLeast1(Pct(ah, 25));
-    for (int i = 0; i < 4; ++i) l.rows[static_cast<size_t>(i)] = Box(1, i * (rowHeight + 1) + 1, rowWidth, rowHeight);
+    // Tops 1, h + 1, 2h + 2, 3h + 3.
+    for (int i = 0; i < 4; ++i)
+        l.rows[static_cast<size_t>(i)] = Box(1, i == 0 ? 1 : i * (rowHeight + 1), rowWidth, rowHeight);
     l.valueFont = AtLeast1(Pct(ah, 13));
     l.captionFont = AtLeast1(Permille(ah, 55));
     const int valueLeft = 6;

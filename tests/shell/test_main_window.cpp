@@ -1,13 +1,21 @@
-// The main window offscreen: its widgets, and the search it starts.
+// The main window offscreen: its widgets and menus, its start and close with the
+// settings and station files, its layout, and the search it starts.
 #include "../support/fake_port.h"
 #include "../support/message_recorder.h"
 #include "shell/main_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvaron;
@@ -19,78 +27,397 @@ const QString kNotFound = QStringLiteral(
     "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
     "\"Связь\"");
 
+// A window in its own empty program folder, with a fake port and recorded messages.
+struct Station {
+    QTemporaryDir dir;
+    FakeClock clock;
+    MessageRecorder messages;
+    FakePort* port = nullptr;
+    std::unique_ptr<TForm1> form;
+
+    QString Path(const QString& name) const { return dir.path() + "/" + name; }
+
+    TForm1& Start(QSize workArea = QSize(1920, 1080)) {
+        auto fake = std::make_unique<FakePort>(clock);
+        port = fake.get();
+        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(fake), &messages, workArea});
+        return *form;
+    }
+    void Show() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCoreApplication::processEvents();
+    }
+    AppSettings SavedSettings() const { return ReadSettingsFile(Path("Kelvaron.dat")); }
+    void Store(const AppSettings& s) const { QVERIFY(WriteSettingsFile(Path("Kelvaron.dat"), s)); }
+};
+
+template <typename W>
+W* Find(TForm1& form, const char* name) {
+    W* w = form.findChild<W*>(QString::fromLatin1(name));
+    if (!w) qWarning("no widget %s", name);
+    return w;
+}
+
+QString TextOf(QWidget* w) {
+    if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+    if (auto* c = qobject_cast<QCheckBox*>(w)) return c->text();
+    return {};
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void widgetsCarryTheirNamesAndTexts() {
-        FakeClock clock;
-        MessageRecorder messages;
-        TForm1 form({.serial = std::make_unique<FakePort>(clock), .messages = &messages});
-        QCOMPARE(form.windowTitle(), QStringLiteral("KELVARON"));
-        auto* connect = form.findChild<QPushButton*>("BitBtn1");
-        QVERIFY(connect);
-        QCOMPARE(connect->text(), QStringLiteral("Связь"));
-        QCOMPARE(connect->toolTip(), QStringLiteral("соединение с прибором"));
-        QCOMPARE(form.findChild<QPushButton*>("BitBtn3")->text(), QStringLiteral("Выход"));
-        QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QStringLiteral("   не подключен"));
-        QCOMPARE(form.findChild<QLabel*>("Label2")->text(), QStringLiteral("Связь не установлена"));
-        QVERIFY(form.findChild<QProgressBar*>("Gauge1"));
-        QVERIFY(form.findChild<QWidget*>("Panel1"));
-        QVERIFY(form.findChild<QWidget*>("Panel2"));
-        auto* item = form.findChild<QAction*>("N8");
-        QVERIFY(item);
-        QCOMPARE(item->text(), QStringLiteral("Связь"));
-        QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F12));
+    void widgetsCarryTheirNamesTextsAndTips_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tip");
+        const auto row = [](const char* name, const QString& text, const QString& tip = {}) {
+            QTest::newRow(name) << QString::fromLatin1(name) << text << tip;
+        };
+        row("BitBtn1", "Связь", "соединение с прибором");
+        row("Label1", "   не подключен");
+        row("BitBtn3", "Выход", "закрытие программы");
+        row("Label2", "Связь не установлена");
+        row("BitBtn4", "СВ.УСК.", "измерение на свободных ускорениях");
+        row("BitBtn5", "МАХ.ОБ.", "измерение на максимальных оборотах");
+        row("BitBtn2", "УСТ. 0", "установка нуля");
+        row("Edit5", "00,0");
+        row("Memo7", "Коэфф.осл.\n    К ,  м-1");
+        row("Edit8", "00,0");
+        row("Memo3", " Дымность\n    N ,   %");
+        row("Edit1", "0000");
+        row("Memo2", "        F\n  об / мин");
+        row("Edit2", "000,0");
+        row("Memo4", "  Т масла\n     град.");
+        row("Edit3", "00,0");
+        row("Memo5", "Т кам");
+        row("Edit4", "00,0");
+        row("Memo6", "Т о.с.");
+        row("Label4", "Нормы:");
+        row("Edit6", "");
+        row("GroupBox12", " Запись данных в файл ");
+        row("Edit14Z", "Kel");
+        row("BitBtn14Z", "Открыть");
+        row("Label7Z", "0");
+        row("CheckBox3Z", "  1 точка");
+        row("BitBtn5Z", "Коммент.");
+        row("BitBtn1Z", " Начать");
+        row("BitBtn2Z", " Пауза");
+        row("BitBtn3Z", " Продолж");
+        row("BitBtn4Z", " Законч.");
+        row("Label3", "ОТЧЕТ");
+        row("BitBtn7", "Сохранить");
+        row("BitBtn6", "Открыть");
+        row("BitBtn8", "Стереть", "все результаты");
+        row("BitBtn9", "Печать");
+        row("BitBtn10", "Оформить");
+        row("BitBtn11", "Нормы");
+        row("BitBtn12", "Опции");
+        row("ListBox1", "", "вид окна");
+    }
+    void widgetsCarryTheirNamesTextsAndTips() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, tip);
+        Station s;
+        TForm1& form = s.Start();
+        auto* w = form.findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(TextOf(w), text);
+        QCOMPARE(w->toolTip(), tip);
     }
 
-    void searchStartsWhenTheWindowIsFirstShownAndF12SearchesAgain() {
-        FakeClock clock;
-        MessageRecorder messages;
-        auto port = std::make_unique<FakePort>(clock);
-        FakePort* ports = port.get();
-        TForm1 form({.serial = std::move(port), .messages = &messages});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_COMPARE(messages.notices, QStringList{kNotFound});
-        QCOMPARE(ports->Opens().size(), size_t{17});
-        QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QStringLiteral("Не подключен"));
+    void regionsAndChartsExist() {
+        Station s;
+        TForm1& form = s.Start();
+        for (const char* name : {"Panel1", "Panel2", "Panel4", "Panel10", "Panel5", "Panel6", "Panel7", "Panel8",
+                                 "Panel9", "Panel11", "Panel12", "Panel3", "Memo1", "Chart3", "Chart4", "Gauge1",
+                                 "ComboBox1Z", "Edit15Z", "SpinEdit10Z"})
+            QVERIFY2(form.findChild<QWidget*>(name), name);
+        QCOMPARE(form.windowTitle(), QStringLiteral("KELVARON"));
+        auto* list = Find<QListWidget>(form, "ListBox1");
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(list->item(3)->text(), QStringLiteral("Запись"));
+        QCOMPARE(list->currentRow(), 0);
+    }
 
-        form.findChild<QLabel*>("Label2")->setText("x");
+    void menuBarHasEveryItemWithItsShortcut_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QKeySequence>("key");
+        const auto row = [](const char* name, const QString& text, QKeySequence key = {}) {
+            QTest::newRow(name) << QString::fromLatin1(name) << text << key;
+        };
+        row("N11", "Открыть график");
+        row("N12", "Сохранить график");
+        row("N13", "Печать графика");
+        row("N15", "Открыть отчет");
+        row("N16", "Сохранить отчет");
+        row("N17", "Печать отчета", Qt::Key_F10);
+        row("N19", "Оформить", Qt::Key_F11);
+        row("N33", "Редактировать шаблон");
+        row("N35", "Редактировать нормы");
+        row("N21", "Выход");
+        row("N23", "Таблица", Qt::Key_F2);
+        row("N24", "График", Qt::Key_F3);
+        row("N25", "Отчет", Qt::Key_F4);
+        row("N36", "Запись");
+        row("N27", "Опции", Qt::Key_F5);
+        row("N8", "Связь", Qt::Key_F12);
+        row("N9", "Своб.ускорение", Qt::Key_F6);
+        row("N10", "Макс.обороты", Qt::Key_F7);
+        row("N28", "Устан.нуля", Qt::Key_F8);
+        row("N32", "Стереть результ.");
+        row("N31", "Перекл.нормы");
+        row("N4", "Помощь", Qt::Key_F1);
+        row("N5", "О программе");
+        row("N6", "О продукции");
+        row("N7", "Лицензия");
+    }
+    void menuBarHasEveryItemWithItsShortcut() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QKeySequence, key);
+        Station s;
+        TForm1& form = s.Start();
+        auto* item = form.findChild<QAction*>(name);
+        QVERIFY2(item, qPrintable(name));
+        QCOMPARE(item->text(), text);
+        QCOMPARE(item->shortcut(), key);
+    }
+
+    void menusStandInOrderWithTheirSeparators() {
+        Station s;
+        TForm1& form = s.Start();
+        QStringList titles;
+        for (QAction* menu : form.menuBar()->actions()) titles << menu->text();
+        QCOMPARE(titles, (QStringList{"Файл", "Вид", "Действия", "Помощь"}));
+        QStringList file;
+        for (QAction* item : form.N1->actions()) file << item->objectName();
+        QCOMPARE(file, (QStringList{"N11", "N12", "N13", "N14", "N15", "N16", "N17", "N18", "N19", "N34", "N33",
+                                    "N35", "N20", "N21"}));
+        QVERIFY(form.findChild<QAction*>("N14")->isSeparator());
+    }
+
+    // ---- Start ----
+
+    void firstStartWithNoFilesUsesTheDefaultsAndSearchesAtOnce() {
+        Station s;
+        TForm1& form = s.Start();
+        for (const char* folder : {"Text", "Graph", "Output"}) QVERIFY(QFileInfo(s.Path(folder)).isDir());
+        QVERIFY(form.Settings() == AppSettings::Defaults());
+        QCOMPARE(form.geometry().size(), QSize(638, 478));
+        QVERIFY(!form.isMaximized());
+        QCOMPARE(Find<QComboBox>(form, "ComboBox1Z")->currentText(), QStringLiteral("1"));
+        QCOMPARE(form.RecordTimer().interval(), 1);
+        s.Show();
+        QTRY_COMPARE(s.messages.notices, QStringList{kNotFound});
+        QCOMPARE(s.port->Opens().size(), size_t{17});
+        QVERIFY(!form.findChild<QWidget*>("Panel12")->isHidden());
+    }
+
+    void noSearchAtStartWhenTheSettingsSayNo() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        s.Start();
+        s.Show();
+        QTest::qWait(20);
+        QVERIFY(s.port->Opens().empty());
+        QVERIFY(s.messages.notices.isEmpty());
+    }
+
+    void storedWindowAndRecordingSettingsAreRestored() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setWindowLeft(30);
+        stored.setWindowTop(20);
+        stored.setWindowWidth(900);
+        stored.setWindowHeight(700);
+        stored.setRecordInterval(-5);
+        stored.setRecordOnePoint(1);
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        TForm1& form = s.Start();
+        QCOMPARE(form.geometry(), QRect(30, 20, 900, 700));
+        QCOMPARE(Find<QComboBox>(form, "ComboBox1Z")->currentText(), QStringLiteral("1000"));
+        QCOMPARE(form.RecordTimer().interval(), 1000);
+        QVERIFY(Find<QCheckBox>(form, "CheckBox3Z")->isChecked());
+    }
+
+    void windowWiderThanTheWorkAreaStartsAtTheDefaults() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setWindowWidth(1025);
+        stored.setWindowHeight(700);
+        stored.setWindowLeft(5);
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        TForm1& form = s.Start(QSize(1024, 768));
+        QCOMPARE(form.geometry(), QRect(0, 0, 638, 478));
+    }
+
+    // ---- Close ----
+
+    void closeWritesTheSettingsAndClosesThePort() {
+        Station s;
+        TForm1& form = s.Start();
+        s.port->AddSilentPort(1);
+        s.Show();
+        QTRY_COMPARE(s.port->OpenPort(), 1);
+        form.move(40, 50);
+        form.resize(700, 500);
+        const QRect outer = form.frameGeometry();
+        form.findChild<QPushButton*>("BitBtn3")->click();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(s.port->OpenPort(), 0);
+        QVERIFY(!form.PollTimer().isActive());
+        const AppSettings saved = s.SavedSettings();
+        QCOMPARE(QFileInfo(s.Path("Kelvaron.dat")).size(), qint64{320});
+        QCOMPARE(QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()), outer);
+        QVERIFY(saved.windowWidth() >= 700 && saved.windowHeight() >= 500);
+        QCOMPARE(saved.maximized(), 0);
+    }
+
+    void readOnlySettingsFileGivesDefaultsAndTheMessageAtCloseYetTheWindowCloses() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setWindowWidth(900);
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        QFile::setPermissions(s.Path("Kelvaron.dat"), QFile::ReadOwner | QFile::ReadGroup);
+        TForm1& form = s.Start();
+        QCOMPARE(form.geometry().width(), 638);
+        s.Show();
+        QVERIFY(form.close());
+        // The defaults search at start (nothing found), then the close cannot save.
+        QCOMPARE(s.messages.notices.count(QStringLiteral("Диск защищен от записи.")), 1);
+        QCOMPARE(s.messages.notices.last(), QStringLiteral("Диск защищен от записи."));
+        QVERIFY(!form.isVisible());
+        QFile::setPermissions(s.Path("Kelvaron.dat"), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(s.SavedSettings().windowWidth(), 900);
+    }
+
+    void windowClosedMaximizedKeepsTheGeometryLoadedAtStart() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setWindowLeft(10);
+        stored.setWindowTop(20);
+        stored.setWindowWidth(500);
+        stored.setWindowHeight(400);
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        TForm1& form = s.Start();
+        s.Show();
+        form.showMaximized();
+        QTRY_VERIFY(form.isMaximized());
+        form.close();
+        const AppSettings saved = s.SavedSettings();
+        QCOMPARE(saved.maximized(), 1);
+        QCOMPARE(QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()),
+                 QRect(10, 20, 500, 400));
+    }
+
+    void stationFileIsWrittenAtCloseOnlyWhenTheLinesChanged() {
+        Station s;
+        QByteArray before(130, '\0');
+        before[0] = 2;
+        before[1] = 'O';
+        before[2] = 'K';
+        {
+            QFile f(s.Path("Kelvaron.sto"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(before);
+        }
+        TForm1& form = s.Start();
+        QCOMPARE(form.Station().line1, QStringLiteral("OK"));
+        QCOMPARE(form.Station().line2, QString());
+        form.Station().line2 = QStringLiteral("changed but not confirmed");
+        form.close();
+        QFile f(s.Path("Kelvaron.sto"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+
+        Station t;
+        TForm1& second = t.Start();
+        second.Station().line1 = QStringLiteral("Станция");
+        second.Station().changed = true;
+        second.close();
+        StationInfo read;
+        ReadStationFile(t.Path("Kelvaron.sto"), read);
+        QCOMPARE(read.line1, QStringLiteral("Станция"));
+    }
+
+    // ---- Layout and keys ----
+
+    void resizingLaysOutEveryRegionInAnyView() {
+        Station s;
+        AppSettings stored = AppSettings::Defaults();
+        stored.setConnectAtStart(0);
+        s.Store(stored);
+        TForm1& form = s.Start();
+        s.Show();
+        form.resize(819, 658 + form.menuBar()->height());
+        QTRY_COMPARE(form.centralWidget()->size(), QSize(819, 658));
+        QCOMPARE(form.Panel1->geometry(), QRect(1, 612, 817, 46));
+        QCOMPARE(form.Panel2->geometry().top(), 566);
+        QCOMPARE(form.Panel4->size(), QSize(696, 563));
+        QCOMPARE(form.Panel10->geometry(), QRect(1, 1, 515, 140));
+        QCOMPARE(form.Panel7->geometry().top(), 423);
+        QCOMPARE(form.Edit5->font().pointSize(), 73);
+        QCOMPARE(form.Memo7->height(), form.Edit5->height());
+        QCOMPARE(form.Panel3->geometry().left(), 698);
+        QCOMPARE(form.Panel3->width(), 114);
+        // Hidden regions are laid out too.
+        QVERIFY(!form.Memo1->isVisible());
+        QCOMPARE(form.Memo1->geometry(), form.Panel4->geometry());
+        QCOMPARE(form.GroupBox12->geometry(), QRect(517, 1, 286, 427));
+    }
+
+    void f12SearchesAgainAndKeysOfLaterItemsDoNothing() {
+        Station s;
+        TForm1& form = s.Start();
+        s.Show();
+        QTRY_COMPARE(s.messages.notices.size(), 1);
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.Label2->setText("x");
         QTest::keyClick(&form, Qt::Key_F12);
-        QCOMPARE(messages.notices.size(), 2);
-        QCOMPARE(ports->Opens().size(), size_t{34});
-        QCOMPARE(form.findChild<QLabel*>("Label2")->text(), QStringLiteral("Связь не установлена"));
+        QCOMPARE(s.messages.notices.size(), 2);
+        QCOMPARE(s.port->Opens().size(), size_t{34});
+        QCOMPARE(form.Label2->text(), QStringLiteral("Связь не установлена"));
+        for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F5, Qt::Key_F1})
+            QTest::keyClick(&form, key);
+        QCOMPARE(s.messages.notices.size(), 2);
+        QVERIFY(form.isVisible());
+    }
+
+    void menuExitPressesTheExitButton() {
+        Station s;
+        TForm1& form = s.Start();
+        s.Show();
+        form.N21->trigger();
+        QVERIFY(!form.isVisible());
+        QVERIFY(QFile::exists(s.Path("Kelvaron.dat")));
     }
 
     void pollTimerIsAPrecise20MsTimer() {
-        FakeClock clock;
-        MessageRecorder messages;
-        auto port = std::make_unique<FakePort>(clock);
-        port->AddSilentPort(1);
-        TForm1 form({.serial = std::move(port), .messages = &messages});
-        form.findChild<QPushButton*>("BitBtn1")->click();
+        Station s;
+        TForm1& form = s.Start();
+        s.port->AddSilentPort(1);
+        form.BitBtn1->click();
         QVERIFY(form.PollTimer().isActive());
         QCOMPARE(form.PollTimer().interval(), 20);
         QCOMPARE(form.PollTimer().timerType(), Qt::PreciseTimer);
-    }
-
-    void exitClosesTheWindowAndThePort() {
-        FakeClock clock;
-        MessageRecorder messages;
-        auto port = std::make_unique<FakePort>(clock);
-        port->AddSilentPort(1);
-        FakePort* ports = port.get();
-        TForm1 form({.serial = std::move(port), .messages = &messages});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_COMPARE(ports->OpenPort(), 1);
-        form.findChild<QPushButton*>("BitBtn3")->click();
-        QVERIFY(!form.isVisible());
-        QCOMPARE(ports->OpenPort(), 0);
-        QVERIFY(!form.PollTimer().isActive());
     }
 };
 
