@@ -249,7 +249,8 @@ void TForm1::ShowStatusLine(const QString& text) { Label2->setText(text); }
 
 void TForm1::SetStatusLineRed(bool red) {
     QPalette palette = Label2->palette();
-    palette.setColor(QPalette::WindowText, red ? Qt::red : Qt::black);
+    // The label draws with the role it inherits from the button-face client area.
+    palette.setColor(Label2->foregroundRole(), red ? Qt::red : Qt::black);
     Label2->setPalette(palette);
 }
 

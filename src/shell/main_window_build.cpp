@@ -289,6 +289,7 @@ void TForm1::BuildRightColumn(QWidget* client) {
     ListBox1->setToolTip(QStringLiteral("вид окна"));
     ListBox1->setToolTipDuration(kToolTipMs);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setTextElideMode(Qt::ElideNone);
     ListBox1->setEnabled(false);  // the views switch once they are built
 }
 

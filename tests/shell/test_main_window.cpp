@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -399,6 +400,29 @@ private slots:
             QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.size(), 2);
         QVERIFY(form.isVisible());
+    }
+
+    void lostLinkShowsTheStatusLineInRed() {
+        Station s;
+        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        TForm1& form = s.Start();
+        s.port->AddInstrument(1, instrument);
+        // The instrument's clock follows the real one, which drives the window's timers.
+        QTimer clock;
+        QObject::connect(&clock, &QTimer::timeout, [&] { s.clock.nowUs += 5000; });
+        clock.start(5);
+        s.Show();
+        QTRY_VERIFY_WITH_TIMEOUT(form.Control().state == PollState::Polling, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.Control().linkLost, 5000);
+        QCOMPARE(form.Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        const QImage picture = form.Label2->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
+            }
+        QVERIFY2(red > 20, qPrintable(QString("%1 red pixels").arg(red)));
     }
 
     void menuExitPressesTheExitButton() {
