@@ -9,13 +9,13 @@
 namespace kelvaron {
 
 struct DeviceReadings {
-    FrameData frame{};          // D1..D5 of the frame last scanned
-    uint8_t deviceState = 0;    // status D1: 1 ready, 2 measuring, 4 setting up
-    uint8_t deviceMode = 0;     // status D2: 0 normal, 1 zero, 2 free accel., 3 max speed
-    uint8_t progress = 0;       // status D3: test progress
-    int32_t opacityX10 = 0;     // smoke opacity N in tenths of a percent
-    int32_t engineSpeed = 0;    // rpm
-    int32_t oilTempX10 = 0;     // tenths of a degree; no request of the protocol fills these
+    FrameData frame{};        // D1..D5 of the frame last scanned
+    uint8_t deviceState = 0;  // status D1: 1 ready, 2 measuring, 4 setting up
+    uint8_t deviceMode = 0;   // status D2: 0 normal, 1 zero, 2 free accel., 3 max speed
+    uint8_t progress = 0;     // status D3: test progress
+    int32_t opacityX10 = 0;   // smoke opacity N in tenths of a percent
+    int32_t engineSpeed = 0;  // rpm
+    int32_t oilTempX10 = 0;   // tenths of a degree; no request of the protocol fills these
     int32_t chamberTempX10 = 0;
     int32_t ambientTempX10 = 0;
 

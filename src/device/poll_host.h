@@ -18,7 +18,7 @@ public:
     virtual void ShowPortLine(const QString& text) = 0;    // Label1
     virtual void ShowStatusLine(const QString& text) = 0;  // Label2
     virtual void SetStatusLineRed(bool red) = 0;
-    virtual void SetGauge(int value) = 0;                  // Gauge1
+    virtual void SetGauge(int value) = 0;  // Gauge1
 
     // A modal notice with an OK button.
     virtual void Notify(const QString& text) = 0;

@@ -55,8 +55,7 @@ void PollLoop::StartSearch(int portSearch) {
     host_.SetStatusLineRed(false);
     control_.linkLost = false;
     control_.searchLimit = portSearch == 0 ? kPortsDefault : kPortsAll;
-    control_.searchStep =
-        static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
+    control_.searchStep = static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
     SearchNextPort();
 }
 
@@ -215,8 +214,8 @@ void PollLoop::HandlePollingFrame() {
 void PollLoop::EnterTestState() {
     control_.startAwaited = false;
     control_.phase = 0;
-    control_.state = control_.pendingRequest == 3 ? PollState::MaxSpeedTest
-                                                  : PollState::FreeAccelTest;
+    control_.state =
+        control_.pendingRequest == 3 ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
     control_.pendingRequest = 0;
     Send(request::kStatus);
 }

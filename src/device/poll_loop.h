@@ -13,12 +13,12 @@ namespace kelvaron {
 
 // Every timing constant of the loop, in one place.
 namespace poll_timing {
-constexpr int kTickMs = 20;              // Timer2
-constexpr int kPortDelayMs = 650;        // TimerZad: after closing a silent port
-constexpr int kIdentPeriodTicks = 13;    // an identify request every 13th tick
+constexpr int kTickMs = 20;            // Timer2
+constexpr int kPortDelayMs = 650;      // TimerZad: after closing a silent port
+constexpr int kIdentPeriodTicks = 13;  // an identify request every 13th tick
 constexpr int kIdentRequestsPerPort = 12;
-constexpr int kPollingCycleTicks = 10;   // phases 0..9
-constexpr int kSilenceLimitTicks = 20;   // silent ticks from Polling up before the link is lost
+constexpr int kPollingCycleTicks = 10;  // phases 0..9
+constexpr int kSilenceLimitTicks = 20;  // silent ticks from Polling up before the link is lost
 constexpr int kBaud = 9600;
 constexpr int kPortsDefault = 8;
 constexpr int kPortsAll = 64;

@@ -23,7 +23,7 @@ namespace {
 // Devices "<prefix><number>" present in devDir, ordered by number.
 QStringList DevicesByNumber(const QDir& dev, const QString& prefix) {
     const QRegularExpression pattern("^" + QRegularExpression::escape(prefix) + "(\\d+)$");
-    std::vector<std::pair<int, QString>> found;
+    std::vector<std::pair<int, QString> > found;
     for (const QString& name : dev.entryList({prefix + "*"}, QDir::System | QDir::Files)) {
         const auto match = pattern.match(name);
         if (match.hasMatch()) found.emplace_back(match.captured(1).toInt(), name);

@@ -7,7 +7,8 @@ namespace kelvaron {
 const AppSettings& AppSettings::Defaults() {
     static const AppSettings defaults = [] {
         AppSettings s;
-#define KELVARON_SETTINGS_DEFAULT(name, Name, offset, value) s.set##Name(static_cast<int32_t>(value));
+#define KELVARON_SETTINGS_DEFAULT(name, Name, offset, value) \
+    s.set##Name(static_cast<int32_t>(value));
         KELVARON_SETTINGS_FIELDS(KELVARON_SETTINGS_DEFAULT)
 #undef KELVARON_SETTINGS_DEFAULT
         return s;
@@ -19,9 +20,8 @@ AppSettings AppSettings::FromBytes(const QByteArray& bytes) {
     AppSettings s;
     for (int i = 0; i < kFieldCount && (i + 1) * 4 <= bytes.size(); ++i) {
         const auto* b = reinterpret_cast<const uint8_t*>(bytes.constData()) + i * 4;
-        s.fields_[static_cast<size_t>(i)] =
-            static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
-                                 uint32_t{b[3]} << 24);
+        s.fields_[static_cast<size_t>(i)] = static_cast<int32_t>(
+            uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24);
     }
     return s;
 }

@@ -16,34 +16,34 @@ namespace kelvaron {
 
 // name, Name (for the setter), byte offset, default.
 // Colours are 0x00BBGGRR (red in the lowest byte).
-#define KELVARON_SETTINGS_FIELDS(X)              \
-    X(connectAtStart, ConnectAtStart, 4, 1)      \
-    X(showNorms, ShowNorms, 12, 1)               \
-    X(showLegend, ShowLegend, 16, 1)             \
-    X(chartQuantity, ChartQuantity, 20, 0)       \
-    X(normsInReport, NormsInReport, 28, 1)       \
-    X(lineWidth, LineWidth, 32, 2)               \
-    X(chartBackColor, ChartBackColor, 36, 0x00000000) \
-    X(normIndex, NormIndex, 40, 0)               \
-    X(graphSaveFilter, GraphSaveFilter, 44, 0)   \
-    X(graphOpenFilter, GraphOpenFilter, 48, 0)   \
-    X(kFontColor, KFontColor, 64, 0x0000FFFF)    \
-    X(kBackColor, KBackColor, 68, 0x00000000)    \
-    X(nFontColor, NFontColor, 72, 0x0000FFFF)    \
-    X(nBackColor, NBackColor, 76, 0x00000000)    \
-    X(rpmFontColor, RpmFontColor, 80, 0x0000FFFF) \
-    X(rpmBackColor, RpmBackColor, 84, 0x00000000) \
-    X(oilFontColor, OilFontColor, 88, 0x0000FFFF) \
-    X(oilBackColor, OilBackColor, 92, 0x00000000) \
-    X(captionFontColor, CaptionFontColor, 96, 0x00000000) \
+#define KELVARON_SETTINGS_FIELDS(X)                        \
+    X(connectAtStart, ConnectAtStart, 4, 1)                \
+    X(showNorms, ShowNorms, 12, 1)                         \
+    X(showLegend, ShowLegend, 16, 1)                       \
+    X(chartQuantity, ChartQuantity, 20, 0)                 \
+    X(normsInReport, NormsInReport, 28, 1)                 \
+    X(lineWidth, LineWidth, 32, 2)                         \
+    X(chartBackColor, ChartBackColor, 36, 0x00000000)      \
+    X(normIndex, NormIndex, 40, 0)                         \
+    X(graphSaveFilter, GraphSaveFilter, 44, 0)             \
+    X(graphOpenFilter, GraphOpenFilter, 48, 0)             \
+    X(kFontColor, KFontColor, 64, 0x0000FFFF)              \
+    X(kBackColor, KBackColor, 68, 0x00000000)              \
+    X(nFontColor, NFontColor, 72, 0x0000FFFF)              \
+    X(nBackColor, NBackColor, 76, 0x00000000)              \
+    X(rpmFontColor, RpmFontColor, 80, 0x0000FFFF)          \
+    X(rpmBackColor, RpmBackColor, 84, 0x00000000)          \
+    X(oilFontColor, OilFontColor, 88, 0x0000FFFF)          \
+    X(oilBackColor, OilBackColor, 92, 0x00000000)          \
+    X(captionFontColor, CaptionFontColor, 96, 0x00000000)  \
     X(captionBackColor, CaptionBackColor, 100, 0x00C0DCC0) \
-    X(maximized, Maximized, 128, 0)              \
-    X(windowTop, WindowTop, 132, 0)              \
-    X(windowLeft, WindowLeft, 136, 0)            \
-    X(windowHeight, WindowHeight, 140, 478)      \
-    X(windowWidth, WindowWidth, 144, 638)        \
-    X(portSearch, PortSearch, 148, 0)            \
-    X(recordInterval, RecordInterval, 152, 1)    \
+    X(maximized, Maximized, 128, 0)                        \
+    X(windowTop, WindowTop, 132, 0)                        \
+    X(windowLeft, WindowLeft, 136, 0)                      \
+    X(windowHeight, WindowHeight, 140, 478)                \
+    X(windowWidth, WindowWidth, 144, 638)                  \
+    X(portSearch, PortSearch, 148, 0)                      \
+    X(recordInterval, RecordInterval, 152, 1)              \
     X(recordOnePoint, RecordOnePoint, 156, 0)
 
 class AppSettings {
@@ -58,8 +58,8 @@ public:
     static AppSettings FromBytes(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
-#define KELVARON_SETTINGS_ACCESSORS(name, Name, offset, value)          \
-    int32_t name() const { return fields_[(offset) / 4]; }              \
+#define KELVARON_SETTINGS_ACCESSORS(name, Name, offset, value) \
+    int32_t name() const { return fields_[(offset) / 4]; }     \
     void set##Name(int32_t v) { fields_[(offset) / 4] = v; }
     KELVARON_SETTINGS_FIELDS(KELVARON_SETTINGS_ACCESSORS)
 #undef KELVARON_SETTINGS_ACCESSORS

@@ -13,7 +13,8 @@ inline QColor ColorFromRef(int32_t ref) {
 }
 
 inline int32_t ColorToRef(const QColor& c) {
-    return static_cast<int32_t>(static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
+    return static_cast<int32_t>(static_cast<uint32_t>(c.red()) |
+                                static_cast<uint32_t>(c.green()) << 8 |
                                 static_cast<uint32_t>(c.blue()) << 16);
 }
 

@@ -20,7 +20,9 @@ MainWindowLayout LayoutMainWindow(const LayoutInput& in) {
     MainWindowLayout l;
     const int cw = in.clientWidth;
     const int ch = in.clientHeight;
-    const auto boxHeight = [&](int points) { return AtLeast1(in.boxHeight ? in.boxHeight(points) : points); };
+    const auto boxHeight = [&](int points) {
+        return AtLeast1(in.boxHeight ? in.boxHeight(points) : points);
+    };
 
     // The two bars along the bottom, the status bar above the bottom bar.
     const int barHeight = AtLeast1(Pct(ch, 7));
@@ -40,14 +42,16 @@ MainWindowLayout LayoutMainWindow(const LayoutInput& in) {
     const int rowHeight = AtLeast1(Pct(ah, 25));
     // Tops 1, h + 1, 2h + 2, 3h + 3.
     for (int i = 0; i < 4; ++i)
-        l.rows[static_cast<size_t>(i)] = Box(1, i == 0 ? 1 : i * (rowHeight + 1), rowWidth, rowHeight);
+        l.rows[static_cast<size_t>(i)] =
+            Box(1, i == 0 ? 1 : i * (rowHeight + 1), rowWidth, rowHeight);
     l.valueFont = AtLeast1(Pct(ah, 13));
     l.captionFont = AtLeast1(Permille(ah, 55));
     const int valueLeft = 6;
     const int valueWidth = AtLeast1(Pct(rowWidth, 50));
     const int valueHeight = boxHeight(l.valueFont);
     l.rowBoxes.value = Box(valueLeft, 3, valueWidth, valueHeight);
-    l.rowBoxes.caption = Box(valueLeft + valueWidth + 2, 3, rowWidth - valueWidth - 2 * valueLeft, valueHeight);
+    l.rowBoxes.caption =
+        Box(valueLeft + valueWidth + 2, 3, rowWidth - valueWidth - 2 * valueLeft, valueHeight);
 
     // The right column beside the shared rectangle.
     l.panel3 = Box(area.left() + aw + 1, area.top(), Pct(cw, 14), ah);
@@ -97,7 +101,8 @@ MainWindowLayout LayoutMainWindow(const LayoutInput& in) {
     l.buttonFont = AtLeast1(Permille(colHeight, 22));
     constexpr std::array<int, 7> kButtonTops = {10, 18, 26, 38, 46, 58, 66};
     for (size_t i = 0; i < kButtonTops.size(); ++i)
-        l.columnButtons[i] = Box(buttonLeft, Pct(colHeight, kButtonTops[i]), buttonWidth, buttonHeight);
+        l.columnButtons[i] =
+            Box(buttonLeft, Pct(colHeight, kButtonTops[i]), buttonWidth, buttonHeight);
     l.listBox1 = Box(Pct(colWidth, 10), Pct(colHeight, 78), Pct(colWidth, 80), Pct(colHeight, 23));
     l.listFont = AtLeast1(Permille(colHeight, 27));
     l.listItemHeight = AtLeast1(Permille(colHeight, 18));

@@ -46,8 +46,8 @@ struct MainWindowLayout {
     int chart4FootFont = 1;
     int chart4LeftAxisFont = 1;
     int chart4RightAxisFont = 1;
-    QRect panel8;  // chamber temperature
-    QRect panel9;  // ambient temperature
+    QRect panel8;        // chamber temperature
+    QRect panel9;        // ambient temperature
     ValueRow tempBoxes;  // the same in both panels
     int tempValueFont = 1;
     int tempCaptionFont = 1;
@@ -58,8 +58,8 @@ struct MainWindowLayout {
     QRect chart3;
     QRect panel12;  // norms line
     bool normsVisible = true;
-    QRect label4;   // "Нормы:"
-    QRect edit6;    // the norm's text
+    QRect label4;  // "Нормы:"
+    QRect edit6;   // the norm's text
     int chartTitleFont = 1;
     int chartFootFont = 1;
     int chartAxisFont = 1;  // left, right and bottom axes

@@ -128,7 +128,8 @@ void TForm1::FormCreate() {
     // 15. The colours of the six measurement lines and of the chart's foot.
     const auto series = chart3_->series();
     for (int i = 0; i < series.size() && i < 6; ++i)
-        static_cast<QLineSeries*>(series[i])->setColor(ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
+        static_cast<QLineSeries*>(series[i])->setColor(
+            ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
     chart3Foot_->setBrush(ColorFromRef(kFootColor));
     // 16. The small bar chart's one bar, empty.
     chart4Bar_ = new QBarSet(QStringLiteral("      "));
@@ -153,7 +154,8 @@ void TForm1::SetUpToolTips() {
 void TForm1::RestoreWindowGeometry() {
     QSize workArea = workArea_.value_or(QSize());
     if (!workArea_) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) workArea = screen->availableSize();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            workArea = screen->availableSize();
     }
     FitWindowToWorkArea(settings_, workArea);
     if (settings_.IsMaximized()) {
@@ -172,7 +174,8 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!isMaximized()) {
         const QSize frame = frameGeometry().size() - size();
         if (frame.isValid() && !frame.isNull())
-            resize(settings_.windowWidth() - frame.width(), settings_.windowHeight() - frame.height());
+            resize(settings_.windowWidth() - frame.width(),
+                   settings_.windowHeight() - frame.height());
     }
     // FormShow runs once the window is on screen, so that a message of the search
     // has a window to stand over.
@@ -201,7 +204,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormCloseQuery() {
     closed_ = true;
     if (!SaveSettings()) messages_->Notice(kWriteProtected);
-    if (station_.changed) WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
+    if (station_.changed)
+        WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
     Timer2.stop();
     TimerZad.stop();
     TimerZap.stop();

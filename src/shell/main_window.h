@@ -135,10 +135,10 @@ public:
     QPushButton* BitBtn12 = nullptr;  // "Опции"
     QListWidget* ListBox1 = nullptr;
     // Menus.
-    QMenu* N1 = nullptr;   // "Файл"
-    QMenu* N22 = nullptr;  // "Вид"
-    QMenu* N2 = nullptr;   // "Действия"
-    QMenu* N3 = nullptr;   // "Помощь"
+    QMenu* N1 = nullptr;     // "Файл"
+    QMenu* N22 = nullptr;    // "Вид"
+    QMenu* N2 = nullptr;     // "Действия"
+    QMenu* N3 = nullptr;     // "Помощь"
     QAction* N8 = nullptr;   // "Связь", F12
     QAction* N21 = nullptr;  // "Выход"
 

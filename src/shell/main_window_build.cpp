@@ -10,8 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QGraphicsSimpleTextItem>
 #include <QGraphicsLayout>
+#include <QGraphicsSimpleTextItem>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -43,7 +43,8 @@ QFrame* MakePanel(QWidget* parent, const char* name) {
     return panel;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& tip = {}) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
+                        const QString& tip = {}) {
     auto* button = Named(new QPushButton(text, parent), name);
     if (!tip.isEmpty()) {
         button->setToolTip(tip);
@@ -127,13 +128,15 @@ void TForm1::BuildWindow() {
 
 void TForm1::BuildBars(QWidget* client) {
     Panel1 = MakePanel(client, "Panel1");
-    BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("Связь"), QStringLiteral("соединение с прибором"));
+    BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("Связь"),
+                         QStringLiteral("соединение с прибором"));
     Label1 = Named(new QLabel(QStringLiteral("   не подключен"), Panel1), "Label1");
     Gauge1 = Named(new QProgressBar(Panel1), "Gauge1");
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #00a000; }"));
-    BitBtn3 = MakeButton(Panel1, "BitBtn3", QStringLiteral("Выход"), QStringLiteral("закрытие программы"));
+    BitBtn3 = MakeButton(Panel1, "BitBtn3", QStringLiteral("Выход"),
+                         QStringLiteral("закрытие программы"));
 
     Panel2 = MakePanel(client, "Panel2");
     Label2 = Named(new QLabel(QStringLiteral("Связь не установлена"), Panel2), "Label2");
@@ -141,7 +144,8 @@ void TForm1::BuildBars(QWidget* client) {
                          QStringLiteral("измерение на свободных ускорениях"));
     BitBtn5 = MakeButton(Panel2, "BitBtn5", QStringLiteral("МАХ.ОБ."),
                          QStringLiteral("измерение на максимальных оборотах"));
-    BitBtn2 = MakeButton(Panel2, "BitBtn2", QStringLiteral("УСТ. 0"), QStringLiteral("установка нуля"));
+    BitBtn2 =
+        MakeButton(Panel2, "BitBtn2", QStringLiteral("УСТ. 0"), QStringLiteral("установка нуля"));
     for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn2}) {
         QPalette p = b->palette();
         p.setColor(QPalette::ButtonText, QColor(0x80, 0x00, 0x80));
@@ -153,8 +157,9 @@ void TForm1::BuildBars(QWidget* client) {
 void TForm1::BuildLiveValues(QWidget* client) {
     Panel4 = MakePanel(client, "Panel4");
     const QColor yellow(0xFF, 0xFF, 0x00), black(0, 0, 0), white(0xFF, 0xFF, 0xFF);
-    const auto row = [&](const char* panel, const char* value, const QString& digits, const char* caption,
-                         const QString& captionText, QLineEdit*& valueBox, QPlainTextEdit*& captionBox) {
+    const auto row = [&](const char* panel, const char* value, const QString& digits,
+                         const char* caption, const QString& captionText, QLineEdit*& valueBox,
+                         QPlainTextEdit*& captionBox) {
         QFrame* p = MakePanel(Panel4, panel);
         valueBox = MakeValueBox(p, value, digits, yellow, black);
         captionBox = MakeCaptionBox(p, caption, captionText);
@@ -221,7 +226,8 @@ void TForm1::BuildChartArea(QWidget* client) {
 }
 
 void TForm1::BuildRecordingGroup(QWidget* client) {
-    GroupBox12 = Named(new QGroupBox(QStringLiteral(" Запись данных в файл "), client), "GroupBox12");
+    GroupBox12 =
+        Named(new QGroupBox(QStringLiteral(" Запись данных в файл "), client), "GroupBox12");
     auto* grid = new QGridLayout(GroupBox12);
     grid->addWidget(new QLabel(QStringLiteral("Имя:"), GroupBox12), 0, 0);
     Edit14Z = Named(new QLineEdit(QStringLiteral("Kel"), GroupBox12), "Edit14Z");
@@ -229,7 +235,8 @@ void TForm1::BuildRecordingGroup(QWidget* client) {
     BitBtn14Z = MakeButton(GroupBox12, "BitBtn14Z", QStringLiteral("Открыть"));
     grid->addWidget(BitBtn14Z, 0, 2);
 
-    rowsBox = Named(new QGroupBox(QStringLiteral("          Записано данных       "), GroupBox12), "GroupBox13");
+    rowsBox = Named(new QGroupBox(QStringLiteral("          Записано данных       "), GroupBox12),
+                    "GroupBox13");
     auto* rows = new QHBoxLayout(rowsBox);
     Label7Z = Named(new QLabel(QStringLiteral("0"), rowsBox), "Label7Z");
     rows->addWidget(Label7Z);
@@ -274,7 +281,8 @@ void TForm1::BuildRightColumn(QWidget* client) {
     Label3 = Named(new QLabel(QStringLiteral("ОТЧЕТ"), Panel3), "Label3");
     BitBtn7 = MakeButton(Panel3, "BitBtn7", QStringLiteral("Сохранить"));
     BitBtn6 = MakeButton(Panel3, "BitBtn6", QStringLiteral("Открыть"));
-    BitBtn8 = MakeButton(Panel3, "BitBtn8", QStringLiteral("Стереть"), QStringLiteral("все результаты"));
+    BitBtn8 =
+        MakeButton(Panel3, "BitBtn8", QStringLiteral("Стереть"), QStringLiteral("все результаты"));
     BitBtn9 = MakeButton(Panel3, "BitBtn9", QStringLiteral("Печать"));
     BitBtn10 = MakeButton(Panel3, "BitBtn10", QStringLiteral("Оформить"));
     BitBtn11 = MakeButton(Panel3, "BitBtn11", QStringLiteral("Нормы"));
@@ -284,8 +292,8 @@ void TForm1::BuildRightColumn(QWidget* client) {
         b->setEnabled(false);
 
     ListBox1 = Named(new QListWidget(Panel3), "ListBox1");
-    ListBox1->addItems({QStringLiteral("Таблица"), QStringLiteral("График"), QStringLiteral("Отчет"),
-                        QStringLiteral("Запись")});
+    ListBox1->addItems({QStringLiteral("Таблица"), QStringLiteral("График"),
+                        QStringLiteral("Отчет"), QStringLiteral("Запись")});
     ListBox1->setToolTip(QStringLiteral("вид окна"));
     ListBox1->setToolTipDuration(kToolTipMs);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -41,7 +41,8 @@ void Place(QWidget* widget, const QRect& rect, int points) {
 
 void SetChartFonts(QChart* chart, int title, int axes, int legend) {
     chart->setTitleFont(WithPoints(chart->titleFont(), title));
-    for (QAbstractAxis* axis : chart->axes()) axis->setLabelsFont(WithPoints(axis->labelsFont(), axes));
+    for (QAbstractAxis* axis : chart->axes())
+        axis->setLabelsFont(WithPoints(axis->labelsFont(), axes));
     chart->legend()->setFont(WithPoints(chart->legend()->font(), legend));
 }
 
@@ -95,7 +96,8 @@ void TForm1::LayoutMainWindow() {
     }
     Chart4->setGeometry(l.chart4);
     SetChartFonts(chart4_, l.chart4TitleFont, l.chart4LeftAxisFont, l.chart4LeftAxisFont);
-    for (QFrame* panel : {Panel8, Panel9}) panel->setGeometry(panel == Panel8 ? l.panel8 : l.panel9);
+    for (QFrame* panel : {Panel8, Panel9})
+        panel->setGeometry(panel == Panel8 ? l.panel8 : l.panel9);
     for (QLineEdit* box : {Edit3, Edit4}) Place(box, l.tempBoxes.value, l.tempValueFont);
     for (QPlainTextEdit* box : {Memo5, Memo6}) Place(box, l.tempBoxes.caption, l.tempCaptionFont);
     SetPoints(Memo1, l.memo1Font);
@@ -110,12 +112,14 @@ void TForm1::LayoutMainWindow() {
 
     // Right column.
     Place(Label3, l.label3, l.label3Font);
-    const std::array<QPushButton*, 7> buttons = {BitBtn7, BitBtn6, BitBtn8, BitBtn9, BitBtn10, BitBtn11, BitBtn12};
+    const std::array<QPushButton*, 7> buttons = {BitBtn7,  BitBtn6,  BitBtn8, BitBtn9,
+                                                 BitBtn10, BitBtn11, BitBtn12};
     for (size_t i = 0; i < buttons.size(); ++i) Place(buttons[i], l.columnButtons[i], l.buttonFont);
     Place(ListBox1, l.listBox1, l.listFont);
     // A plain list never draws its items lower than its font needs.
     const int itemHeight = std::max(l.listItemHeight, ListBox1->fontMetrics().height() + 2);
-    for (int i = 0; i < ListBox1->count(); ++i) ListBox1->item(i)->setSizeHint(QSize(0, itemHeight));
+    for (int i = 0; i < ListBox1->count(); ++i)
+        ListBox1->item(i)->setSizeHint(QSize(0, itemHeight));
 
     // The two bars.
     Place(BitBtn1, l.bitBtn1, l.buttonFont);
@@ -124,13 +128,18 @@ void TForm1::LayoutMainWindow() {
     Place(BitBtn3, l.bitBtn3, l.buttonFont);
     Place(Label2, l.label2, l.label2Font);
     for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn2})
-        Place(b, b == BitBtn4 ? l.bitBtn4 : b == BitBtn5 ? l.bitBtn5 : l.bitBtn2, l.statusButtonFont);
+        Place(b,
+              b == BitBtn4   ? l.bitBtn4
+              : b == BitBtn5 ? l.bitBtn5
+                             : l.bitBtn2,
+              l.statusButtonFont);
 
     // The chart feet, once the charts have their new size.
     PlaceFoot(chart3Foot_, l.chart3.size(), l.chartFootFont);
     const auto chart4Feet = chart4_->childItems();
     for (QGraphicsItem* item : chart4Feet)
-        if (auto* foot = dynamic_cast<QGraphicsSimpleTextItem*>(item)) PlaceFoot(foot, l.chart4.size(), l.chart4FootFont);
+        if (auto* foot = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            PlaceFoot(foot, l.chart4.size(), l.chart4FootFont);
 }
 
 }  // namespace kelvaron

@@ -41,7 +41,8 @@ void ReadStationFile(const QString& path, StationInfo& info) {
 
 bool WriteStationFile(const QString& path, const StationInfo& info,
                       const SaveInterruption& interruption) {
-    return SaveFileAtomically(path, EncodeRecord(info.line1) + EncodeRecord(info.line2), interruption);
+    return SaveFileAtomically(path, EncodeRecord(info.line1) + EncodeRecord(info.line2),
+                              interruption);
 }
 
 }  // namespace kelvaron

@@ -29,7 +29,8 @@ char16_t ByteToUnicode(uint8_t b) {
 const std::unordered_map<char16_t, uint8_t>& UnicodeToByte() {
     static const auto table = [] {
         std::unordered_map<char16_t, uint8_t> map;
-        for (int b = 0x80; b <= 0xFF; ++b) map[ByteToUnicode(static_cast<uint8_t>(b))] = static_cast<uint8_t>(b);
+        for (int b = 0x80; b <= 0xFF; ++b)
+            map[ByteToUnicode(static_cast<uint8_t>(b))] = static_cast<uint8_t>(b);
         return map;
     }();
     return table;

@@ -157,16 +157,22 @@ private slots:
 
     void threeFramesInOneTickAtPhase3EachAskForOpacityAgain() {
         PollBench b;
-        sim::Opacimeter instrument(sim::Options{.replyLatencyUs = 100'000});  // replies never in time
+        sim::Opacimeter instrument(
+            sim::Options{.replyLatencyUs = 100'000});  // replies never in time
         b.port.AddInstrument(1, instrument);
         b.control.state = PollState::Polling;
         b.port.Open(1, 9600);
         b.host.SetPollTimerEnabled(true);
         b.control.phase = 3;
         const auto frame = [](int x10) {
-            std::vector<uint8_t> f = {0xAA, 0, static_cast<uint8_t>(x10 & 0xF),
+            std::vector<uint8_t> f = {0xAA,
+                                      0,
+                                      static_cast<uint8_t>(x10 & 0xF),
                                       static_cast<uint8_t>((x10 >> 4) & 0xF),
-                                      static_cast<uint8_t>((x10 >> 8) & 0xF), 0, 0xA5, 0};
+                                      static_cast<uint8_t>((x10 >> 8) & 0xF),
+                                      0,
+                                      0xA5,
+                                      0};
             f[7] = static_cast<uint8_t>(0xAA ^ f[1] ^ f[2] ^ f[3] ^ f[4] ^ 0xA5 ^ f[5]);
             return f;
         };
@@ -195,7 +201,8 @@ private slots:
 
     void twentySilentTicksInPollingReportTheLinkLostAndStopRequests() {
         PollBench b;
-        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        sim::Opacimeter instrument(
+            sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         b.port.AddInstrument(1, instrument);
         Identify(b);
         b.RunUntil(600'000);  // the instrument falls silent here
@@ -218,7 +225,8 @@ private slots:
 
     void nineteenSilentTicksAndOneByteResetTheCount() {
         PollBench b;
-        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        sim::Opacimeter instrument(
+            sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         b.port.AddInstrument(1, instrument);
         Identify(b);
         b.RunUntil(600'000);

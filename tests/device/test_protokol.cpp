@@ -37,11 +37,16 @@ private slots:
     void workedFramesAreAccepted_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("data");
-        QTest::newRow("counting") << QByteArray::fromHex("AA0102030405A50E") << QByteArray::fromHex("0102030405");
-        QTest::newRow("marker not examined")
-            << QByteArray::fromHex("AA010203040500" "0E") << QByteArray::fromHex("0102030405");
-        QTest::newRow("status ready") << QByteArray::fromHex("AA0100000000A50E") << QByteArray::fromHex("0100000000");
-        QTest::newRow("opacity 45.3") << QByteArray::fromHex("AA00050C0100A507") << QByteArray::fromHex("00050C0100");
+        QTest::newRow("counting") << QByteArray::fromHex("AA0102030405A50E")
+                                  << QByteArray::fromHex("0102030405");
+        QTest::newRow("marker not examined") << QByteArray::fromHex(
+                                                    "AA010203040500"
+                                                    "0E")
+                                             << QByteArray::fromHex("0102030405");
+        QTest::newRow("status ready")
+            << QByteArray::fromHex("AA0100000000A50E") << QByteArray::fromHex("0100000000");
+        QTest::newRow("opacity 45.3")
+            << QByteArray::fromHex("AA00050C0100A507") << QByteArray::fromHex("00050C0100");
     }
     void workedFramesAreAccepted() {
         QFETCH(QByteArray, bytes);

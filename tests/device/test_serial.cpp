@@ -28,7 +28,8 @@ public:
         grantpt(master_);
         unlockpt(master_);
         QDir().mkpath(portsDir);
-        QFile::link(QString::fromLocal8Bit(ptsname(master_)), portsDir + QStringLiteral("/COM%1").arg(n));
+        QFile::link(QString::fromLocal8Bit(ptsname(master_)),
+                    portsDir + QStringLiteral("/COM%1").arg(n));
     }
     ~LinkedTerminal() { HangUp(); }
     void HangUp() {
@@ -47,7 +48,9 @@ public:
         }
         return got;
     }
-    void Send(const QByteArray& bytes) { QVERIFY(write(master_, bytes.data(), bytes.size()) == bytes.size()); }
+    void Send(const QByteArray& bytes) {
+        QVERIFY(write(master_, bytes.data(), bytes.size()) == bytes.size());
+    }
 
 private:
     int master_ = -1;
@@ -78,19 +81,22 @@ private slots:
         QFile(dir.filePath("dev/ttyUSB0")).open(QIODevice::WriteOnly);
         QFile::link("/nonexistent/device", dir.filePath("ports/COM1"));
         // A dangling entry still names the port: it wins, and the open will fail.
-        QCOMPARE(ResolvePortDevice(1, dir.filePath("ports"), dir.filePath("dev")), dir.filePath("ports/COM1"));
+        QCOMPARE(ResolvePortDevice(1, dir.filePath("ports"), dir.filePath("dev")),
+                 dir.filePath("ports/COM1"));
         QCOMPARE(ResolvePortDevice(2, dir.filePath("ports"), dir.filePath("dev")), QString());
     }
 
     void devicesAreNumberedUsbThenAcmThenSerialEachByNumber() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("dev");
-        for (const char* name : {"ttyS10", "ttyS2", "ttyACM1", "ttyUSB1", "ttyUSB0", "ttySX", "tty0"})
+        for (const char* name :
+             {"ttyS10", "ttyS2", "ttyACM1", "ttyUSB1", "ttyUSB0", "ttySX", "tty0"})
             QFile(dir.filePath(QString("dev/") + name)).open(QIODevice::WriteOnly);
         const QString dev = dir.filePath("dev");
         const QString ports = dir.filePath("ports");
         QStringList order;
-        for (int n = 1; n <= 6; ++n) order << QFileInfo(ResolvePortDevice(n, ports, dev)).fileName();
+        for (int n = 1; n <= 6; ++n)
+            order << QFileInfo(ResolvePortDevice(n, ports, dev)).fileName();
         QCOMPARE(order, (QStringList{"ttyUSB0", "ttyUSB1", "ttyACM1", "ttyS2", "ttyS10", ""}));
         QCOMPARE(ResolvePortDevice(0, ports, dev), QString());
     }

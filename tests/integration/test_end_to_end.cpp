@@ -23,7 +23,8 @@ std::vector<Logged> ReadLog(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return requests;
     while (!file.atEnd()) {
         const QList<QByteArray> fields = file.readLine().trimmed().split(' ');
-        if (fields.size() == 2) requests.push_back({fields[0].toLongLong() / 1e6, fields[1].toInt()});
+        if (fields.size() == 2)
+            requests.push_back({fields[0].toLongLong() / 1e6, fields[1].toInt()});
     }
     return requests;
 }
@@ -63,7 +64,8 @@ private slots:
         simulator.waitForFinished();
 
         const auto requests = ReadLog(log);
-        QVERIFY2(requests.size() > 50, qPrintable(QString("only %1 requests").arg(requests.size())));
+        QVERIFY2(requests.size() > 50,
+                 qPrintable(QString("only %1 requests").arg(requests.size())));
         QCOMPARE(requests.front().code, 14);  // identify first
 
         // Polling: status every 10 ticks, six opacity requests in each cycle.
@@ -79,7 +81,8 @@ private slots:
                  qPrintable(QString("%1 status requests in 3 s").arg(statusTimes.size())));
         QVERIFY(std::abs(opacity - 6 * static_cast<int>(statusTimes.size())) <= 6);
         std::vector<double> periods;
-        for (size_t i = 1; i < statusTimes.size(); ++i) periods.push_back(statusTimes[i] - statusTimes[i - 1]);
+        for (size_t i = 1; i < statusTimes.size(); ++i)
+            periods.push_back(statusTimes[i] - statusTimes[i - 1]);
         std::sort(periods.begin(), periods.end());
         const double median = periods[periods.size() / 2];
         QVERIFY2(median > 0.19 && median < 0.21, qPrintable(QString("cycle %1 s").arg(median)));

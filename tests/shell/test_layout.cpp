@@ -78,16 +78,20 @@ private slots:
         QFETCH(int, w);
         QFETCH(int, h);
         const MainWindowLayout l = Lay(w, h);
-        for (const QRect& r : {l.panel1, l.panel2, l.panel4, l.panel3, l.groupBox12, l.rows[0], l.rowBoxes.value,
-                               l.rowBoxes.caption, l.chart4, l.panel8, l.tempBoxes.value, l.tempBoxes.caption,
-                               l.chart3, l.panel12, l.label4, l.edit6, l.label3, l.columnButtons[0], l.listBox1,
-                               l.bitBtn1, l.label1, l.gauge1, l.label2, l.bitBtn4}) {
+        for (const QRect& r :
+             {l.panel1,     l.panel2,           l.panel4,          l.panel3,
+              l.groupBox12, l.rows[0],          l.rowBoxes.value,  l.rowBoxes.caption,
+              l.chart4,     l.panel8,           l.tempBoxes.value, l.tempBoxes.caption,
+              l.chart3,     l.panel12,          l.label4,          l.edit6,
+              l.label3,     l.columnButtons[0], l.listBox1,        l.bitBtn1,
+              l.label1,     l.gauge1,           l.label2,          l.bitBtn4}) {
             QVERIFY(r.width() >= 1);
             QVERIFY(r.height() >= 1);
         }
-        for (int font : {l.valueFont, l.captionFont, l.tempValueFont, l.tempCaptionFont, l.memo1Font,
-                         l.chartTitleFont, l.chartFootFont, l.chartAxisFont, l.buttonFont, l.listFont,
-                         l.label2Font, l.statusButtonFont, l.label3Font, l.chart4TitleFont})
+        for (int font :
+             {l.valueFont, l.captionFont, l.tempValueFont, l.tempCaptionFont, l.memo1Font,
+              l.chartTitleFont, l.chartFootFont, l.chartAxisFont, l.buttonFont, l.listFont,
+              l.label2Font, l.statusButtonFont, l.label3Font, l.chart4TitleFont})
             QVERIFY(font >= 1);
     }
 };

@@ -139,9 +139,10 @@ private slots:
     void regionsAndChartsExist() {
         Station s;
         TForm1& form = s.Start();
-        for (const char* name : {"Panel1", "Panel2", "Panel4", "Panel10", "Panel5", "Panel6", "Panel7", "Panel8",
-                                 "Panel9", "Panel11", "Panel12", "Panel3", "Memo1", "Chart3", "Chart4", "Gauge1",
-                                 "ComboBox1Z", "Edit15Z", "SpinEdit10Z"})
+        for (const char* name :
+             {"Panel1", "Panel2", "Panel4", "Panel10", "Panel5", "Panel6", "Panel7", "Panel8",
+              "Panel9", "Panel11", "Panel12", "Panel3", "Memo1", "Chart3", "Chart4", "Gauge1",
+              "ComboBox1Z", "Edit15Z", "SpinEdit10Z"})
             QVERIFY2(form.findChild<QWidget*>(name), name);
         QCOMPARE(form.windowTitle(), QStringLiteral("KELVARON"));
         auto* list = Find<QListWidget>(form, "ListBox1");
@@ -203,8 +204,8 @@ private slots:
         QCOMPARE(titles, (QStringList{"Файл", "Вид", "Действия", "Помощь"}));
         QStringList file;
         for (QAction* item : form.N1->actions()) file << item->objectName();
-        QCOMPARE(file, (QStringList{"N11", "N12", "N13", "N14", "N15", "N16", "N17", "N18", "N19", "N34", "N33",
-                                    "N35", "N20", "N21"}));
+        QCOMPARE(file, (QStringList{"N11", "N12", "N13", "N14", "N15", "N16", "N17", "N18", "N19",
+                                    "N34", "N33", "N35", "N20", "N21"}));
         QVERIFY(form.findChild<QAction*>("N14")->isSeparator());
     }
 
@@ -213,7 +214,8 @@ private slots:
     void firstStartWithNoFilesUsesTheDefaultsAndSearchesAtOnce() {
         Station s;
         TForm1& form = s.Start();
-        for (const char* folder : {"Text", "Graph", "Output"}) QVERIFY(QFileInfo(s.Path(folder)).isDir());
+        for (const char* folder : {"Text", "Graph", "Output"})
+            QVERIFY(QFileInfo(s.Path(folder)).isDir());
         QVERIFY(form.Settings() == AppSettings::Defaults());
         QCOMPARE(form.geometry().size(), QSize(638, 478));
         QVERIFY(!form.isMaximized());
@@ -284,7 +286,9 @@ private slots:
         QVERIFY(!form.PollTimer().isActive());
         const AppSettings saved = s.SavedSettings();
         QCOMPARE(QFileInfo(s.Path("Kelvaron.dat")).size(), qint64{320});
-        QCOMPARE(QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()), outer);
+        QCOMPARE(
+            QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()),
+            outer);
         QVERIFY(saved.windowWidth() >= 700 && saved.windowHeight() >= 500);
         QCOMPARE(saved.maximized(), 0);
     }
@@ -324,8 +328,9 @@ private slots:
         form.close();
         const AppSettings saved = s.SavedSettings();
         QCOMPARE(saved.maximized(), 1);
-        QCOMPARE(QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()),
-                 QRect(10, 20, 500, 400));
+        QCOMPARE(
+            QRect(saved.windowLeft(), saved.windowTop(), saved.windowWidth(), saved.windowHeight()),
+            QRect(10, 20, 500, 400));
     }
 
     void stationFileIsWrittenAtCloseOnlyWhenTheLinesChanged() {
@@ -404,7 +409,8 @@ private slots:
 
     void lostLinkShowsTheStatusLineInRed() {
         Station s;
-        sim::Opacimeter instrument(sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
+        sim::Opacimeter instrument(
+            sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         TForm1& form = s.Start();
         s.port->AddInstrument(1, instrument);
         // The instrument's clock follows the real one, which drives the window's timers.

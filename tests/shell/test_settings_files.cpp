@@ -29,7 +29,8 @@ QByteArray PatternRecord(int seed) {
 }
 
 int32_t Le32(const QByteArray& b, int offset) {
-    return static_cast<int32_t>(static_cast<uint8_t>(b[offset]) | static_cast<uint8_t>(b[offset + 1]) << 8 |
+    return static_cast<int32_t>(static_cast<uint8_t>(b[offset]) |
+                                static_cast<uint8_t>(b[offset + 1]) << 8 |
                                 static_cast<uint8_t>(b[offset + 2]) << 16 |
                                 static_cast<uint32_t>(static_cast<uint8_t>(b[offset + 3])) << 24);
 }
@@ -49,7 +50,7 @@ private slots:
         QCOMPARE(Le32(b, 100), 0x00C0DCC0);  // caption background
         QCOMPARE(Le32(b, 140), 478);
         QCOMPARE(Le32(b, 144), 638);
-        QCOMPARE(Le32(b, 152), 1);           // recording interval
+        QCOMPARE(Le32(b, 152), 1);  // recording interval
         QCOMPARE(Le32(b, 0) | Le32(b, 8) | Le32(b, 24) | Le32(b, 160) | Le32(b, 316), 0);
     }
 

@@ -24,10 +24,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("Связь") << QStringLiteral("Связь") << QByteArray::fromHex("d1e2ffe7fc");
-        QTest::newRow("Измерение №") << QStringLiteral("Измерение №") << QByteArray::fromHex("c8e7ece5f0e5ede8e520b9");
+        QTest::newRow("Измерение №")
+            << QStringLiteral("Измерение №") << QByteArray::fromHex("c8e7ece5f0e5ede8e520b9");
         QTest::newRow("Ёё") << QStringLiteral("Ёё") << QByteArray::fromHex("a8b8");
         QTest::newRow("м-1 and %") << QStringLiteral("м-1 %") << QByteArray::fromHex("ec2d312025");
-        QTest::newRow("euro, dashes, quotes") << QStringLiteral("€–—«»") << QByteArray::fromHex("889697abbb");
+        QTest::newRow("euro, dashes, quotes")
+            << QStringLiteral("€–—«»") << QByteArray::fromHex("889697abbb");
         QTest::newRow("outside the page") << QStringLiteral("a★ü") << QByteArray("a??");
     }
     void programTextsEncodeAsTheCodePageSays() {

@@ -31,7 +31,9 @@ public:
     void AddInstrument(int port, sim::Opacimeter& instrument) { instruments_[port] = &instrument; }
     void AddSilentPort(int port) { silent_.insert(port); }
     // Raw bytes that arrive on the open port, as if from the line.
-    void Inject(const std::vector<uint8_t>& bytes) { rx_.insert(rx_.end(), bytes.begin(), bytes.end()); }
+    void Inject(const std::vector<uint8_t>& bytes) {
+        rx_.insert(rx_.end(), bytes.begin(), bytes.end());
+    }
 
     bool Open(int port, int) override {
         if (open_) return true;

@@ -98,7 +98,8 @@ struct PollBench {
     // Codes sent from `from` on.
     std::vector<uint8_t> CodesSince(size_t from) const {
         std::vector<uint8_t> codes;
-        for (size_t i = from; i < port.SentFrames().size(); ++i) codes.push_back(port.SentFrames()[i].code);
+        for (size_t i = from; i < port.SentFrames().size(); ++i)
+            codes.push_back(port.SentFrames()[i].code);
         return codes;
     }
 };

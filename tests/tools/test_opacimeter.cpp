@@ -12,7 +12,8 @@ using sim::Opacimeter;
 
 namespace {
 
-std::vector<FrameData> Ask(Opacimeter& instrument, uint8_t code, int64_t nowUs, int64_t waitUs = 50'000) {
+std::vector<FrameData> Ask(Opacimeter& instrument, uint8_t code, int64_t nowUs,
+                           int64_t waitUs = 50'000) {
     const uint8_t frame[4] = {0xAA, code, 0xA5, static_cast<uint8_t>(0xAA ^ code ^ 0xA5)};
     instrument.Receive(frame, 4, nowUs);
     TProtokol scan;
@@ -30,7 +31,8 @@ class OpacimeterTest : public QObject {
 
 private slots:
     void identifiesItselfWithItsDesignationAndFirmware() {
-        Opacimeter instrument(sim::Options{.designationHigh = 7, .designationLow = 2, .firmware = 0x35});
+        Opacimeter instrument(
+            sim::Options{.designationHigh = 7, .designationLow = 2, .firmware = 0x35});
         const auto frames = Ask(instrument, 14, 0);
         QCOMPARE(frames.size(), size_t{1});
         QCOMPARE(frames[0], (FrameData{0, 0x44, 7, 2, 0x35}));
@@ -81,7 +83,8 @@ private slots:
     }
 
     void startsATestByItself() {
-        Opacimeter instrument(sim::Options{.selfStart = sim::TestKind::MaxSpeed, .selfStartUs = 2'000'000});
+        Opacimeter instrument(
+            sim::Options{.selfStart = sim::TestKind::MaxSpeed, .selfStartUs = 2'000'000});
         QCOMPARE(instrument.State(1'000'000), uint8_t{1});
         QCOMPARE(instrument.State(2'000'000), uint8_t{2});
         QCOMPARE(instrument.Mode(2'000'000), uint8_t{3});
@@ -96,7 +99,8 @@ private slots:
     void badCheckFaultSpoilsEveryThirdReply() {
         Opacimeter instrument(sim::Options{.fault = sim::Fault::BadCheck});
         int good = 0;
-        for (int i = 0; i < 9; ++i) good += static_cast<int>(Ask(instrument, 10, i * 100'000).size());
+        for (int i = 0; i < 9; ++i)
+            good += static_cast<int>(Ask(instrument, 10, i * 100'000).size());
         QCOMPARE(good, 6);
     }
 

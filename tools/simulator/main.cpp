@@ -41,7 +41,8 @@ void Usage() {
 // "NAME@SECONDS" into NAME and microseconds (0 when no time is given).
 std::string SplitAt(const std::string& arg, int64_t& startUs) {
     const auto at = arg.find('@');
-    startUs = at == std::string::npos ? 0 : static_cast<int64_t>(std::atof(arg.c_str() + at + 1) * 1e6);
+    startUs =
+        at == std::string::npos ? 0 : static_cast<int64_t>(std::atof(arg.c_str() + at + 1) * 1e6);
     return arg.substr(0, at);
 }
 
@@ -68,22 +69,27 @@ int main(int argc, char** argv) {
             port = std::atoi(v.c_str()), ++i;
         } else if (a == "--designation" && hasValue) {
             unsigned hi = 0, lo = 0;
-            if (std::sscanf(v.c_str(), "%u-%u", &hi, &lo) != 2 || hi > 255 || lo > 255) return Usage(), 2;
+            if (std::sscanf(v.c_str(), "%u-%u", &hi, &lo) != 2 || hi > 255 || lo > 255)
+                return Usage(), 2;
             options.designationHigh = static_cast<uint8_t>(hi);
             options.designationLow = static_cast<uint8_t>(lo);
             ++i;
         } else if (a == "--firmware" && hasValue) {
             unsigned hi = 0, lo = 0;
-            if (std::sscanf(v.c_str(), "%u.%u", &hi, &lo) != 2 || hi > 15 || lo > 15) return Usage(), 2;
+            if (std::sscanf(v.c_str(), "%u.%u", &hi, &lo) != 2 || hi > 15 || lo > 15)
+                return Usage(), 2;
             options.firmware = static_cast<uint8_t>(hi * 16 + lo);
             ++i;
         } else if (a == "--short-results") {
             options.shortResultsOnly = true;
         } else if (a == "--self-start" && hasValue) {
             const std::string kind = SplitAt(v, options.selfStartUs);
-            if (kind == "free") options.selfStart = TestKind::FreeAccel;
-            else if (kind == "max") options.selfStart = TestKind::MaxSpeed;
-            else return Usage(), 2;
+            if (kind == "free")
+                options.selfStart = TestKind::FreeAccel;
+            else if (kind == "max")
+                options.selfStart = TestKind::MaxSpeed;
+            else
+                return Usage(), 2;
             ++i;
         } else if (a == "--fault" && hasValue) {
             if (!kelvaron::sim::ParseFault(SplitAt(v, options.faultStartUs), options.fault))
@@ -165,7 +171,8 @@ int main(int argc, char** argv) {
 
         const int64_t next = instrument.NextDueUs();
         int timeoutMs = 50;
-        if (next >= 0) timeoutMs = static_cast<int>(std::max<int64_t>(0, (next - now + 999) / 1000));
+        if (next >= 0)
+            timeoutMs = static_cast<int>(std::max<int64_t>(0, (next - now + 999) / 1000));
         pollfd p{master, POLLIN, 0};
         if (poll(&p, 1, std::min(timeoutMs, 50)) > 0 && (p.revents & POLLIN)) {
             uint8_t buffer[256];

@@ -21,7 +21,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr std::array<int, Opacimeter::kAccelerations> kPeaksX10 = {452, 431, 447, 438, 441, 436};
 
 // Rises smoothly from 0 to 1 over `span`.
-double Rise(double t, double span) { return t >= span ? 1.0 : 0.5 - 0.5 * std::cos(kPi * t / span); }
+double Rise(double t, double span) {
+    return t >= span ? 1.0 : 0.5 - 0.5 * std::cos(kPi * t / span);
+}
 
 // Puts `value` as hexadecimal digits, least significant first, into d[first..].
 void PutDigits(std::array<uint8_t, 5>& d, int first, int count, int value) {
@@ -43,13 +45,20 @@ bool ParseFault(const std::string& name, Fault& fault) {
 
 const char* FaultName(Fault fault) {
     switch (fault) {
-        case Fault::None: return "none";
-        case Fault::Noise: return "noise";
-        case Fault::BadCheck: return "bad-check";
-        case Fault::Split: return "split";
-        case Fault::Slow: return "slow";
-        case Fault::Silence: return "silence";
-        case Fault::HangUp: return "hang-up";
+        case Fault::None:
+            return "none";
+        case Fault::Noise:
+            return "noise";
+        case Fault::BadCheck:
+            return "bad-check";
+        case Fault::Split:
+            return "split";
+        case Fault::Slow:
+            return "slow";
+        case Fault::Silence:
+            return "silence";
+        case Fault::HangUp:
+            return "hang-up";
     }
     return "none";
 }
@@ -121,8 +130,9 @@ int Opacimeter::ScriptOpacityX10(int64_t since) const {
     const double t = static_cast<double>(since - kLeadInUs - k * step) / 1e6;
     const double peak = kPeaksX10[static_cast<size_t>(k)];
     const double tp = 0.7;  // the smoke peaks 0.7 s into the acceleration
-    const double n = t < tp ? kIdleOpacityX10 + (peak - kIdleOpacityX10) * Rise(t, tp)
-                            : kIdleOpacityX10 + (peak - kIdleOpacityX10) * std::exp(-(t - tp) / 0.45);
+    const double n = t < tp
+                         ? kIdleOpacityX10 + (peak - kIdleOpacityX10) * Rise(t, tp)
+                         : kIdleOpacityX10 + (peak - kIdleOpacityX10) * std::exp(-(t - tp) / 0.45);
     return static_cast<int>(std::lround(n));
 }
 

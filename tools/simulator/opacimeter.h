@@ -31,8 +31,8 @@ enum class TestKind { None, FreeAccel, MaxSpeed };
 struct Options {
     uint8_t designationHigh = 3;  // identify D3 and D4: the designation "3 - 12"
     uint8_t designationLow = 12;
-    uint8_t firmware = 0x21;      // identify D5: version 2.1
-    bool shortResultsOnly = false;  // answers 15 and 16 with D1 = 3
+    uint8_t firmware = 0x21;         // identify D5: version 2.1
+    bool shortResultsOnly = false;   // answers 15 and 16 with D1 = 3
     int64_t replyLatencyUs = 11000;  // command decoded to reply on the line
     Fault fault = Fault::None;
     int64_t faultStartUs = 0;
@@ -70,9 +70,9 @@ public:
 
     // The free-acceleration script: six accelerations.
     static constexpr int kAccelerations = 6;
-    static constexpr int64_t kLeadInUs = 1'000'000;   // progress 0 before the first
-    static constexpr int64_t kSampleUs = 2'400'000;   // progress 16·k while sampled
-    static constexpr int64_t kPauseUs = 1'500'000;    // progress 16·k + 1 between them
+    static constexpr int64_t kLeadInUs = 1'000'000;     // progress 0 before the first
+    static constexpr int64_t kSampleUs = 2'400'000;     // progress 16·k while sampled
+    static constexpr int64_t kPauseUs = 1'500'000;      // progress 16·k + 1 between them
     static constexpr int64_t kMaxSpeedUs = 10'000'000;  // progress 0..100
     static constexpr int64_t kZeroUs = 2'000'000;
 
