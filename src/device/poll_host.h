@@ -23,8 +23,9 @@ public:
     // A modal notice with an OK button.
     virtual void Notify(const QString& text) = 0;
 
-    // Called in Polling on phases 0 to 7: the mode line and the live readings.
-    virtual void RefreshModeAndReadings() {}
+    // Refreshes the live readings from DeviceReadings (the mode line and the
+    // gauge are set by the loop itself).
+    virtual void RefreshReadings() {}
 };
 
 }  // namespace kelvaron

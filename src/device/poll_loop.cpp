@@ -15,6 +15,10 @@ const QString kNotFoundText = QStringLiteral(
 const QString kOverflowText = QStringLiteral("Буфер переполнен");
 const QString kLinkLostText = QStringLiteral("СВЯЗЬ ПРЕРВАНА.");
 const QString kNotConnectedText = QStringLiteral("Не подключен");
+const QString kNoLinkText = QStringLiteral("Связь не установлена");
+const QString kSettingUpText = QStringLiteral("Идет настройка прибора");
+constexpr uint8_t kStateReady = 1, kStateMeasuring = 2, kStateSettingUp = 4;
+constexpr uint8_t kModeFreeAccel = 2, kModeMaxSpeed = 3;
 
 // Clears a flag when the scope ends, however it ends.
 class Guard {
@@ -38,6 +42,22 @@ QString PortLineIdentified(int port, const DeviceReadings& r) {
                                       .arg(r.D4())
                                       .arg(r.D5() / 16)
                                       .arg(r.D5() % 16);
+}
+
+QString ModeLine(uint8_t deviceState, uint8_t deviceMode) {
+    if (deviceState == kStateSettingUp) return QStringLiteral("Настройка прибора");
+    switch (deviceMode) {
+        case 0:
+            return QStringLiteral("Прибор работает нормально");
+        case 1:
+            return QStringLiteral("Установка нуля");
+        case 2:
+            return QStringLiteral("Измерение на свободных ускорениях");
+        case 3:
+            return QStringLiteral("Измерение на максимальных оборотах");
+        default:
+            return {};
+    }
 }
 
 PollLoop::PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
@@ -138,11 +158,11 @@ void PollLoop::Tick() {
             ReportLinkLost();
             return;  // the link is lost: nothing more is sent
         }
-        // The silence steps of the test states come here.
+        TestSilenceSteps();
     }
 
     if (control_.state == PollState::Polling) PollingStep();
-    // The result-request and result-delay steps of the test states come here.
+    ResultSteps();
     if (control_.searching) SearchStep();
 }
 
@@ -172,9 +192,13 @@ void PollLoop::HandleFrame() {
             HandlePollingFrame();
             break;
         case PollState::MaxSpeedTest:
+            HandleMaxSpeedFrame();
+            break;
         case PollState::FreeAccelTest:
+            HandleFreeAccelFrame();
+            break;
         case PollState::ResultRequest:
-            // The replies of the running test are taken by the test states.
+            HandleResultFrame();
             break;
         case PollState::Disconnected:
         case PollState::ResultDelay:
@@ -214,8 +238,8 @@ void PollLoop::HandlePollingFrame() {
 void PollLoop::EnterTestState() {
     control_.startAwaited = false;
     control_.phase = 0;
-    control_.state =
-        control_.pendingRequest == 3 ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
+    control_.state = control_.pendingRequest == kPendingMaxSpeed ? PollState::MaxSpeedTest
+                                                                 : PollState::FreeAccelTest;
     control_.pendingRequest = 0;
     Send(request::kStatus);
 }
@@ -223,16 +247,169 @@ void PollLoop::EnterTestState() {
 void PollLoop::PollingStep() {
     const int phase = control_.phase;
     if (phase == 0) Send(request::kStatus);
-    if (phase < 8) host_.RefreshModeAndReadings();
+    if (phase < 8) RefreshModeAndReadings();
     if (phase == 9) {
         const int pending = control_.pendingRequest;
-        if (pending >= 1 && pending <= 3) Send(static_cast<uint8_t>(pending));
-        if (pending == 2 || pending == 3)
+        // Each pending request is sent as the command of the same number.
+        if (pending >= kPendingZero && pending <= kPendingMaxSpeed)
+            Send(static_cast<uint8_t>(pending));
+        if (pending == kPendingFreeAccel || pending == kPendingMaxSpeed)
             control_.startAwaited = true;  // the request stays set for the test state
         else
             control_.pendingRequest = 0;
     }
     control_.phase = phase >= kPollingCycleTicks - 1 ? 0 : phase + 1;
+}
+
+// ---- The tests ----
+
+bool PollLoop::PassCommandGate() {
+    if (control_.state < PollState::Polling || control_.linkLost) {
+        host_.Notify(kNoLinkText);
+        return false;
+    }
+    if (readings_.deviceState != kStateReady) {
+        host_.Notify(kSettingUpText);
+        return false;
+    }
+    return true;
+}
+
+void PollLoop::ZeroCommand() {
+    if (PassCommandGate()) control_.pendingRequest = kPendingZero;
+}
+
+void PollLoop::RefreshModeAndReadings() {
+    const QString mode = ModeLine(readings_.deviceState, readings_.deviceMode);
+    if (!mode.isEmpty()) host_.ShowStatusLine(mode);
+
+    // A test the instrument began by itself is followed like one the operator started.
+    if (control_.state == PollState::Polling && readings_.deviceState == kStateMeasuring) {
+        if (readings_.deviceMode == kModeMaxSpeed) {
+            control_.pendingRequest = kPendingMaxSpeed;
+            if (events_) events_->InstrumentStartedTest(PollState::MaxSpeedTest);
+        } else if (readings_.deviceMode == kModeFreeAccel) {
+            control_.pendingRequest = kPendingFreeAccel;
+            if (events_) events_->InstrumentStartedTest(PollState::FreeAccelTest);
+        }
+    }
+    host_.RefreshReadings();
+    host_.SetGauge(readings_.progress);
+}
+
+void PollLoop::EndTest(int finishedKind) {
+    control_.state = PollState::ResultDelay;
+    control_.phase = 0;
+    control_.collecting = false;
+    control_.finishedKind = finishedKind;
+}
+
+void PollLoop::HandleMaxSpeedFrame() {
+    if (control_.phase == 0) {  // status reply
+        readings_.deviceState = readings_.D1();
+        readings_.deviceMode = readings_.D2();
+        readings_.progress = readings_.D3();
+        if (readings_.progress > 0) control_.collecting = true;
+        if (readings_.progress < kMaxSpeedDone) {
+            Send(request::kOpacity);
+            control_.phase = 1;
+        } else {
+            EndTest(kFinishedMaxSpeed);
+        }
+    } else if (control_.phase == 1) {  // opacity reply
+        readings_.opacityX10 = HexDigits3(readings_, 2);
+        Send(request::kStatus);
+        control_.phase = 0;
+        if (events_) events_->AddMaxSpeedTrendPoint();
+        RefreshModeAndReadings();
+    }
+}
+
+void PollLoop::HandleFreeAccelFrame() {
+    switch (control_.phase) {
+        case 0: {  // status reply
+            readings_.deviceState = readings_.D1();
+            readings_.deviceMode = readings_.D2();
+            const uint8_t progress = readings_.D3();
+            if (progress > readings_.progress && events_)
+                events_->ShowMeasurementCaption(readings_.progress);
+            readings_.progress = progress;
+            if (progress > 0) control_.collecting = true;
+            if (progress <= kFreeAccelLastSample) {
+                Send(request::kOpacity);
+                control_.phase = 1;
+            } else {
+                EndTest(kFinishedFreeAccel);
+            }
+            break;
+        }
+        case 1:  // opacity reply
+            readings_.opacityX10 = HexDigits3(readings_, 2);
+            Send(request::kEngineSpeed);
+            control_.phase = 2;
+            break;
+        case 2:  // engine-speed reply
+            readings_.engineSpeed = HexDigits4(readings_, 2);
+            Send(request::kStatus);
+            control_.phase = 0;
+            if (events_) events_->AddFreeAccelSample();
+            RefreshModeAndReadings();
+            break;
+        default:
+            break;
+    }
+}
+
+void PollLoop::HandleResultFrame() {
+    if (!control_.shortResults && readings_.D1() >= 3) {
+        // The instrument knows only the short result requests: use them from now on.
+        control_.shortResults = true;
+        return;
+    }
+    int32_t validity = 0, mean = 0;
+    if (control_.shortResults) {
+        mean = HexDigits3(readings_, 2);
+    } else {
+        validity = readings_.D2();
+        mean = HexDigits3(readings_, 3);
+    }
+    const int kind = control_.finishedKind;
+    control_.finishedKind = 0;
+    control_.state = PollState::Polling;
+    control_.phase = 0;  // this tick's polling step asks for the status
+    if (events_) events_->ResultArrived(kind, validity, mean);
+}
+
+void PollLoop::TestSilenceSteps() {
+    const bool maxSpeed = control_.state == PollState::MaxSpeedTest;
+    const bool freeAccel = control_.state == PollState::FreeAccelTest;
+    // While a reply is awaited the chart goes on with the values held.
+    if (freeAccel && control_.phase == 1 && events_) events_->AddFreeAccelSample();
+    if (maxSpeed && control_.phase == 1 && events_) events_->AddMaxSpeedTrendPoint();
+    // After 5, 10 and 15 silent ticks the status is asked again (20 lose the link).
+    if ((maxSpeed || freeAccel) && control_.silentTicks % kStatusRetryTicks == 0) {
+        control_.phase = 0;
+        Send(request::kStatus);
+    }
+}
+
+void PollLoop::ResultSteps() {
+    if (control_.state == PollState::ResultDelay) {
+        if (control_.phase >= kResultDelayTicks) {
+            control_.phase = 0;
+            control_.state = PollState::ResultRequest;
+        } else {
+            ++control_.phase;
+        }
+    }
+    if (control_.state == PollState::ResultRequest) {
+        control_.phase = control_.phase == 0 ? 1 : 0;
+        const bool freeAccel = control_.finishedKind == kFinishedFreeAccel;
+        if (control_.shortResults)
+            Send(freeAccel ? request::kFreeAccelResultShort : request::kMaxSpeedResultShort);
+        else
+            Send(freeAccel ? request::kFreeAccelResult : request::kMaxSpeedResult);
+    }
 }
 
 void PollLoop::SearchStep() {

@@ -6,6 +6,7 @@
 #include "poll_host.h"
 #include "protokol.h"
 #include "serial_link.h"
+#include "test_events.h"
 
 #include <QString>
 
@@ -17,8 +18,12 @@ constexpr int kTickMs = 20;            // Timer2
 constexpr int kPortDelayMs = 650;      // TimerZad: after closing a silent port
 constexpr int kIdentPeriodTicks = 13;  // an identify request every 13th tick
 constexpr int kIdentRequestsPerPort = 12;
-constexpr int kPollingCycleTicks = 10;  // phases 0..9
-constexpr int kSilenceLimitTicks = 20;  // silent ticks from Polling up before the link is lost
+constexpr int kPollingCycleTicks = 10;    // phases 0..9
+constexpr int kSilenceLimitTicks = 20;    // silent ticks from Polling up before the link is lost
+constexpr int kStatusRetryTicks = 5;      // in a test, silence asks for the status every 5 ticks
+constexpr int kResultDelayTicks = 5;      // from the end of a test to the first result request
+constexpr int kMaxSpeedDone = 100;        // progress of a finished maximum-speed test
+constexpr int kFreeAccelLastSample = 96;  // progress above this: all six accelerations done
 constexpr int kBaud = 9600;
 constexpr int kPortsDefault = 8;
 constexpr int kPortsAll = 64;
@@ -32,8 +37,24 @@ constexpr uint8_t kStartMaxSpeed = 3;
 constexpr uint8_t kEngineSpeed = 7;
 constexpr uint8_t kStatus = 10;
 constexpr uint8_t kOpacity = 11;
+constexpr uint8_t kFreeAccelResultShort = 12;
+constexpr uint8_t kMaxSpeedResultShort = 13;
 constexpr uint8_t kIdentify = 14;
+constexpr uint8_t kFreeAccelResult = 15;
+constexpr uint8_t kMaxSpeedResult = 16;
 }  // namespace request
+
+// pendingRequest values: the request each stands for.
+constexpr int kPendingZero = 1;
+constexpr int kPendingFreeAccel = 2;
+constexpr int kPendingMaxSpeed = 3;
+
+// finishedKind values.
+constexpr int kFinishedMaxSpeed = 1;
+constexpr int kFinishedFreeAccel = 2;
+
+// The mode line for a status, or empty when it leaves the previous text.
+QString ModeLine(uint8_t deviceState, uint8_t deviceMode);
 
 constexpr uint8_t kIdentifyReplyMark = 0x44;  // D2 of the identify reply
 
@@ -57,6 +78,18 @@ public:
     // The port number last passed to the port's Open.
     int CurrentPort() const { return currentPort_; }
 
+    // Who follows the tests; may stay unset.
+    void SetTestEvents(TestEvents* events) { events_ = events; }
+
+    // The gate of the operator's commands: "Связь не установлена" while the
+    // instrument is not identified or the link is lost, "Идет настройка прибора"
+    // while it is not ready. False (after the message) when a command may not go.
+    bool PassCommandGate();
+    // The zero command: through the gate, then pending until phase 9.
+    void ZeroCommand();
+    // A start command the gate has let through (2 free acceleration, 3 max speed).
+    void SetPendingRequest(int request) { control_.pendingRequest = request; }
+
 private:
     void Tick();
     void ReceiveBytes(int waiting);
@@ -64,6 +97,13 @@ private:
     void HandleSearchingFrame();
     void HandlePollingFrame();
     void EnterTestState();
+    void HandleMaxSpeedFrame();
+    void HandleFreeAccelFrame();
+    void HandleResultFrame();
+    void EndTest(int finishedKind);
+    void TestSilenceSteps();
+    void ResultSteps();
+    void RefreshModeAndReadings();
     void PollingStep();
     void SearchStep();
 
@@ -80,6 +120,7 @@ private:
     TProtokol& protokol_;
     SerialLink& serial_;
     PollHost& host_;
+    TestEvents* events_ = nullptr;
     int currentPort_ = 1;
     bool inTick_ = false;
 };

@@ -12,16 +12,26 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QGraphicsSimpleTextItem>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLegend>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QToolTip>
+#include <QValueAxis>
+
+#include <algorithm>
 
 namespace kelvaron {
 
@@ -65,7 +75,10 @@ TForm1::TForm1(FormDeps deps)
       messages_(deps.messages ? deps.messages : ownMessages_.get()),
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
-      poll_(readings_, control_, protokol_, *serial_, *this) {
+      poll_(readings_, control_, protokol_, *serial_, *this),
+      series_(results_, readings_, control_, poll_, settings_, chart3View_, *this,
+              QLocale().decimalPoint().at(0)) {
+    poll_.SetTestEvents(&series_);
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(poll_timing::kTickMs);
@@ -79,8 +92,7 @@ TForm1::TForm1(FormDeps deps)
     TimerZap.setObjectName("TimerZap");
 
     BuildWindow();
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    ConnectCommands();
     setMinimumSize(400, 300);
     FormCreate();
 }
@@ -101,8 +113,7 @@ void TForm1::FormCreate() {
     // 3. The defaults, until the file says otherwise.
     settings_ = AppSettings::Defaults();
     // 4. The first view, "Таблица".
-    ListBox1->setCurrentRow(0);
-    Panel4->show();
+    SelectViewIndex(0);
     // 5., 6. The working folders beside the program, one level each.
     for (const char* folder : {"Text", "Graph", "Output"}) {
         const QString path = programDir_ + QLatin1String(folder);
@@ -126,15 +137,13 @@ void TForm1::FormCreate() {
     // 14. One-point recording.
     CheckBox3Z->setChecked(settings_.recordOnePoint() == 1);
     // 15. The colours of the six measurement lines and of the chart's foot.
-    const auto series = chart3_->series();
-    for (int i = 0; i < series.size() && i < 6; ++i)
-        static_cast<QLineSeries*>(series[i])->setColor(
-            ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
-    chart3Foot_->setBrush(ColorFromRef(kFootColor));
-    // 16. The small bar chart's one bar, empty.
-    chart4Bar_ = new QBarSet(QStringLiteral("      "));
-    chart4Bar_->append(0.0);
-    static_cast<QBarSeries*>(chart4_->series().first())->append(chart4Bar_);
+    for (int i = 0; i < MeasurementChartView::kCurves; ++i)
+        chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
+    chart3View_.SetFootColor(kFootColor);
+    // 16. The placeholder bar of the small bar chart: x 0, y 0, six spaces.
+    chart4Placeholder_ = new QBarSet(QStringLiteral("      "));
+    chart4Placeholder_->append(0.0);
+    static_cast<QBarSeries*>(chart4_->series().first())->append(chart4Placeholder_);
     // 17. The station's lines and the report's decision start as the defaults.
     station_ = StationInfo::Defaults();
     reportHeader_ = ReportHeader{};
@@ -189,10 +198,79 @@ void TForm1::FormShow() {
 }
 
 void TForm1::ApplySettings() {
-    // The chart, norms-line, legend and colour options are applied here. Of them,
-    // only the norms line is followed yet, by the layout.
-    LayoutMainWindow();
+    // The colour options of the value boxes come here with the options dialog.
+    ApplyChartOptions();
+    ApplyChartQuantity();
+    LayoutMainWindow();  // the norms line shown or hidden
+    RefreshChartHeader();
 }
+
+void TForm1::ApplyChartOptions() {
+    QChart* chart = chart3View_.Chart();
+    chart->legend()->setVisible(settings_.showLegend() == 1);
+    chart->setBackgroundBrush(ColorFromRef(settings_.chartBackColor()));
+    chart3View_.SetLineWidth(settings_.lineWidth());
+}
+
+void TForm1::ApplyChartQuantity() {
+    const bool plotN = settings_.chartQuantity() != 0;
+    const double maximum = plotN ? 100 : 10;
+    chart3View_.ClearFoot();
+    chart4_->setTitle(QString());
+    chart3View_.SetVerticalMaximum(maximum);
+    chart4Left_->setRange(0, maximum);
+    chart4Right_->setRange(0, maximum);
+    chart4_->setTitle(plotN ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
+    chart3View_.SetFootText(QuantityTitle(plotN));
+}
+
+// ---- Views ----
+
+void TForm1::SelectViewIndex(int index) {
+    {
+        const QSignalBlocker quiet(ListBox1);
+        ListBox1->setCurrentRow(index);
+    }
+    SelectView();
+}
+
+void TForm1::SelectView() {
+    const int index = ListBox1->currentRow();
+    if (index < 0 || index > 3) return;
+    // Leaving a running recording for another view asks first; "Запись" never asks.
+    if (index <= 2 && !AskStopRecording()) return;
+    Panel4->setVisible(index == 0 || index == 3);
+    Panel11->setVisible(index == 1);
+    Memo1->setVisible(index == 2);
+    GroupBox12->setVisible(index == 3);
+    if (index == 2) ComposeReport();
+}
+
+// ---- ResultsHost ----
+
+bool TForm1::AskStopRecording() {
+    // No recording can run yet: nothing to ask.
+    return true;
+}
+
+void TForm1::ShowChartView() { SelectViewIndex(1); }
+
+void TForm1::RefreshChartHeader() {
+    reportHeader_.vehicleNumber = reportHeader_.vehicleNumber.trimmed();
+    reportHeader_.owner = reportHeader_.owner.trimmed();
+    reportHeader_.make = reportHeader_.make.trimmed();
+    const QString vehicle =
+        QStringLiteral("№ авт.: ") + reportHeader_.vehicleNumber + QStringLiteral(" Марка: ") +
+        reportHeader_.make + QStringLiteral(" Влад.: ") + reportHeader_.owner +
+        QStringLiteral(" Дата: ") + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    chart3View_.SetTitle(station_.line1, vehicle);
+}
+
+void TForm1::ComposeReport() {
+    // The report view is composed from the template here, once reports are built.
+}
+
+void TForm1::ResetDecision() { reportHeader_.decision = QStringLiteral("________"); }
 
 // ---- Close ----
 
@@ -231,6 +309,16 @@ bool TForm1::SaveSettings() {
 
 // ---- Commands ----
 
+void TForm1::ConnectCommands() {
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { series_.StartFreeAccelTest(); });
+    connect(BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
+    connect(BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { SelectView(); });
+}
+
 void TForm1::BitBtn1Click() {
     Label2->setText(QStringLiteral("Связь не установлена"));
     poll_.StartSearch(settings_.portSearch());
@@ -258,7 +346,31 @@ void TForm1::SetStatusLineRed(bool red) {
     Label2->setPalette(palette);
 }
 
-void TForm1::SetGauge(int value) { Gauge1->setValue(value); }
+void TForm1::SetGauge(int value) {
+    // The free-acceleration progress runs past 100 at its end; the gauge stops there.
+    Gauge1->setValue(std::clamp(value, 0, 100));
+}
+
+void TForm1::RefreshReadings() {
+    // The boxes follow only while they are on screen; otherwise they keep their texts.
+    const int view = ListBox1->currentRow();
+    if (view != 0 && view != 3) return;
+    const LiveTexts texts = FormatLiveReadings(readings_, settings_.chartQuantity() != 0,
+                                               QLocale().decimalPoint().at(0));
+    RefreshBarChart(texts);
+    Edit5->setText(texts.k);
+    Edit8->setText(texts.n);
+    Edit1->setText(texts.rpm);
+    Edit2->setText(texts.oil);
+    Edit3->setText(texts.chamber);
+    Edit4->setText(texts.ambient);
+}
+
+void TForm1::RefreshBarChart(const LiveTexts& texts) {
+    chart4Value_->replace(0, texts.barValue);
+    chart4Value_->setLabel(texts.barLabel);
+    chart4Foot_->setText(texts.barFoot);
+}
 
 void TForm1::Notify(const QString& text) { messages_->Notice(text); }
 

@@ -4,11 +4,15 @@
 // loop, hosts the loop's timers, and lays its regions out in proportion to its
 // size.
 #include "device/device_state.h"
+#include "device/live_display.h"
 #include "device/poll_host.h"
 #include "device/poll_loop.h"
 #include "device/protokol.h"
 #include "device/serial_link.h"
 #include "report/report_header.h"
+#include "results/measurement_chart_view.h"
+#include "results/measurement_series.h"
+#include "results/test_results.h"
 #include "shell/app_settings.h"
 #include "shell/layout.h"
 #include "shell/message_boxes.h"
@@ -37,6 +41,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QValueAxis;
 
 namespace kelvaron {
 
@@ -50,7 +55,7 @@ struct FormDeps {
     std::optional<QSize> workArea{};
 };
 
-class TForm1 final : public QMainWindow, private PollHost {
+class TForm1 final : public QMainWindow, private PollHost, private ResultsHost {
     Q_OBJECT
 
 public:
@@ -66,6 +71,16 @@ public:
     const QTimer& RecordTimer() const { return TimerZap; }
     // The layout last applied.
     const MainWindowLayout& Layout() const { return layout_; }
+    const TestResults& Results() const { return results_; }
+    ReportHeader& Header() { return reportHeader_; }
+    MeasurementChartView& MeasurementChart3() { return chart3View_; }
+
+    // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
+    void SelectView();
+    // Selects `index` in the view list, then shows it.
+    void SelectViewIndex(int index);
+    // The K/N choice of the settings on both charts.
+    void ApplyChartQuantity();
 
     // Bottom bar.
     QFrame* Panel1 = nullptr;
@@ -140,6 +155,14 @@ public:
     QMenu* N2 = nullptr;     // "Действия"
     QMenu* N3 = nullptr;     // "Помощь"
     QAction* N8 = nullptr;   // "Связь", F12
+    QAction* N9 = nullptr;   // "Своб.ускорение", F6
+    QAction* N10 = nullptr;  // "Макс.обороты", F7
+    QAction* N28 = nullptr;  // "Устан.нуля", F8
+    QAction* N32 = nullptr;  // "Стереть результ."
+    QAction* N23 = nullptr;  // "Таблица", F2
+    QAction* N24 = nullptr;  // "График", F3
+    QAction* N25 = nullptr;  // "Отчет", F4
+    QAction* N36 = nullptr;  // "Запись"
     QAction* N21 = nullptr;  // "Выход"
 
 protected:
@@ -166,6 +189,9 @@ private:
     bool SaveSettings();
     void FormCloseQuery();
     void BitBtn1Click();
+    void ConnectCommands();
+    void ApplyChartOptions();
+    void RefreshBarChart(const LiveTexts& texts);
 
     // Layout (main_window_layout.cpp).
     void LayoutMainWindow();
@@ -179,6 +205,14 @@ private:
     void SetStatusLineRed(bool red) override;
     void SetGauge(int value) override;
     void Notify(const QString& text) override;
+    void RefreshReadings() override;
+
+    // ResultsHost
+    bool AskStopRecording() override;
+    void ShowChartView() override;
+    void RefreshChartHeader() override;
+    void ComposeReport() override;
+    void ResetDecision() override;
 
     QString programDir_;
     std::unique_ptr<WidgetMessageBoxes> ownMessages_;
@@ -198,6 +232,9 @@ private:
     AppSettings settings_;
     StationInfo station_;
     ReportHeader reportHeader_;
+    TestResults results_;
+    MeasurementChartView chart3View_;
+    MeasurementSeries series_;
 
     // Start folders and file-type indexes of the file dialogs.
     struct DialogState {
@@ -206,10 +243,12 @@ private:
         int graphOpenFilter = 0;
     } dialogs_;
 
-    QChart* chart3_ = nullptr;
-    QGraphicsSimpleTextItem* chart3Foot_ = nullptr;
     QChart* chart4_ = nullptr;
-    QBarSet* chart4Bar_ = nullptr;
+    QBarSet* chart4Placeholder_ = nullptr;
+    QBarSet* chart4Value_ = nullptr;
+    QGraphicsSimpleTextItem* chart4Foot_ = nullptr;
+    QValueAxis* chart4Left_ = nullptr;
+    QValueAxis* chart4Right_ = nullptr;
     QLineEdit* boxProbe_ = nullptr;  // measures the height of a box for a font size
     QWidget* client_ = nullptr;
     MainWindowLayout layout_;

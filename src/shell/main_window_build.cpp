@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -23,6 +24,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QValueAxis>
+
+#include <array>
 
 namespace kelvaron {
 
@@ -150,7 +154,6 @@ void TForm1::BuildBars(QWidget* client) {
         QPalette p = b->palette();
         p.setColor(QPalette::ButtonText, QColor(0x80, 0x00, 0x80));
         b->setPalette(p);
-        b->setEnabled(false);  // the tests and the zero command are not followed yet
     }
 }
 
@@ -174,15 +177,40 @@ void TForm1::BuildLiveValues(QWidget* client) {
     Panel7 = row("Panel7", "Edit2", QStringLiteral("000,0"), "Memo4",
                  QStringLiteral("  Т масла\n     град."), Edit2, Memo4);
 
+    // The small bar chart: a silver placeholder on the right axis, a grey series
+    // never filled, and the value series with the current smoke value.
     chart4_ = new QChart();
     chart4_->setTitle(QStringLiteral("Дымн,%"));
     chart4_->legend()->hide();
     chart4_->setMargins(QMargins(0, 0, 0, 0));
     chart4_->layout()->setContentsMargins(0, 0, 0, 0);
     chart4_->setBackgroundRoundness(0);
-    auto* bars = new QBarSeries(chart4_);
-    chart4_->addSeries(bars);
-    AddFoot(chart4_, QStringLiteral("00.0"));
+    chart4Left_ = new QValueAxis(chart4_);
+    chart4Right_ = new QValueAxis(chart4_);
+    auto* across = new QBarCategoryAxis(chart4_);
+    across->setVisible(false);
+    chart4_->addAxis(across, Qt::AlignBottom);
+    chart4_->addAxis(chart4Left_, Qt::AlignLeft);
+    chart4_->addAxis(chart4Right_, Qt::AlignRight);
+    for (QValueAxis* axis : {chart4Left_, chart4Right_}) {
+        axis->setRange(0, 100);
+        axis->setLabelFormat(QStringLiteral("%g"));
+    }
+    auto* placeholder = new QBarSeries(chart4_);
+    auto* grey = new QBarSeries(chart4_);
+    auto* value = new QBarSeries(chart4_);
+    value->setObjectName("Series10");
+    for (QBarSeries* bars : {placeholder, grey, value}) {
+        chart4_->addSeries(bars);
+        bars->attachAxis(across);
+    }
+    placeholder->attachAxis(chart4Right_);
+    grey->attachAxis(chart4Left_);
+    value->attachAxis(chart4Left_);
+    chart4Value_ = new QBarSet(QString());
+    chart4Value_->append(0.0);
+    value->append(chart4Value_);
+    chart4Foot_ = AddFoot(chart4_, QStringLiteral("00.0"));
     Chart4 = Named(new QChartView(chart4_, Panel4), "Chart4");
 
     Panel8 = MakePanel(Panel4, "Panel8");
@@ -195,16 +223,7 @@ void TForm1::BuildLiveValues(QWidget* client) {
 
 void TForm1::BuildChartArea(QWidget* client) {
     Panel11 = MakePanel(client, "Panel11");
-    chart3_ = new QChart();
-    for (int i = 1; i <= 6; ++i) {
-        auto* series = new QLineSeries(chart3_);
-        series->setName(QStringLiteral("Измер.%1").arg(i));
-        series->setObjectName(QStringLiteral("Series%1").arg(i));
-        chart3_->addSeries(series);
-    }
-    chart3_->legend()->setAlignment(Qt::AlignLeft);
-    chart3Foot_ = AddFoot(chart3_, QString());
-    Chart3 = Named(new QChartView(chart3_, Panel11), "Chart3");
+    Chart3 = Named(new QChartView(chart3View_.Chart(), Panel11), "Chart3");
 
     Panel12 = MakePanel(Panel11, "Panel12");
     Label4 = Named(new QLabel(QStringLiteral("Нормы:"), Panel12), "Label4");
@@ -287,8 +306,8 @@ void TForm1::BuildRightColumn(QWidget* client) {
     BitBtn10 = MakeButton(Panel3, "BitBtn10", QStringLiteral("Оформить"));
     BitBtn11 = MakeButton(Panel3, "BitBtn11", QStringLiteral("Нормы"));
     BitBtn12 = MakeButton(Panel3, "BitBtn12", QStringLiteral("Опции"));
-    // Reports, results, norms and options come with their own parts of the program.
-    for (QPushButton* b : {BitBtn7, BitBtn6, BitBtn8, BitBtn9, BitBtn10, BitBtn11, BitBtn12})
+    // Reports, norms and options come with their own parts of the program.
+    for (QPushButton* b : {BitBtn7, BitBtn6, BitBtn9, BitBtn10, BitBtn11, BitBtn12})
         b->setEnabled(false);
 
     ListBox1 = Named(new QListWidget(Panel3), "ListBox1");
@@ -298,7 +317,6 @@ void TForm1::BuildRightColumn(QWidget* client) {
     ListBox1->setToolTipDuration(kToolTipMs);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setTextElideMode(Qt::ElideNone);
-    ListBox1->setEnabled(false);  // the views switch once they are built
 }
 
 void TForm1::BuildMenus() {
@@ -319,20 +337,20 @@ void TForm1::BuildMenus() {
     N21 = AddItem(N1, "N21", QStringLiteral("Выход"));
 
     N22 = Named(menuBar()->addMenu(QStringLiteral("Вид")), "N22");
-    AddItem(N22, "N23", QStringLiteral("Таблица"), Qt::Key_F2);
-    AddItem(N22, "N24", QStringLiteral("График"), Qt::Key_F3);
-    AddItem(N22, "N25", QStringLiteral("Отчет"), Qt::Key_F4);
-    AddItem(N22, "N36", QStringLiteral("Запись"));
+    N23 = AddItem(N22, "N23", QStringLiteral("Таблица"), Qt::Key_F2);
+    N24 = AddItem(N22, "N24", QStringLiteral("График"), Qt::Key_F3);
+    N25 = AddItem(N22, "N25", QStringLiteral("Отчет"), Qt::Key_F4);
+    N36 = AddItem(N22, "N36", QStringLiteral("Запись"));
     AddSeparator(N22, "N26");
     AddItem(N22, "N27", QStringLiteral("Опции"), Qt::Key_F5);
 
     N2 = Named(menuBar()->addMenu(QStringLiteral("Действия")), "N2");
     N8 = AddItem(N2, "N8", QStringLiteral("Связь"), Qt::Key_F12);
-    AddItem(N2, "N9", QStringLiteral("Своб.ускорение"), Qt::Key_F6);
-    AddItem(N2, "N10", QStringLiteral("Макс.обороты"), Qt::Key_F7);
-    AddItem(N2, "N28", QStringLiteral("Устан.нуля"), Qt::Key_F8);
+    N9 = AddItem(N2, "N9", QStringLiteral("Своб.ускорение"), Qt::Key_F6);
+    N10 = AddItem(N2, "N10", QStringLiteral("Макс.обороты"), Qt::Key_F7);
+    N28 = AddItem(N2, "N28", QStringLiteral("Устан.нуля"), Qt::Key_F8);
     AddSeparator(N2, "N29");
-    AddItem(N2, "N32", QStringLiteral("Стереть результ."));
+    N32 = AddItem(N2, "N32", QStringLiteral("Стереть результ."));
     AddSeparator(N2, "N30");
     AddItem(N2, "N31", QStringLiteral("Перекл.нормы"));
 
@@ -347,10 +365,17 @@ void TForm1::BuildMenus() {
     for (QMenu* menu : {N1, N22, N2, N3})
         for (QAction* item : menu->actions())
             if (!item->isSeparator()) item->setEnabled(false);
-    N8->setEnabled(true);
-    N21->setEnabled(true);
+    for (QAction* item : {N8, N9, N10, N28, N32, N23, N24, N25, N36, N21}) item->setEnabled(true);
     connect(N8, &QAction::triggered, BitBtn1, &QPushButton::click);
+    connect(N9, &QAction::triggered, BitBtn4, &QPushButton::click);
+    connect(N10, &QAction::triggered, BitBtn5, &QPushButton::click);
+    connect(N28, &QAction::triggered, BitBtn2, &QPushButton::click);
+    connect(N32, &QAction::triggered, BitBtn8, &QPushButton::click);
     connect(N21, &QAction::triggered, BitBtn3, &QPushButton::click);
+    const std::array<QAction*, 4> views = {N23, N24, N25, N36};
+    for (int i = 0; i < 4; ++i)
+        connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
+                [this, i] { SelectViewIndex(i); });
 }
 
 }  // namespace kelvaron

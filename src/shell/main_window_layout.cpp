@@ -106,7 +106,7 @@ void TForm1::LayoutMainWindow() {
     Chart3->setGeometry(l.chart3);
     Panel12->setGeometry(l.panel12);
     Panel12->setVisible(l.normsVisible);
-    SetChartFonts(chart3_, l.chartTitleFont, l.chartAxisFont, l.chartLegendFont);
+    chart3View_.SetFonts(l.chartTitleFont, l.chartFootFont, l.chartAxisFont, l.chartLegendFont);
     Place(Label4, l.label4, l.buttonFont);
     Place(Edit6, l.edit6, l.buttonFont);
 
@@ -127,19 +127,12 @@ void TForm1::LayoutMainWindow() {
     Place(Gauge1, l.gauge1, l.buttonFont);
     Place(BitBtn3, l.bitBtn3, l.buttonFont);
     Place(Label2, l.label2, l.label2Font);
-    for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn2})
-        Place(b,
-              b == BitBtn4   ? l.bitBtn4
-              : b == BitBtn5 ? l.bitBtn5
-                             : l.bitBtn2,
-              l.statusButtonFont);
+    Place(BitBtn4, l.bitBtn4, l.statusButtonFont);
+    Place(BitBtn5, l.bitBtn5, l.statusButtonFont);
+    Place(BitBtn2, l.bitBtn2, l.statusButtonFont);
 
-    // The chart feet, once the charts have their new size.
-    PlaceFoot(chart3Foot_, l.chart3.size(), l.chartFootFont);
-    const auto chart4Feet = chart4_->childItems();
-    for (QGraphicsItem* item : chart4Feet)
-        if (auto* foot = dynamic_cast<QGraphicsSimpleTextItem*>(item))
-            PlaceFoot(foot, l.chart4.size(), l.chart4FootFont);
+    // The small chart's foot, once the chart has its new size.
+    PlaceFoot(chart4Foot_, l.chart4.size(), l.chart4FootFont);
 }
 
 }  // namespace kelvaron

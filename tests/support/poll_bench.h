@@ -33,7 +33,7 @@ public:
         notices << text;
         if (onNotify) onNotify();
     }
-    void RefreshModeAndReadings() override { ++refreshes; }
+    void RefreshReadings() override { ++refreshes; }
 
     bool timer2Enabled = false;
     int64_t nextTickUs = 0;

@@ -1,0 +1,201 @@
+#include "measurement_series.h"
+
+#include "device/live_display.h"
+
+#include <algorithm>
+
+namespace kelvaron {
+
+namespace {
+
+const QString kDecreasing =
+    QStringLiteral("  Результат недействителен,убывающая последовательность  ");
+const QString kZoneExceeded = QStringLiteral("  Результат недействителен,превышение зоны  ");
+
+// "K = 0,456 м-1<between> Ср.дымность N = 17,8 % " after the common lead.
+QString ValidLine(int32_t meanX10, const QString& between, QChar separator) {
+    const double n = meanX10 / 10.0;
+    return QStringLiteral(" Ср.коэфф.ослабл. K = ") + FormatFixed(OpacityToK(n), 3, separator, 5) +
+           QStringLiteral(" м-1") + between + QStringLiteral(" Ср.дымность N = ") +
+           FormatFixed(n, 1, separator) + QStringLiteral(" % ");
+}
+
+}  // namespace
+
+std::optional<FootLine> FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+    switch (validity) {
+        case 0:
+            return FootLine{ValidLine(meanX10, QStringLiteral(" ,"), separator), kFootGreen};
+        case 1:
+            return FootLine{kDecreasing, kFootRed};
+        case 2:
+            return FootLine{kZoneExceeded, kFootRed};
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<FootLine> MaxSpeedResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+    switch (validity) {
+        case 0:
+            return FootLine{ValidLine(meanX10, QStringLiteral("  "), separator), kFootGreen};
+        case 1:
+            return FootLine{kZoneExceeded, kFootRed};
+        default:
+            return std::nullopt;
+    }
+}
+
+QString QuantityTitle(bool plotN) {
+    return plotN ? QStringLiteral("    Дымность   ,   %    ")
+                 : QStringLiteral("  Коэффициент ослабления  ,  м-1   ");
+}
+
+MeasurementSeries::MeasurementSeries(TestResults& results, const DeviceReadings& readings,
+                                     const PollControl& control, PollLoop& poll,
+                                     const AppSettings& settings, MeasurementChart& chart,
+                                     ResultsHost& host, QChar separator)
+    : results_(results),
+      readings_(readings),
+      control_(control),
+      poll_(poll),
+      settings_(settings),
+      chart_(chart),
+      host_(host),
+      separator_(separator) {}
+
+// ---- Commands ----
+
+bool MeasurementSeries::StartTest(int pendingRequest) {
+    if (!host_.AskStopRecording()) return false;
+    if (!poll_.PassCommandGate()) return false;
+    poll_.SetPendingRequest(pendingRequest);  // sent at the end of the polling cycle
+    return true;
+}
+
+void MeasurementSeries::StartFreeAccelTest() {
+    if (!StartTest(kPendingFreeAccel)) return;
+    ClearFreeAccelPeaks();
+    ResetMeasurementChart();
+    host_.ShowChartView();
+}
+
+void MeasurementSeries::StartMaxSpeedTest() {
+    // The peaks of the last free-acceleration test stay for the report.
+    if (!StartTest(kPendingMaxSpeed)) return;
+    ResetMeasurementChart();
+    host_.ShowChartView();
+}
+
+void MeasurementSeries::EraseResults() {
+    results_.maxSpeedMeanX10 = 0;
+    results_.maxSpeedValidity = 0;
+    results_.freeAccelMeanX10 = 0;
+    results_.freeAccelValidity = 0;
+    host_.ResetDecision();
+    ClearFreeAccelPeaks();
+    ResetMeasurementChart();
+}
+
+void MeasurementSeries::ClearFreeAccelPeaks() {
+    results_.peakK.fill(0.0);
+    results_.peakN.fill(0.0);
+    results_.peakRpm.fill(0);
+}
+
+void MeasurementSeries::ResetMeasurementChart() {
+    chart_.ClearCurves();
+    sampleIndex_ = 0;
+    chart_.ClearFoot();
+    chart_.SetFootColor(kFootNavy);
+    chart_.SetFootText(QuantityTitle(PlotsN()));
+    host_.RefreshChartHeader();
+    host_.ComposeReport();
+}
+
+// ---- During a test ----
+
+void MeasurementSeries::InstrumentStartedTest(PollState kind) {
+    if (kind == PollState::FreeAccelTest) ClearFreeAccelPeaks();
+    ResetMeasurementChart();
+    host_.ShowChartView();
+}
+
+void MeasurementSeries::ShowMeasurementCaption(uint8_t oldProgress) {
+    sampleIndex_ = 0;  // each measurement's curve starts at the left edge
+    chart_.ClearFoot();
+    const int next = oldProgress / 16 + 1;
+    if (next <= TestResults::kMeasurements) {
+        const QString lead = PlotsN() ? QStringLiteral(" Дымность ,  %,  Измерение  №   ")
+                                      : QStringLiteral(" Коэфф.ослабления , м-1,  Измерение  №   ");
+        chart_.SetFootText(lead + QString::number(next) + QStringLiteral("  "));
+    } else {
+        chart_.SetFootText(QStringLiteral("    Результат измерения :    "));
+    }
+}
+
+double MeasurementSeries::ChartValue(double n) const {
+    if (PlotsN()) return n;
+    return std::min(OpacityToK(n), kMaxShownK);
+}
+
+void MeasurementSeries::AddFreeAccelSample() {
+    if (!control_.collecting) return;
+    const int progress = readings_.progress;
+    const double n = readings_.opacityX10 / 10.0;
+    // Only while an acceleration is sampled (exactly 16, 32, .. 96) is a point drawn.
+    if (progress % 16 == 0 && progress >= 16 && progress <= 96) {
+        if (!chart_.AddPoint(progress / 16, sampleIndex_, ChartValue(n))) return;  // sample dropped
+    }
+    const int measurement = progress / 16;
+    if (measurement >= 1 && measurement <= TestResults::kMeasurements) {
+        const size_t i = static_cast<size_t>(measurement - 1);
+        if (n > results_.peakN[i]) {
+            results_.peakN[i] = n;
+            results_.peakK[i] = OpacityToK(n);
+        }
+        results_.peakRpm[i] = std::max(results_.peakRpm[i], readings_.engineSpeed);
+    }
+    ++sampleIndex_;
+}
+
+void MeasurementSeries::AddMaxSpeedTrendPoint() {
+    if (!control_.collecting) return;
+    if (chart_.AddPoint(1, sampleIndex_, ChartValue(readings_.opacityX10 / 10.0))) ++sampleIndex_;
+}
+
+// ---- Results ----
+
+void MeasurementSeries::ResultArrived(int finishedKind, int32_t validity, int32_t meanX10) {
+    if (finishedKind == kFinishedMaxSpeed) {
+        results_.maxSpeedValidity = validity;
+        results_.maxSpeedMeanX10 = meanX10;
+        ShowMaxSpeedResult();
+    } else {
+        results_.freeAccelValidity = validity;
+        results_.freeAccelMeanX10 = meanX10;
+        ShowFreeAccelResult();
+    }
+}
+
+void MeasurementSeries::ShowResultLine(const std::optional<FootLine>& line) {
+    host_.ShowChartView();
+    chart_.ClearFoot();
+    if (line) {
+        chart_.SetFootColor(line->color);
+        chart_.SetFootText(line->text);
+    }
+    host_.ComposeReport();
+}
+
+void MeasurementSeries::ShowFreeAccelResult() {
+    ShowResultLine(
+        FreeAccelResultLine(results_.freeAccelMeanX10, results_.freeAccelValidity, separator_));
+}
+
+void MeasurementSeries::ShowMaxSpeedResult() {
+    ShowResultLine(
+        MaxSpeedResultLine(results_.maxSpeedMeanX10, results_.maxSpeedValidity, separator_));
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,23 @@
+#pragma once
+// TestResults: the results of the run. The instrument's mean opacity and
+// validity code of the last test of each kind, and the peaks of the six
+// accelerations of the last free-acceleration test. Not saved; all 0 at start.
+#include <array>
+#include <cstdint>
+
+namespace kelvaron {
+
+struct TestResults {
+    static constexpr int kMeasurements = 6;
+
+    int32_t maxSpeedMeanX10 = 0;   // tenths of a percent
+    int32_t maxSpeedValidity = 0;  // 0 valid, 1 zone exceeded
+    int32_t freeAccelMeanX10 = 0;
+    int32_t freeAccelValidity = 0;  // 0 valid, 1 decreasing sequence, 2 zone exceeded
+    // Measurement n (1..6) at index n - 1.
+    std::array<double, kMeasurements> peakK{};  // m-1, from peakN
+    std::array<double, kMeasurements> peakN{};  // %
+    std::array<int32_t, kMeasurements> peakRpm{};
+};
+
+}  // namespace kelvaron
