@@ -4,6 +4,8 @@
 #include "../support/message_recorder.h"
 #include "shell/main_window.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -434,6 +437,92 @@ private slots:
                 if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
             }
         QVERIFY2(red > 20, qPrintable(QString("%1 red pixels").arg(red)));
+    }
+
+    void viewSwitchShowsAndHidesTheFourRegions() {
+        Station s;
+        TForm1& form = s.Start();
+        s.Show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const auto shown = [&] {
+            return QList<bool>{!form.Panel4->isHidden(), !form.Panel11->isHidden(),
+                               !form.Memo1->isHidden(), !form.GroupBox12->isHidden()};
+        };
+        QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
+        QTest::keyClick(&form, Qt::Key_F3);
+        QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
+        QCOMPARE(form.ListBox1->currentRow(), 1);
+        QTest::keyClick(&form, Qt::Key_F4);
+        QCOMPARE(shown(), (QList<bool>{false, false, true, false}));
+        form.N36->trigger();
+        QCOMPARE(shown(), (QList<bool>{true, false, false, true}));
+        form.ListBox1->setCurrentRow(1);  // as a click on the list
+        QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
+        QTest::keyClick(&form, Qt::Key_F2);
+        QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
+    }
+
+    void chartQuantityGivesBothChartsTheirScaleAndTitle() {
+        for (int quantity : {0, 1}) {
+            Station s;
+            AppSettings stored = AppSettings::Defaults();
+            stored.setChartQuantity(quantity);
+            stored.setConnectAtStart(0);
+            s.Store(stored);
+            TForm1& form = s.Start();
+            s.Show();
+            QTRY_VERIFY(!form.MeasurementChart3().FootText().isEmpty());
+            const double maximum = quantity ? 100 : 10;
+            QCOMPARE(form.MeasurementChart3().LeftAxis()->max(), maximum);
+            QCOMPARE(form.MeasurementChart3().RightAxis()->max(), maximum);
+            QCOMPARE(form.MeasurementChart3().FootText(),
+                     quantity ? QStringLiteral("    Дымность   ,   %    ")
+                              : QStringLiteral("  Коэффициент ослабления  ,  м-1   "));
+            QCOMPARE(form.Chart4->chart()->title(),
+                     quantity ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
+            const auto axes = form.Chart4->chart()->axes(Qt::Vertical);
+            QCOMPARE(axes.size(), 2);
+            for (QAbstractAxis* axis : axes)
+                QCOMPARE(static_cast<QValueAxis*>(axis)->max(), maximum);
+        }
+    }
+
+    void chartTitleCarriesTheStationAndTheVehicle() {
+        Station s;
+        TForm1& form = s.Start();
+        form.Station().line1 = QStringLiteral("ПТО №1");
+        form.Header().vehicleNumber = QStringLiteral(" А123АА ");
+        form.Header().make = QStringLiteral("КАМАЗ");
+        s.Show();
+        QTRY_VERIFY(form.MeasurementChart3().Chart()->title().contains(QStringLiteral("ПТО №1")));
+        const QString title = form.MeasurementChart3().Chart()->title();
+        QVERIFY2(title.contains(QStringLiteral("№ авт.: А123АА Марка: КАМАЗ Влад.:  Дата: ")),
+                 qPrintable(title));
+        QCOMPARE(form.Header().vehicleNumber, QStringLiteral("А123АА"));
+    }
+
+    void livePanelFollowsTheInstrumentOnlyInViews0And3() {
+        Station s;
+        sim::Opacimeter instrument;
+        TForm1& form = s.Start();
+        s.port->AddInstrument(1, instrument);
+        QTimer clock;
+        QObject::connect(&clock, &QTimer::timeout, [&] { s.clock.nowUs += 5000; });
+        clock.start(5);
+        s.Show();
+        // The idle smoke of about 1 %, with the locale's separator.
+        QTRY_VERIFY_WITH_TIMEOUT(form.Edit8->text() != QStringLiteral("00,0"), 5000);
+        const QString n = form.Edit8->text();
+        QVERIFY2(
+            n.size() == 3 && (n.startsWith(QLatin1Char('1')) || n.startsWith(QLatin1Char('0'))),
+            qPrintable(n));
+        form.SelectViewIndex(1);
+        form.Edit8->setText(QStringLiteral("kept"));
+        QTest::qWait(300);
+        QCOMPARE(form.Edit8->text(), QStringLiteral("kept"));
+        form.SelectViewIndex(3);
+        QTRY_VERIFY_WITH_TIMEOUT(form.Edit8->text() != QStringLiteral("kept"), 2000);
     }
 
     void menuExitPressesTheExitButton() {

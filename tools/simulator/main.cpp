@@ -32,7 +32,8 @@ void OnSignal(int) { stopRequested = 1; }
 void Usage() {
     std::fprintf(stderr,
                  "usage: opacimeter-sim --dir PROGRAM_DIR [--port N] [--designation A-B]\n"
-                 "         [--firmware X.Y] [--short-results] [--self-start free|max@SECONDS]\n"
+                 "         [--firmware X.Y] [--short-results] [--outcome valid|decreasing|zone]\n"
+                 "         [--self-start free|max@SECONDS]\n"
                  "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
                  "         [--duration SECONDS] [--seed N]\n"
                  "faults: noise, bad-check, split, slow, silence, hang-up\n");
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
             if (std::sscanf(v.c_str(), "%u.%u", &hi, &lo) != 2 || hi > 15 || lo > 15)
                 return Usage(), 2;
             options.firmware = static_cast<uint8_t>(hi * 16 + lo);
+            ++i;
+        } else if (a == "--outcome" && hasValue) {
+            if (!kelvaron::sim::ParseOutcome(v, options.outcome)) return Usage(), 2;
             ++i;
         } else if (a == "--short-results") {
             options.shortResultsOnly = true;

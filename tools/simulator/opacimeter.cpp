@@ -17,8 +17,13 @@ constexpr int kIdleOpacityX10 = 12;
 constexpr int kIdleRpm = 800;
 constexpr double kPi = 3.14159265358979323846;
 
-// The peak opacity of each acceleration, tenths of a percent.
-constexpr std::array<int, Opacimeter::kAccelerations> kPeaksX10 = {452, 431, 447, 438, 441, 436};
+// The peak opacity of each acceleration, tenths of a percent, by outcome.
+constexpr std::array<int, Opacimeter::kAccelerations> kValidPeaksX10 = {452, 431, 447,
+                                                                        438, 441, 436};
+constexpr std::array<int, Opacimeter::kAccelerations> kDecreasingPeaksX10 = {520, 480, 450,
+                                                                             410, 380, 350};
+constexpr std::array<int, Opacimeter::kAccelerations> kScatteredPeaksX10 = {300, 520, 350,
+                                                                            610, 330, 480};
 
 // Rises smoothly from 0 to 1 over `span`.
 double Rise(double t, double span) {
@@ -41,6 +46,18 @@ bool ParseFault(const std::string& name, Fault& fault) {
         }
     }
     return false;
+}
+
+bool ParseOutcome(const std::string& name, Outcome& outcome) {
+    if (name == "valid")
+        outcome = Outcome::Valid;
+    else if (name == "decreasing")
+        outcome = Outcome::Decreasing;
+    else if (name == "zone")
+        outcome = Outcome::ZoneExceeded;
+    else
+        return false;
+    return true;
 }
 
 const char* FaultName(Fault fault) {
@@ -97,12 +114,15 @@ void Opacimeter::Update(int64_t nowUs) {
     if (running_ == TestKind::FreeAccel) {
         // The mean of the last four accelerations, as the instrument reports it.
         int sum = 0;
-        for (int k = 2; k < kAccelerations; ++k) sum += kPeaksX10[k];
+        for (int k = 2; k < kAccelerations; ++k) sum += Peaks()[static_cast<size_t>(k)];
         resultMeanX10_ = (sum + 2) / 4;
+        resultValidity_ = options_.outcome == Outcome::Decreasing     ? 1
+                          : options_.outcome == Outcome::ZoneExceeded ? 2
+                                                                      : 0;
     } else {
         resultMeanX10_ = 250;
+        resultValidity_ = options_.outcome == Outcome::ZoneExceeded ? 1 : 0;
     }
-    resultValidity_ = 0;
     finished_ = running_;
     running_ = TestKind::None;
 }
@@ -122,13 +142,14 @@ uint8_t Opacimeter::ScriptProgress(int64_t since) const {
 int Opacimeter::ScriptOpacityX10(int64_t since) const {
     if (running_ == TestKind::MaxSpeed) {
         const double t = static_cast<double>(since) / 1e6;
-        return static_cast<int>(250 + 30 * std::sin(2 * kPi * t / 2.5) * Rise(t, 1.0));
+        const double swing = options_.outcome == Outcome::ZoneExceeded ? 150 : 30;
+        return static_cast<int>(250 + swing * std::sin(2 * kPi * t / 2.5) * Rise(t, 1.0));
     }
     if (since < kLeadInUs) return kIdleOpacityX10;
     const int64_t step = kSampleUs + kPauseUs;
     const int64_t k = std::min<int64_t>((since - kLeadInUs) / step, kAccelerations - 1);
     const double t = static_cast<double>(since - kLeadInUs - k * step) / 1e6;
-    const double peak = kPeaksX10[static_cast<size_t>(k)];
+    const double peak = Peaks()[static_cast<size_t>(k)];
     const double tp = 0.7;  // the smoke peaks 0.7 s into the acceleration
     const double n = t < tp
                          ? kIdleOpacityX10 + (peak - kIdleOpacityX10) * Rise(t, tp)
@@ -145,6 +166,18 @@ int Opacimeter::ScriptEngineSpeed(int64_t since) const {
     if (t < tUp) return static_cast<int>(kIdleRpm + (top - kIdleRpm) * Rise(t, tUp));
     if (t < tDown) return static_cast<int>(top - (top - kIdleRpm) * Rise(t - tUp, tDown - tUp));
     return kIdleRpm;
+}
+
+const std::array<int, 6>& Opacimeter::Peaks() const {
+    switch (options_.outcome) {
+        case Outcome::Decreasing:
+            return kDecreasingPeaksX10;
+        case Outcome::ZoneExceeded:
+            return kScatteredPeaksX10;
+        case Outcome::Valid:
+            break;
+    }
+    return kValidPeaksX10;
 }
 
 uint8_t Opacimeter::State(int64_t nowUs) {

@@ -28,11 +28,17 @@ const char* FaultName(Fault fault);
 
 enum class TestKind { None, FreeAccel, MaxSpeed };
 
+// How the instrument judges the test it runs: valid, a decreasing sequence of
+// peaks (free acceleration only) or a zone exceeded.
+enum class Outcome { Valid, Decreasing, ZoneExceeded };
+bool ParseOutcome(const std::string& name, Outcome& outcome);
+
 struct Options {
     uint8_t designationHigh = 3;  // identify D3 and D4: the designation "3 - 12"
     uint8_t designationLow = 12;
-    uint8_t firmware = 0x21;         // identify D5: version 2.1
-    bool shortResultsOnly = false;   // answers 15 and 16 with D1 = 3
+    uint8_t firmware = 0x21;        // identify D5: version 2.1
+    bool shortResultsOnly = false;  // answers 15 and 16 with D1 = 3
+    Outcome outcome = Outcome::Valid;
     int64_t replyLatencyUs = 11000;  // command decoded to reply on the line
     Fault fault = Fault::None;
     int64_t faultStartUs = 0;
@@ -94,6 +100,7 @@ private:
     uint8_t ScriptProgress(int64_t sinceUs) const;
     int ScriptOpacityX10(int64_t sinceUs) const;
     int ScriptEngineSpeed(int64_t sinceUs) const;
+    const std::array<int, 6>& Peaks() const;
 
     Options options_;
     std::mt19937 random_;
