@@ -82,7 +82,7 @@ TForm1::TForm1(FormDeps deps)
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(poll_timing::kTickMs);
-    connect(&Timer2, &QTimer::timeout, this, [this] { poll_.Timer2Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
     TimerZad.setObjectName("TimerZad");
     TimerZad.setSingleShot(true);
@@ -323,6 +323,8 @@ void TForm1::BitBtn1Click() {
     Label2->setText(QStringLiteral("Связь не установлена"));
     poll_.StartSearch(settings_.portSearch());
 }
+
+void TForm1::Timer2Timer() { poll_.Timer2Timer(); }
 
 // ---- PollHost ----
 

@@ -75,6 +75,9 @@ public:
     ReportHeader& Header() { return reportHeader_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
 
+    // The poll tick, run by Timer2 every 20 ms.
+    void Timer2Timer();
+
     // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
     void SelectView();
     // Selects `index` in the view list, then shows it.

@@ -1,0 +1,100 @@
+// kelvaron-tick-bench: what one poll tick costs in the real main window, with
+// the live panel and the measurement chart updating, during a whole
+// free-acceleration test of the simulated instrument. The instrument answers
+// within a tick; the clock is moved by hand, so the run is the same every time.
+//
+// It prints the handler time of a tick (reading, frames, requests, live panel,
+// chart points) and, apart from it, the time the event loop then takes to paint.
+#include "../../tests/support/fake_port.h"
+#include "../../tests/support/message_recorder.h"
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace kelvaron;
+
+namespace {
+
+struct Stats {
+    double median, p99, worst;
+};
+
+Stats Summarise(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[v.size() * 99 / 100], v.back()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    testing::FakeClock clock;
+    testing::MessageRecorder messages;
+    sim::Opacimeter instrument(
+        sim::Options{.selfStart = sim::TestKind::FreeAccel, .selfStartUs = 1'000'000});
+    auto port = std::make_unique<testing::FakePort>(clock);
+    port->AddInstrument(1, instrument);
+    testing::FakePort* ports = port.get();
+
+    AppSettings settings = AppSettings::Defaults();
+    settings.setConnectAtStart(0);
+    WriteSettingsFile(dir.filePath("Kelvaron.dat"), settings);
+    TForm1 form(FormDeps{dir.path(), std::move(port), &messages, QSize(1920, 1080)});
+    form.resize(819, 700);
+    form.show();
+    app.processEvents();
+    form.BitBtn1->click();  // the search opens COM1
+    // The bench runs the ticks itself, on its own clock: the window's timer stays still.
+    const_cast<QTimer&>(form.PollTimer()).stop();
+
+    std::vector<double> tickUs, paintUs;
+    int ticks = 0;
+    QElapsedTimer t;
+    // Run until the result is in: about 25 s of the instrument's time.
+    while (ticks < 5000 && (form.Results().freeAccelMeanX10 == 0 || ticks < 100)) {
+        clock.nowUs += 20'000;
+        t.start();
+        form.Timer2Timer();
+        tickUs.push_back(t.nsecsElapsed() / 1000.0);
+        t.start();
+        app.processEvents();
+        paintUs.push_back(t.nsecsElapsed() / 1000.0);
+        ++ticks;
+    }
+    int samples = 0;
+    for (int m = 1; m <= 6; ++m)
+        samples += static_cast<int>(form.MeasurementChart3().Curve(m)->count());
+    int speedRequests = 0;
+    int64_t firstSpeed = -1, lastSpeed = 0;
+    for (const auto& f : ports->SentFrames())
+        if (f.code == 7) {
+            ++speedRequests;
+            if (firstSpeed < 0) firstSpeed = f.timeUs;
+            lastSpeed = f.timeUs;
+        }
+
+    const Stats tick = Summarise(tickUs), paint = Summarise(paintUs);
+    std::printf("ticks run: %d (%.1f s of instrument time)\n", ticks, ticks * 0.02);
+    std::printf("free-acceleration result: mean %d, validity %d\n", form.Results().freeAccelMeanX10,
+                form.Results().freeAccelValidity);
+    std::printf("poll tick handler: median %.1f us, p99 %.1f us, worst %.1f us\n", tick.median,
+                tick.p99, tick.worst);
+    std::printf("event loop after a tick (painting): median %.1f us, p99 %.1f us, worst %.1f us\n",
+                paint.median, paint.p99, paint.worst);
+    std::printf(
+        "speed requests (one sample each): %d over %.2f s = %.1f per second; points drawn: %d\n",
+        speedRequests, (lastSpeed - firstSpeed) / 1e6,
+        speedRequests / ((lastSpeed - firstSpeed) / 1e6), samples);
+    return 0;
+}
