@@ -228,7 +228,7 @@ void TForm1::BuildChartArea(QWidget* client) {
     Panel12 = MakePanel(Panel11, "Panel12");
     Label4 = Named(new QLabel(QStringLiteral("Нормы:"), Panel12), "Label4");
     Edit6 = Named(new QLineEdit(Panel12), "Edit6");
-    Edit6->setReadOnly(true);
+    // The operator may type a norm here too; the report takes whatever it holds.
     Panel11->hide();
 
     Memo1 = Named(new QPlainTextEdit(client), "Memo1");

@@ -152,6 +152,7 @@ private slots:
         QCOMPARE(list->count(), 4);
         QCOMPARE(list->item(3)->text(), QStringLiteral("Запись"));
         QCOMPARE(list->currentRow(), 0);
+        QVERIFY(!Find<QLineEdit>(form, "Edit6")->isReadOnly());  // a norm may be typed in
     }
 
     void menuBarHasEveryItemWithItsShortcut_data() {
