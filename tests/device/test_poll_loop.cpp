@@ -19,13 +19,6 @@ int Count(const std::vector<uint8_t>& codes, uint8_t code) {
     return static_cast<int>(std::count(codes.begin(), codes.end(), code));
 }
 
-// Searches until the instrument on COM1 is identified.
-void Identify(PollBench& b) {
-    b.loop.StartSearch(0);
-    for (int i = 0; i < 20 && b.control.state != PollState::Polling; ++i) b.RunTicks(1);
-    QCOMPARE(b.control.state, PollState::Polling);
-}
-
 }  // namespace
 
 class PollLoopTest : public QObject {
@@ -139,7 +132,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        Identify(b);
+        QVERIFY(b.Identify());
         while (b.control.phase != 0) b.RunTicks(1);
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(10);
@@ -187,7 +180,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        Identify(b);
+        QVERIFY(b.Identify());
         while (b.control.phase != 9) b.RunTicks(1);
         b.control.pendingRequest = 1;
         const size_t from = b.port.SentFrames().size();
@@ -204,7 +197,7 @@ private slots:
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         b.port.AddInstrument(1, instrument);
-        Identify(b);
+        QVERIFY(b.Identify());
         b.RunUntil(600'000);  // the instrument falls silent here
         while (b.control.silentTicks == 0) b.RunTicks(1);
         b.RunTicks(18);
@@ -228,7 +221,7 @@ private slots:
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         b.port.AddInstrument(1, instrument);
-        Identify(b);
+        QVERIFY(b.Identify());
         b.RunUntil(600'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
         b.RunTicks(18);
@@ -255,7 +248,7 @@ private slots:
         sim::Opacimeter second;
         b.port.AddInstrument(1, silent);
         b.port.AddInstrument(2, second);
-        Identify(b);
+        QVERIFY(b.Identify());
         b.RunMs(2000);
         QVERIFY(b.control.linkLost);
         b.loop.StartSearch(0);

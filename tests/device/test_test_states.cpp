@@ -12,18 +12,6 @@ using kelvaron::testing::PollBench;
 
 namespace {
 
-bool Identify(PollBench& b) {
-    b.loop.StartSearch(0);
-    for (int i = 0; i < 20 && b.control.state != PollState::Polling; ++i) b.RunTicks(1);
-    return b.control.state == PollState::Polling;
-}
-
-// Runs until the poll loop is in `state`, at most `limit` ticks.
-bool RunUntil(PollBench& b, PollState state, int limit) {
-    for (int i = 0; i < limit && b.control.state != state; ++i) b.RunTicks(1);
-    return b.control.state == state;
-}
-
 // Starts a test the way the operator's command does, once the instrument is ready.
 void Start(PollBench& b, int request) {
     for (int i = 0; i < 20 && b.readings.deviceState != 1; ++i) b.RunTicks(1);
@@ -43,7 +31,7 @@ private slots:
         b.port.AddInstrument(1, instrument);
         b.loop.ZeroCommand();
         QCOMPARE(b.host.notices, QStringList{"Связь не установлена"});
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         b.RunTicks(3);
         b.readings.deviceState = 4;
         b.loop.ZeroCommand();
@@ -59,7 +47,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         b.RunTicks(3);
         const size_t from = b.port.SentFrames().size();
         b.loop.ZeroCommand();
@@ -76,7 +64,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingMaxSpeed);
         while (b.control.phase != 9) b.RunTicks(1);
         const size_t from = b.port.SentFrames().size();
@@ -98,13 +86,13 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingMaxSpeed);
-        QVERIFY(RunUntil(b, PollState::MaxSpeedTest, 30));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
         while (b.readings.progress < 99) b.RunTicks(1);
         QCOMPARE(b.readings.progress, uint8_t{99});
         QCOMPARE(b.control.state, PollState::MaxSpeedTest);
-        QVERIFY(RunUntil(b, PollState::ResultDelay, 100));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 100));
         QCOMPARE(b.readings.progress, uint8_t{100});
         QCOMPARE(b.control.finishedKind, 1);
         QVERIFY(!b.control.collecting);
@@ -114,9 +102,9 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingMaxSpeed);
-        QVERIFY(RunUntil(b, PollState::ResultDelay, 1000));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 1000));
         const size_t from = b.port.SentFrames().size();
         const int64_t endUs = b.clock.nowUs;
         b.RunTicks(4);
@@ -133,16 +121,16 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument(sim::Options{.shortResultsOnly = true});
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingFreeAccel);
-        QVERIFY(RunUntil(b, PollState::ResultRequest, 2000));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultRequest; }, 2000));
         const size_t from = b.port.SentFrames().size() - 1;
-        QVERIFY(RunUntil(b, PollState::Polling, 10));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 10));
         QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{15, 12, 10}));
         QVERIFY(b.control.shortResults);
         // For the rest of the run the short form is asked at once.
         Start(b, kPendingMaxSpeed);
-        QVERIFY(RunUntil(b, PollState::ResultRequest, 2000));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultRequest; }, 2000));
         QCOMPARE(b.port.SentFrames().back().code, uint8_t{13});
     }
 
@@ -150,9 +138,9 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingFreeAccel);
-        QVERIFY(RunUntil(b, PollState::FreeAccelTest, 30));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::FreeAccelTest; }, 30));
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(6);
         QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11, 7, 10, 11, 7, 10}));
@@ -190,9 +178,9 @@ private slots:
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 3'000'000});
         b.port.AddInstrument(1, instrument);
-        QVERIFY(Identify(b));
+        QVERIFY(b.Identify());
         Start(b, kPendingMaxSpeed);
-        QVERIFY(RunUntil(b, PollState::MaxSpeedTest, 30));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
         b.RunUntil(3'000'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
         std::vector<int> statusAt;

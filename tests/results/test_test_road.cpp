@@ -37,16 +37,16 @@ private slots:
         QCOMPARE(b.chart.color, kFootNavy);
 
         // Request 2 leaves at phase 9, the ninth tick after a status request.
-        QVERIFY(b.RunUntilState([&] { return b.control.startAwaited; }, 20));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.startAwaited; }, 20));
         const auto& sent = b.port.SentFrames();
         QCOMPARE(sent.back().code, uint8_t{2});
         const auto status =
             std::find_if(sent.rbegin() + 1, sent.rend(), [](auto& f) { return f.code == 10; });
         QCOMPARE(sent.back().timeUs - status->timeUs, int64_t{9 * 20'000});
 
-        QVERIFY(b.RunUntilState([&] { return b.control.state == PollState::ResultDelay; }, 3000));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 3000));
         const int64_t endUs = b.clock.nowUs;
-        QVERIFY(b.RunUntilState([&] { return b.control.state == PollState::Polling; }, 50));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 50));
         const auto firstResult = std::find_if(sent.begin() + static_cast<std::ptrdiff_t>(from),
                                               sent.end(), [](auto& f) { return f.code == 15; });
         QCOMPARE(firstResult->timeUs - endUs, int64_t{5 * 20'000});
@@ -93,7 +93,7 @@ private slots:
         b.results.freeAccelMeanX10 = 178;
         b.series.StartMaxSpeedTest();
         QCOMPARE(b.control.pendingRequest, 3);
-        QVERIFY(b.RunUntilState([&] { return b.results.maxSpeedMeanX10 != 0; }, 1500));
+        QVERIFY(b.RunTicksUntil([&] { return b.results.maxSpeedMeanX10 != 0; }, 1500));
         QCOMPARE(b.results.maxSpeedMeanX10, 250);
         QCOMPARE(b.chart.foot, MaxSpeedResultLine(250, 0, ',')->text);
         QCOMPARE(b.results.peakN[2], 33.3);
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(b.Identify());
         b.RunTicks(3);
         b.series.StartFreeAccelTest();
-        QVERIFY(b.RunUntilState([&] { return b.results.freeAccelValidity != 0; }, 3000));
+        QVERIFY(b.RunTicksUntil([&] { return b.results.freeAccelValidity != 0; }, 3000));
         QCOMPARE(b.results.freeAccelValidity, 1);
         QCOMPARE(b.chart.foot,
                  QStringLiteral("  Результат недействителен,убывающая последовательность  "));
@@ -124,13 +124,13 @@ private slots:
         QVERIFY(b.Identify());
         b.RunTicks(3);
         b.series.StartMaxSpeedTest();
-        QVERIFY(b.RunUntilState([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
         b.RunTicks(10);
         b.readings.deviceState = 1;  // an instrument that reports itself ready during the test
         b.loop.ZeroCommand();
         QCOMPARE(b.control.pendingRequest, 1);
         const size_t from = b.port.SentFrames().size();
-        QVERIFY(b.RunUntilState([&] { return b.control.state == PollState::Polling; }, 1500));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 1500));
         auto codes = b.CodesSince(from);
         QCOMPARE(std::count(codes.begin(), codes.end(), uint8_t{1}), 0);
         const size_t afterResult = b.port.SentFrames().size();
@@ -148,11 +148,11 @@ private slots:
         QVERIFY(b.Identify());
         b.results.peakRpm[0] = 9999;
         const size_t from = b.port.SentFrames().size();
-        QVERIFY(b.RunUntilState([&] { return b.window.chartViews > 0; }, 100));
+        QVERIFY(b.RunTicksUntil([&] { return b.window.chartViews > 0; }, 100));
         QCOMPARE(b.control.pendingRequest, 2);
         QCOMPARE(b.results.peakRpm[0], 0);  // the peaks were cleared
-        QVERIFY(b.RunUntilState([&] { return b.control.state == PollState::FreeAccelTest; }, 20));
-        QVERIFY(b.RunUntilState([&] { return b.results.freeAccelMeanX10 != 0; }, 3000));
+        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::FreeAccelTest; }, 20));
+        QVERIFY(b.RunTicksUntil([&] { return b.results.freeAccelMeanX10 != 0; }, 3000));
         QCOMPARE(b.chart.color, kFootGreen);
         // Exactly the requests of the protocol, with one start command.
         const auto codes = b.CodesSince(from);

@@ -95,6 +95,18 @@ struct PollBench {
     }
     void RunMs(int ms) { RunUntil(clock.nowUs + int64_t{ms} * 1000); }
 
+    // Searches until the instrument on COM1 is identified.
+    bool Identify() {
+        loop.StartSearch(0);
+        return RunTicksUntil([&] { return control.state == PollState::Polling; }, 20);
+    }
+    // Runs ticks until `done` holds or `limit` ticks have passed.
+    template <typename Done>
+    bool RunTicksUntil(Done done, int limit) {
+        for (int i = 0; i < limit && !done(); ++i) RunTicks(1);
+        return done();
+    }
+
     // Codes sent from `from` on.
     std::vector<uint8_t> CodesSince(size_t from) const {
         std::vector<uint8_t> codes;

@@ -66,19 +66,6 @@ struct TestBench : PollBench {
                              settings, chart,    window,  QLatin1Char(',')};
 
     TestBench() { loop.SetTestEvents(&series); }
-
-    // Searches until the instrument on COM1 is identified.
-    bool Identify() {
-        loop.StartSearch(0);
-        for (int i = 0; i < 20 && control.state != PollState::Polling; ++i) RunTicks(1);
-        return control.state == PollState::Polling;
-    }
-    // Runs ticks until `done` holds or `limitTicks` have passed.
-    template <typename Done>
-    bool RunUntilState(Done done, int limitTicks) {
-        for (int i = 0; i < limitTicks && !done(); ++i) RunTicks(1);
-        return done();
-    }
 };
 
 }  // namespace kelvaron::testing
