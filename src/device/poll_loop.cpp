@@ -217,9 +217,14 @@ void PollLoop::HandleSearchingFrame() {
 }
 
 void PollLoop::HandlePollingFrame() {
-    // The reply belongs to the request of the phase this tick started with.
+    // Replies are expected on phases 1 to 6; on 0, 7, 8 and 9 a frame (a late
+    // reply, or the answer to a command sent at phase 9) is ignored.
     const int phase = control_.phase;
-    if (phase == 1) {  // status reply
+    if (phase < 1 || phase > 6) return;
+    // A reply carries no type: it answers the request sent last. A reply that
+    // comes a tick late is so still read as what it is, and a late status reply
+    // is never shown as an opacity of 0.
+    if (lastRequest_ == request::kStatus) {
         readings_.deviceState = readings_.D1();
         readings_.deviceMode = readings_.D2();
         readings_.progress = readings_.D3();
@@ -227,12 +232,10 @@ void PollLoop::HandlePollingFrame() {
             EnterTestState();
         else
             Send(request::kOpacity);
-    } else if (phase >= 2 && phase <= 6) {  // opacity replies
+    } else if (lastRequest_ == request::kOpacity) {
         readings_.opacityX10 = HexDigits3(readings_, 2);
         Send(request::kOpacity);
     }
-    // Phases 0, 7, 8 and 9 expect nothing; a late reply or the answer to a
-    // command sent at phase 9 is ignored.
 }
 
 void PollLoop::EnterTestState() {

@@ -113,7 +113,10 @@ private:
     void ReportNotFound();
     void ReportLinkLost();
 
-    void Send(uint8_t code) { serial_.SendCommand(code); }
+    void Send(uint8_t code) {
+        serial_.SendCommand(code);
+        lastRequest_ = code;
+    }
 
     DeviceReadings& readings_;
     PollControl& control_;
@@ -122,6 +125,7 @@ private:
     PollHost& host_;
     TestEvents* events_ = nullptr;
     int currentPort_ = 1;
+    uint8_t lastRequest_ = 0;  // the request sent last, which the next reply answers
     bool inTick_ = false;
 };
 

@@ -15,6 +15,16 @@ const QString kNotFound = QStringLiteral(
     "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
     "\"Связь\"");
 
+std::vector<uint8_t> DataFrame(FrameData d) {
+    return {0xAA, d[0], d[1], d[2], d[3], d[4], 0xA5, DataFrameCheck(d)};
+}
+
+// An opacity reply for `x10` tenths of a percent.
+std::vector<uint8_t> Opacity(int x10) {
+    return DataFrame({0, static_cast<uint8_t>(x10 & 0xF), static_cast<uint8_t>((x10 >> 4) & 0xF),
+                      static_cast<uint8_t>((x10 >> 8) & 0xF), 0});
+}
+
 int Count(const std::vector<uint8_t>& codes, uint8_t code) {
     return static_cast<int>(std::count(codes.begin(), codes.end(), code));
 }
@@ -149,31 +159,43 @@ private slots:
     }
 
     void threeFramesInOneTickAtPhase3EachAskForOpacityAgain() {
+        // A hand-fed instrument: replies are injected as their requests leave.
         PollBench b;
-        sim::Opacimeter instrument(
-            sim::Options{.replyLatencyUs = 100'000});  // replies never in time
-        b.port.AddInstrument(1, instrument);
-        b.control.state = PollState::Polling;
-        b.port.Open(1, 9600);
+        b.port.AddSilentPort(1);
+        QVERIFY(b.port.Open(1, 9600));
         b.host.SetPollTimerEnabled(true);
-        b.control.phase = 3;
-        const auto frame = [](int x10) {
-            std::vector<uint8_t> f = {0xAA,
-                                      0,
-                                      static_cast<uint8_t>(x10 & 0xF),
-                                      static_cast<uint8_t>((x10 >> 4) & 0xF),
-                                      static_cast<uint8_t>((x10 >> 8) & 0xF),
-                                      0,
-                                      0xA5,
-                                      0};
-            f[7] = static_cast<uint8_t>(0xAA ^ f[1] ^ f[2] ^ f[3] ^ f[4] ^ 0xA5 ^ f[5]);
-            return f;
-        };
-        for (int x : {100, 200, 453}) b.port.Inject(frame(x));
+        b.control.state = PollState::Polling;
+        b.RunTicks(1);  // phase 0: status request
+        b.port.Inject(DataFrame({1, 0, 0, 0, 0}));
+        b.RunTicks(1);  // phase 1: status reply, first opacity request
+        b.port.Inject(Opacity(50));
+        b.RunTicks(1);  // phase 2
+        QCOMPARE(b.control.phase, 3);
+        const size_t from = b.port.SentFrames().size();
+        for (int x : {100, 200, 453}) b.port.Inject(Opacity(x));
         b.RunTicks(1);
-        QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{11, 11, 11}));
+        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11, 11, 11}));
         QCOMPARE(b.readings.opacityX10, 453);
         QCOMPARE(b.control.phase, 4);
+    }
+
+    void lateStatusReplyIsReadAsStatusNotAsOpacity() {
+        PollBench b;
+        b.port.AddSilentPort(1);
+        QVERIFY(b.port.Open(1, 9600));
+        b.host.SetPollTimerEnabled(true);
+        b.control.state = PollState::Polling;
+        b.readings.opacityX10 = 453;
+        b.RunTicks(2);  // phase 0 asks for the status; phase 1 gets nothing
+        QCOMPARE(b.CodesSince(0), std::vector<uint8_t>{10});
+        b.port.Inject(DataFrame({1, 0, 0, 0, 0}));  // the status reply, one tick late
+        b.RunTicks(1);                              // phase 2
+        QCOMPARE(b.readings.opacityX10, 453);       // not taken for an opacity of 0
+        QCOMPARE(b.readings.deviceState, uint8_t{1});
+        QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{10, 11}));
+        b.port.Inject(Opacity(321));
+        b.RunTicks(1);
+        QCOMPARE(b.readings.opacityX10, 321);
     }
 
     void commandsPendingLeaveAtPhase9() {

@@ -36,7 +36,9 @@ void Usage() {
                  "         [--self-start free|max@SECONDS]\n"
                  "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
                  "         [--duration SECONDS] [--seed N]\n"
-                 "faults: noise, bad-check, split, slow, silence, hang-up\n");
+                 "faults: noise, bad-check, split, slow, silence, hang-up, burst\n"
+                 "--log writes \"TIME_US CODE\" for each request and \"TIME_US CODE rINTACT[b]\"\n"
+                 "for each reply (b: a frame of a burst)\n");
 }
 
 // "NAME@SECONDS" into NAME and microseconds (0 when no time is given).
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
 
     Opacimeter instrument(options);
     const auto start = std::chrono::steady_clock::now();
-    size_t logged = 0;
+    size_t logged = 0, loggedReplies = 0;
     bool hungUp = false;
     while (!stopRequested) {
         const int64_t now = NowUs(start);
@@ -192,6 +194,12 @@ int main(int argc, char** argv) {
             for (; logged < requests.size(); ++logged)
                 std::fprintf(log, "%lld %u\n", static_cast<long long>(requests[logged].timeUs),
                              requests[logged].code);
+            const auto& replies = instrument.Replies();
+            for (; loggedReplies < replies.size(); ++loggedReplies) {
+                const auto& r = replies[loggedReplies];
+                std::fprintf(log, "%lld %u r%d%s\n", static_cast<long long>(r.timeUs), r.code,
+                             r.intact ? 1 : 0, r.burst ? "b" : "");
+            }
             std::fflush(log);
         }
     }

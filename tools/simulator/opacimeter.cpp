@@ -39,7 +39,7 @@ void PutDigits(std::array<uint8_t, 5>& d, int first, int count, int value) {
 
 bool ParseFault(const std::string& name, Fault& fault) {
     for (Fault f : {Fault::None, Fault::Noise, Fault::BadCheck, Fault::Split, Fault::Slow,
-                    Fault::Silence, Fault::HangUp}) {
+                    Fault::Silence, Fault::HangUp, Fault::Burst}) {
         if (name == FaultName(f)) {
             fault = f;
             return true;
@@ -76,6 +76,8 @@ const char* FaultName(Fault fault) {
             return "silence";
         case Fault::HangUp:
             return "hang-up";
+        case Fault::Burst:
+            return "burst";
     }
     return "none";
 }
@@ -272,7 +274,7 @@ void Opacimeter::HandleCommand(uint8_t code, int64_t nowUs) {
         default:
             return;  // unknown commands go unanswered
     }
-    Reply(d, nowUs);
+    SendReply(code, d, nowUs);
 }
 
 std::array<uint8_t, 5> Opacimeter::StatusReply(int64_t nowUs) {
@@ -297,15 +299,22 @@ std::array<uint8_t, 5> Opacimeter::ResultReply(bool shortForm, TestKind kind) {
     return d;
 }
 
-void Opacimeter::Reply(const std::array<uint8_t, 5>& d, int64_t nowUs) {
-    if (FaultActive(nowUs) && (options_.fault == Fault::Silence || options_.fault == Fault::HangUp))
-        return;
-    ++repliesSent_;
-    std::array<uint8_t, 8> frame = {0xAA, d[0], d[1], d[2], d[3], d[4], 0xA5, 0};
-    frame[7] = static_cast<uint8_t>(0xAA ^ d[0] ^ d[1] ^ d[2] ^ d[3] ^ 0xA5 ^ d[4]);
+namespace {
 
+std::array<uint8_t, 8> DataFrame(const std::array<uint8_t, 5>& d) {
+    return {0xAA, d[0], d[1], d[2],
+            d[3], d[4], 0xA5, static_cast<uint8_t>(0xAA ^ d[0] ^ d[1] ^ d[2] ^ d[3] ^ 0xA5 ^ d[4])};
+}
+
+}  // namespace
+
+void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_t nowUs) {
     const bool faulty = FaultActive(nowUs);
-    if (faulty && options_.fault == Fault::BadCheck && repliesSent_ % 3 == 0) frame[7] ^= 0x5A;
+    if (faulty && (options_.fault == Fault::Silence || options_.fault == Fault::HangUp)) return;
+    ++repliesSent_;
+    std::array<uint8_t, 8> frame = DataFrame(d);
+    const bool spoiled = faulty && options_.fault == Fault::BadCheck && repliesSent_ % 3 == 0;
+    if (spoiled) frame[7] ^= 0x5A;
 
     int64_t lineUs = nowUs + options_.replyLatencyUs - 8 * kByteUs;
     if (faulty && options_.fault == Fault::Slow) lineUs += kSlowExtraUs;
@@ -320,8 +329,22 @@ void Opacimeter::Reply(const std::array<uint8_t, 5>& d, int64_t nowUs) {
             lineUs += kByteUs;
         }
     }
+    Transmit(frame, lineUs, faulty && options_.fault == Fault::Split);
+    replies_.push_back({nowUs, code, !spoiled, false});
+
+    if (faulty && options_.fault == Fault::Burst && repliesSent_ % 10 == 0) {
+        // Far more than a receiver's 255-byte ring holds, all due in one instant.
+        const auto extra = DataFrame({1, 0, 0, 0, kBurstMark});
+        for (int i = 0; i < 40; ++i) {
+            for (uint8_t b : extra) outbox_.push_back({lineUs, b});
+            replies_.push_back({nowUs, code, true, true});
+        }
+    }
+}
+
+void Opacimeter::Transmit(const std::array<uint8_t, 8>& frame, int64_t& lineUs, bool split) {
     for (size_t i = 0; i < frame.size(); ++i) {
-        if (faulty && options_.fault == Fault::Split && i == 5) lineUs += kSplitGapUs;
+        if (split && i == 5) lineUs += kSplitGapUs;
         lineUs += kByteUs;
         outbox_.push_back({lineUs, frame[i]});
     }

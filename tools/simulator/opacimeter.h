@@ -22,6 +22,7 @@ enum class Fault {
     Slow,      // replies 30 ms late, more than a poll tick
     Silence,   // no replies at all from the fault's start on
     HangUp,    // the line is hung up at the fault's start (the tool closes it)
+    Burst,     // every tenth reply is followed by 40 more frames at once (320 bytes)
 };
 bool ParseFault(const std::string& name, Fault& fault);
 const char* FaultName(Fault fault);
@@ -53,6 +54,17 @@ struct Request {
     uint8_t code;
 };
 
+// One reply frame the instrument put on the line.
+struct Reply {
+    int64_t timeUs;
+    uint8_t code;  // the request it answers
+    bool intact;   // false when its check byte was spoiled on purpose
+    bool burst;    // one of the frames of a burst
+};
+
+// D5 of the frames of a burst, so a receiver can tell them from the replies.
+constexpr uint8_t kBurstMark = 0x0B;
+
 class Opacimeter {
 public:
     explicit Opacimeter(Options options = {});
@@ -66,6 +78,7 @@ public:
     bool HungUp(int64_t nowUs) const;
 
     const std::vector<Request>& Requests() const { return requests_; }
+    const std::vector<Reply>& Replies() const { return replies_; }
 
     // The instrument's own view of itself, for tests.
     uint8_t State(int64_t nowUs);
@@ -91,7 +104,8 @@ private:
     void Update(int64_t nowUs);
     void StartTest(TestKind kind, int64_t nowUs);
     void HandleCommand(uint8_t code, int64_t nowUs);
-    void Reply(const std::array<uint8_t, 5>& d, int64_t nowUs);
+    void SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_t nowUs);
+    void Transmit(const std::array<uint8_t, 8>& frame, int64_t& lineUs, bool split);
     bool FaultActive(int64_t nowUs) const;
     std::array<uint8_t, 5> StatusReply(int64_t nowUs);
     std::array<uint8_t, 5> ResultReply(bool shortForm, TestKind kind);
@@ -107,6 +121,7 @@ private:
     std::vector<uint8_t> inbox_;
     std::deque<PendingByte> outbox_;
     std::vector<Request> requests_;
+    std::vector<Reply> replies_;
     int repliesSent_ = 0;
 
     TestKind running_ = TestKind::None;
