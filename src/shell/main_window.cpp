@@ -32,6 +32,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kelvaron {
 
@@ -76,8 +77,8 @@ TForm1::TForm1(FormDeps deps)
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
       poll_(readings_, control_, protokol_, *serial_, *this),
-      series_(results_, readings_, control_, poll_, settings_, chart3View_, *this,
-              QLocale().decimalPoint().at(0)) {
+      separator_(QLocale().decimalPoint().at(0)),
+      series_(results_, readings_, control_, poll_, settings_, chart3View_, *this, separator_) {
     poll_.SetTestEvents(&series_);
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -357,21 +358,32 @@ void TForm1::RefreshReadings() {
     // The boxes follow only while they are on screen; otherwise they keep their texts.
     const int view = ListBox1->currentRow();
     if (view != 0 && view != 3) return;
-    const LiveTexts texts = FormatLiveReadings(readings_, settings_.chartQuantity() != 0,
-                                               QLocale().decimalPoint().at(0));
+    const LiveTexts texts =
+        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, separator_);
     RefreshBarChart(texts);
-    Edit5->setText(texts.k);
-    Edit8->setText(texts.n);
-    Edit1->setText(texts.rpm);
-    Edit2->setText(texts.oil);
-    Edit3->setText(texts.chamber);
-    Edit4->setText(texts.ambient);
+    // This runs up to eight times a cycle: touch only what changed, so an
+    // unchanged reading costs no repaint.
+    const auto show = [](QLineEdit* box, const QString& text) {
+        if (box->text() != text) box->setText(text);
+    };
+    show(Edit5, texts.k);
+    show(Edit8, texts.n);
+    show(Edit1, texts.rpm);
+    show(Edit2, texts.oil);
+    show(Edit3, texts.chamber);
+    show(Edit4, texts.ambient);
 }
 
 void TForm1::RefreshBarChart(const LiveTexts& texts) {
+    if (chart4Foot_->text() != texts.barFoot) chart4Foot_->setText(texts.barFoot);
+    // Moving the bar makes the chart lay itself out and repaint whole; do it only
+    // when the bar's top moves by a pixel (the picture is the same otherwise).
+    const double pixelsPerUnit = chart4_->plotArea().height() / std::max(1.0, chart4Left_->max());
+    if (std::lround(chart4Value_->at(0) * pixelsPerUnit) ==
+        std::lround(texts.barValue * pixelsPerUnit))
+        return;
     chart4Value_->replace(0, texts.barValue);
     chart4Value_->setLabel(texts.barLabel);
-    chart4Foot_->setText(texts.barFoot);
 }
 
 void TForm1::Notify(const QString& text) { messages_->Notice(text); }

@@ -236,6 +236,7 @@ private:
     StationInfo station_;
     ReportHeader reportHeader_;
     TestResults results_;
+    QChar separator_;  // the locale's decimal separator
     MeasurementChartView chart3View_;
     MeasurementSeries series_;
 

@@ -104,6 +104,10 @@ void TForm1::LayoutMainWindow() {
 
     // Chart area.
     Chart3->setGeometry(l.chart3);
+    // A hidden view hands its chart the new size only when it is shown, and the
+    // chart then lays itself out inside whichever tick shows it. Give it the size
+    // now, so switching to the chart during a test costs no layout.
+    chart3View_.Chart()->resize(l.chart3.size());
     Panel12->setGeometry(l.panel12);
     Panel12->setVisible(l.normsVisible);
     chart3View_.SetFonts(l.chartTitleFont, l.chartFootFont, l.chartAxisFont, l.chartLegendFont);

@@ -85,6 +85,13 @@ int main(int argc, char** argv) {
         }
 
     const Stats tick = Summarise(tickUs), paint = Summarise(paintUs);
+    // The slowest ticks, and which they were.
+    std::vector<int> order(tickUs.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return tickUs[a] > tickUs[b]; });
+    std::printf("slowest ticks:");
+    for (int i = 0; i < 5; ++i) std::printf(" #%d %.0f us", order[i], tickUs[order[i]]);
+    std::printf("\n");
     std::printf("ticks run: %d (%.1f s of instrument time)\n", ticks, ticks * 0.02);
     std::printf("free-acceleration result: mean %d, validity %d\n", form.Results().freeAccelMeanX10,
                 form.Results().freeAccelValidity);

@@ -89,10 +89,11 @@ public:
 
     // The free-acceleration script: six accelerations.
     static constexpr int kAccelerations = 6;
-    static constexpr int64_t kLeadInUs = 1'000'000;     // progress 0 before the first
-    static constexpr int64_t kSampleUs = 2'400'000;     // progress 16·k while sampled
-    static constexpr int64_t kPauseUs = 1'500'000;      // progress 16·k + 1 between them
-    static constexpr int64_t kMaxSpeedUs = 10'000'000;  // progress 0..100
+    static constexpr int64_t kLeadInUs = 1'000'000;  // progress 0 before the first
+    static constexpr int64_t kSampleUs = 2'400'000;  // progress 16·k while sampled
+    static constexpr int64_t kPauseUs = 1'500'000;   // progress 16·k + 1 between them
+    static constexpr int64_t kMaxSpeedUs =
+        6'000'000;  // progress 0..100: 150 points, within the chart's 160
     static constexpr int64_t kZeroUs = 2'000'000;
 
 private:
