@@ -267,8 +267,9 @@ private slots:
         const double reportedS = sim.ElapsedS();
         QCOMPARE(w.form->Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
         QCOMPARE(w.form->Control().state, PollState::FreeAccelTest);  // left where it was
-        // 20 ticks are 0.4 s; the rest is the time the simulator took to start.
-        QVERIFY2(reportedS - kFaultAtS < 0.55,
+        // 20 ticks are 0.4 s; the rest is the last reply before the fault, the time the
+        // simulator took to start, and room for a loaded machine (40 ticks would fail).
+        QVERIFY2(reportedS - kFaultAtS < 0.7,
                  qPrintable(QString("reported after %1 s").arg(reportedS - kFaultAtS)));
         const double cpuBefore = CpuSeconds();
         QTest::qWait(1000);
