@@ -15,14 +15,11 @@ const QString kNotFound = QStringLiteral(
     "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
     "\"Связь\"");
 
-std::vector<uint8_t> DataFrame(FrameData d) {
-    return {0xAA, d[0], d[1], d[2], d[3], d[4], 0xA5, DataFrameCheck(d)};
-}
-
 // An opacity reply for `x10` tenths of a percent.
 std::vector<uint8_t> Opacity(int x10) {
-    return DataFrame({0, static_cast<uint8_t>(x10 & 0xF), static_cast<uint8_t>((x10 >> 4) & 0xF),
-                      static_cast<uint8_t>((x10 >> 8) & 0xF), 0});
+    return PollBench::Frame({0, static_cast<uint8_t>(x10 & 0xF),
+                             static_cast<uint8_t>((x10 >> 4) & 0xF),
+                             static_cast<uint8_t>((x10 >> 8) & 0xF), 0});
 }
 
 int Count(const std::vector<uint8_t>& codes, uint8_t code) {
@@ -68,8 +65,7 @@ private slots:
         PollBench b;
         b.port.AddSilentPort(1);
         b.loop.StartSearch(0);
-        b.port.Inject({0xAA, 0x00, 0x43, 0x03, 0x0C, 0x21, 0xA5,
-                       static_cast<uint8_t>(0xAA ^ 0x43 ^ 0x03 ^ 0x0C ^ 0xA5 ^ 0x21)});
+        b.port.Inject(PollBench::Frame({0x00, 0x43, 0x03, 0x0C, 0x21}));
         b.RunTicks(1);
         QCOMPARE(b.control.state, PollState::Searching);
     }
@@ -161,12 +157,9 @@ private slots:
     void threeFramesInOneTickAtPhase3EachAskForOpacityAgain() {
         // A hand-fed instrument: replies are injected as their requests leave.
         PollBench b;
-        b.port.AddSilentPort(1);
-        QVERIFY(b.port.Open(1, 9600));
-        b.host.SetPollTimerEnabled(true);
-        b.control.state = PollState::Polling;
+        b.HandFed(PollState::Polling);
         b.RunTicks(1);  // phase 0: status request
-        b.port.Inject(DataFrame({1, 0, 0, 0, 0}));
+        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));
         b.RunTicks(1);  // phase 1: status reply, first opacity request
         b.port.Inject(Opacity(50));
         b.RunTicks(1);  // phase 2
@@ -181,16 +174,13 @@ private slots:
 
     void lateStatusReplyIsReadAsStatusNotAsOpacity() {
         PollBench b;
-        b.port.AddSilentPort(1);
-        QVERIFY(b.port.Open(1, 9600));
-        b.host.SetPollTimerEnabled(true);
-        b.control.state = PollState::Polling;
+        b.HandFed(PollState::Polling);
         b.readings.opacityX10 = 453;
         b.RunTicks(2);  // phase 0 asks for the status; phase 1 gets nothing
         QCOMPARE(b.CodesSince(0), std::vector<uint8_t>{10});
-        b.port.Inject(DataFrame({1, 0, 0, 0, 0}));  // the status reply, one tick late
-        b.RunTicks(1);                              // phase 2
-        QCOMPARE(b.readings.opacityX10, 453);       // not taken for an opacity of 0
+        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));  // the status reply, one tick late
+        b.RunTicks(1);                                     // phase 2
+        QCOMPARE(b.readings.opacityX10, 453);              // not taken for an opacity of 0
         QCOMPARE(b.readings.deviceState, uint8_t{1});
         QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{10, 11}));
         b.port.Inject(Opacity(321));

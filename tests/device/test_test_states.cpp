@@ -149,13 +149,10 @@ private slots:
     void freeAccelProgress96GoesOnAnd97EndsIt() {
         // A hand-fed instrument: every reply is injected as its request leaves.
         PollBench b;
-        b.port.AddSilentPort(1);
-        QVERIFY(b.port.Open(1, 9600));
-        b.host.SetPollTimerEnabled(true);
-        b.control.state = PollState::FreeAccelTest;
+        b.HandFed(PollState::FreeAccelTest);
         b.readings.progress = 90;
-        const auto reply = [&](std::array<uint8_t, 5> d) {
-            b.port.Inject({0xAA, d[0], d[1], d[2], d[3], d[4], 0xA5, DataFrameCheck(d)});
+        const auto reply = [&](FrameData d) {
+            b.port.Inject(PollBench::Frame(d));
             b.RunTicks(1);
         };
         reply({2, 2, 96, 0, 0});  // status

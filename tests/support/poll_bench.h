@@ -95,6 +95,19 @@ struct PollBench {
     }
     void RunMs(int ms) { RunUntil(clock.nowUs + int64_t{ms} * 1000); }
 
+    // A hand-fed line: COM1 open in `state` and the poll timer running; the test
+    // injects each reply itself.
+    void HandFed(PollState state) {
+        port.AddSilentPort(1);
+        port.Open(1, 9600);
+        host.SetPollTimerEnabled(true);
+        control.state = state;
+    }
+    // A data frame carrying D1..D5, with its check byte.
+    static std::vector<uint8_t> Frame(FrameData d) {
+        return {0xAA, d[0], d[1], d[2], d[3], d[4], 0xA5, DataFrameCheck(d)};
+    }
+
     // Searches until the instrument on COM1 is identified.
     bool Identify() {
         loop.StartSearch(0);
