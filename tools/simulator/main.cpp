@@ -35,7 +35,7 @@ void Usage() {
                  "         [--firmware X.Y] [--short-results] [--outcome valid|decreasing|zone]\n"
                  "         [--self-start free|max@SECONDS]\n"
                  "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
-                 "         [--duration SECONDS] [--seed N]\n"
+                 "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
                  "faults: noise, bad-check, split, slow, silence, hang-up, burst\n"
                  "--log writes \"TIME_US CODE\" for each request and \"TIME_US CODE rINTACT[b]\"\n"
                  "for each reply (b: a frame of a burst)\n");
@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
         } else if (a == "--outcome" && hasValue) {
             if (!kelvaron::sim::ParseOutcome(v, options.outcome)) return Usage(), 2;
             ++i;
+        } else if (a == "--whole-replies") {
+            options.wholeReplies = true;
         } else if (a == "--short-results") {
             options.shortResultsOnly = true;
         } else if (a == "--self-start" && hasValue) {

@@ -343,10 +343,12 @@ void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_
 }
 
 void Opacimeter::Transmit(const std::array<uint8_t, 8>& frame, int64_t& lineUs, bool split) {
+    const int64_t lastUs = lineUs + static_cast<int64_t>(frame.size()) * kByteUs;
     for (size_t i = 0; i < frame.size(); ++i) {
         if (split && i == 5) lineUs += kSplitGapUs;
         lineUs += kByteUs;
-        outbox_.push_back({lineUs, frame[i]});
+        // Whole replies come when their last byte would have.
+        outbox_.push_back({options_.wholeReplies && !split ? lastUs : lineUs, frame[i]});
     }
 }
 

@@ -41,6 +41,9 @@ struct Options {
     bool shortResultsOnly = false;  // answers 15 and 16 with D1 = 3
     Outcome outcome = Outcome::Valid;
     int64_t replyLatencyUs = 11000;  // command decoded to reply on the line
+    // Each reply handed over whole, as a USB adapter delivers a packet, instead of
+    // byte by byte 1.15 ms apart as a plain UART does.
+    bool wholeReplies = false;
     Fault fault = Fault::None;
     int64_t faultStartUs = 0;
     TestKind selfStart = TestKind::None;  // a test the instrument starts by itself
