@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QListWidget>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -379,9 +378,9 @@ void TForm1::RefreshBarChart(const LiveTexts& texts) {
     // Moving the bar makes the chart lay itself out and repaint whole; do it only
     // when the bar's top moves by a pixel (the picture is the same otherwise).
     const double pixelsPerUnit = chart4_->plotArea().height() / std::max(1.0, chart4Left_->max());
-    if (std::lround(chart4Value_->at(0) * pixelsPerUnit) ==
-        std::lround(texts.barValue * pixelsPerUnit))
-        return;
+    const bool samePixel = std::lround(chart4Value_->at(0) * pixelsPerUnit) ==
+                           std::lround(texts.barValue * pixelsPerUnit);
+    if (pixelsPerUnit > 0 && samePixel) return;  // a chart not laid out yet always takes the value
     chart4Value_->replace(0, texts.barValue);
     chart4Value_->setLabel(texts.barLabel);
 }
