@@ -168,14 +168,16 @@ void PollLoop::Tick() {
 
 void PollLoop::ReceiveBytes(int waiting) {
     const uint16_t max = static_cast<uint16_t>(std::min(waiting, 0xFFFF));
-    std::vector<uint8_t> buffer(static_cast<size_t>(max) + 1);
-    const int got = serial_.Read(buffer.data(), max);
+    // The buffer is kept between ticks; it only grows.
+    if (readBuffer_.size() < static_cast<size_t>(max) + 1)
+        readBuffer_.resize(static_cast<size_t>(max) + 1);
+    const int got = serial_.Read(readBuffer_.data(), max);
 
     bool overflowShown = false;
     for (int i = 0; i < got; ++i) {
         // A byte the full ring refuses is lost. One notice per tick is enough: a
         // burst would otherwise raise one modal box per dropped byte.
-        if (!protokol_.Push(buffer[static_cast<size_t>(i)]) && !overflowShown) {
+        if (!protokol_.Push(readBuffer_[static_cast<size_t>(i)]) && !overflowShown) {
             overflowShown = true;
             host_.Notify(kOverflowText);
         }

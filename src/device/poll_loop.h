@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace kelvaron {
 
 // Every timing constant of the loop, in one place.
@@ -125,7 +127,8 @@ private:
     PollHost& host_;
     TestEvents* events_ = nullptr;
     int currentPort_ = 1;
-    uint8_t lastRequest_ = 0;  // the request sent last, which the next reply answers
+    uint8_t lastRequest_ = 0;
+    std::vector<uint8_t> readBuffer_;  // the request sent last, which the next reply answers
     bool inTick_ = false;
 };
 
