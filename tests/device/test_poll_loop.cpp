@@ -137,8 +137,7 @@ private slots:
     void pollingCycleIsTenTicksWithOneStatusAndSixOpacityRequests() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         while (b.control.phase != 0) b.RunTicks(1);
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(10);
@@ -191,8 +190,7 @@ private slots:
     void commandsPendingLeaveAtPhase9() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         while (b.control.phase != 9) b.RunTicks(1);
         b.control.pendingRequest = 1;
         const size_t from = b.port.SentFrames().size();
@@ -208,8 +206,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunUntil(600'000);  // the instrument falls silent here
         while (b.control.silentTicks == 0) b.RunTicks(1);
         b.RunTicks(18);
@@ -232,8 +229,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunUntil(600'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
         b.RunTicks(18);

@@ -46,8 +46,7 @@ private slots:
     void zeroPressedTwiceInOneCycleSendsRequest1Once() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunTicks(3);
         const size_t from = b.port.SentFrames().size();
         b.loop.ZeroCommand();
@@ -63,8 +62,7 @@ private slots:
     void startRequestLeavesAtPhase9AndTheNextStatusEntersTheTest() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingMaxSpeed);
         while (b.control.phase != 9) b.RunTicks(1);
         const size_t from = b.port.SentFrames().size();
@@ -85,14 +83,13 @@ private slots:
     void maxSpeedProgress99GoesOnAnd100EndsIt() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingMaxSpeed);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
+        QVERIFY(b.RunUntilState(PollState::MaxSpeedTest, 30));
         while (b.readings.progress < 99) b.RunTicks(1);
         QCOMPARE(b.readings.progress, uint8_t{99});
         QCOMPARE(b.control.state, PollState::MaxSpeedTest);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 100));
+        QVERIFY(b.RunUntilState(PollState::ResultDelay, 100));
         QCOMPARE(b.readings.progress, uint8_t{100});
         QCOMPARE(b.control.finishedKind, 1);
         QVERIFY(!b.control.collecting);
@@ -101,10 +98,9 @@ private slots:
     void firstResultRequestLeavesFiveTicksAfterTheEnd() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingMaxSpeed);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 1000));
+        QVERIFY(b.RunUntilState(PollState::ResultDelay, 1000));
         const size_t from = b.port.SentFrames().size();
         const int64_t endUs = b.clock.nowUs;
         b.RunTicks(4);
@@ -120,27 +116,25 @@ private slots:
     void instrumentWithoutFullResultsIsAskedTheShortFormFromTheNextTickOn() {
         PollBench b;
         sim::Opacimeter instrument(sim::Options{.shortResultsOnly = true});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingFreeAccel);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultRequest; }, 2000));
+        QVERIFY(b.RunUntilState(PollState::ResultRequest, 2000));
         const size_t from = b.port.SentFrames().size() - 1;
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 10));
+        QVERIFY(b.RunUntilState(PollState::Polling, 10));
         QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{15, 12, 10}));
         QVERIFY(b.control.shortResults);
         // For the rest of the run the short form is asked at once.
         Start(b, kPendingMaxSpeed);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultRequest; }, 2000));
+        QVERIFY(b.RunUntilState(PollState::ResultRequest, 2000));
         QCOMPARE(b.port.SentFrames().back().code, uint8_t{13});
     }
 
     void freeAccelCyclesStatusOpacitySpeedAndProgress96GoesOnAnd97EndsIt() {
         PollBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingFreeAccel);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::FreeAccelTest; }, 30));
+        QVERIFY(b.RunUntilState(PollState::FreeAccelTest, 30));
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(6);
         QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11, 7, 10, 11, 7, 10}));
@@ -174,10 +168,9 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 3'000'000});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         Start(b, kPendingMaxSpeed);
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
+        QVERIFY(b.RunUntilState(PollState::MaxSpeedTest, 30));
         b.RunUntil(3'000'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
         std::vector<int> statusAt;

@@ -26,8 +26,7 @@ private slots:
     void freeAccelerationFromTheButtonToTheGreenResultLine() {
         TestBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunTicks(3);
         const size_t from = b.port.SentFrames().size();
         b.series.StartFreeAccelTest();
@@ -44,9 +43,9 @@ private slots:
             std::find_if(sent.rbegin() + 1, sent.rend(), [](auto& f) { return f.code == 10; });
         QCOMPARE(sent.back().timeUs - status->timeUs, int64_t{9 * 20'000});
 
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::ResultDelay; }, 3000));
+        QVERIFY(b.RunUntilState(PollState::ResultDelay, 3000));
         const int64_t endUs = b.clock.nowUs;
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 50));
+        QVERIFY(b.RunUntilState(PollState::Polling, 50));
         const auto firstResult = std::find_if(sent.begin() + static_cast<std::ptrdiff_t>(from),
                                               sent.end(), [](auto& f) { return f.code == 15; });
         QCOMPARE(firstResult->timeUs - endUs, int64_t{5 * 20'000});
@@ -86,8 +85,7 @@ private slots:
     void maxSpeedTestKeepsTheFreeAccelerationPeaksAndDrawsOnCurve1() {
         TestBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunTicks(3);
         b.results.peakN[2] = 33.3;
         b.results.freeAccelMeanX10 = 178;
@@ -106,8 +104,7 @@ private slots:
     void invalidResultsShowTheRedLines() {
         TestBench b;
         sim::Opacimeter instrument(sim::Options{.outcome = sim::Outcome::Decreasing});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunTicks(3);
         b.series.StartFreeAccelTest();
         QVERIFY(b.RunTicksUntil([&] { return b.results.freeAccelValidity != 0; }, 3000));
@@ -120,17 +117,16 @@ private slots:
     void commandAcceptedDuringATestWaitsForTheFirstPollingCycleAfterTheResult() {
         TestBench b;
         sim::Opacimeter instrument;
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunTicks(3);
         b.series.StartMaxSpeedTest();
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::MaxSpeedTest; }, 30));
+        QVERIFY(b.RunUntilState(PollState::MaxSpeedTest, 30));
         b.RunTicks(10);
         b.readings.deviceState = 1;  // an instrument that reports itself ready during the test
         b.loop.ZeroCommand();
         QCOMPARE(b.control.pendingRequest, 1);
         const size_t from = b.port.SentFrames().size();
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::Polling; }, 1500));
+        QVERIFY(b.RunUntilState(PollState::Polling, 1500));
         auto codes = b.CodesSince(from);
         QCOMPARE(std::count(codes.begin(), codes.end(), uint8_t{1}), 0);
         const size_t afterResult = b.port.SentFrames().size();
@@ -144,14 +140,13 @@ private slots:
         TestBench b;
         sim::Opacimeter instrument(
             sim::Options{.selfStart = sim::TestKind::FreeAccel, .selfStartUs = 1'000'000});
-        b.port.AddInstrument(1, instrument);
-        QVERIFY(b.Identify());
+        QVERIFY(b.IdentifyOnCom1(instrument));
         b.results.peakRpm[0] = 9999;
         const size_t from = b.port.SentFrames().size();
         QVERIFY(b.RunTicksUntil([&] { return b.window.chartViews > 0; }, 100));
         QCOMPARE(b.control.pendingRequest, 2);
         QCOMPARE(b.results.peakRpm[0], 0);  // the peaks were cleared
-        QVERIFY(b.RunTicksUntil([&] { return b.control.state == PollState::FreeAccelTest; }, 20));
+        QVERIFY(b.RunUntilState(PollState::FreeAccelTest, 20));
         QVERIFY(b.RunTicksUntil([&] { return b.results.freeAccelMeanX10 != 0; }, 3000));
         QCOMPARE(b.chart.color, kFootGreen);
         // Exactly the requests of the protocol, with one start command.

@@ -113,6 +113,15 @@ struct PollBench {
         loop.StartSearch(0);
         return RunTicksUntil([&] { return control.state == PollState::Polling; }, 20);
     }
+    // Puts `instrument` on COM1 and searches until it is identified.
+    bool IdentifyOnCom1(sim::Opacimeter& instrument) {
+        port.AddInstrument(1, instrument);
+        return Identify();
+    }
+    // Runs ticks until the loop is in `state` or `limit` ticks have passed.
+    bool RunUntilState(PollState state, int limit) {
+        return RunTicksUntil([&] { return control.state == state; }, limit);
+    }
     // Runs ticks until `done` holds or `limit` ticks have passed.
     template <typename Done>
     bool RunTicksUntil(Done done, int limit) {
