@@ -47,7 +47,7 @@ AppSettings ReadSettingsFile(const QString& path) {
 
 bool WriteSettingsFile(const QString& path, const AppSettings& settings,
                        const SaveInterruption& interruption) {
-    return SaveFileAtomically(path, settings.ToBytes(), interruption);
+    return SaveFileAtomicallyOrInPlace(path, settings.ToBytes(), interruption);
 }
 
 void FitWindowToWorkArea(AppSettings& settings, QSize workArea) {

@@ -49,21 +49,26 @@ bool IsMarkedReadOnly(const QString& path) {
     return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
 }
 
-bool SaveFileAtomically(const QString& path, const QByteArray& data,
-                        const SaveInterruption& interruption) {
-    if (IsMarkedReadOnly(path)) return false;
+namespace {
+
+enum class Saved { Yes, TemporaryRefused, No };
+
+Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
+                           const SaveInterruption& interruption) {
+    if (IsMarkedReadOnly(path)) return Saved::No;
     const QString temporary = TemporaryPathFor(path);
     QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (interruption.refuseTemporary || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Saved::TemporaryRefused;
 
     const bool interrupted = interruption.afterBytes >= 0 && interruption.afterBytes <= data.size();
     const qint64 count = interrupted ? interruption.afterBytes : data.size();
     const bool written = file.write(data.constData(), count) == count && SyncToDisk(file);
     file.close();
-    if (interrupted) return false;  // the process "died" here: the temporary file stays
+    if (interrupted) return Saved::No;  // the process "died" here: the temporary file stays
     if (!written) {
         QFile::remove(temporary);
-        return false;
+        return Saved::No;
     }
 
     std::error_code error;
@@ -71,10 +76,35 @@ bool SaveFileAtomically(const QString& path, const QByteArray& data,
                             std::filesystem::path(path.toStdU16String()), error);
     if (error) {
         QFile::remove(temporary);
-        return false;
+        return Saved::No;
     }
     SyncFolder(QFileInfo(path).absolutePath());
-    return true;
+    return Saved::Yes;
+}
+
+bool SaveInPlace(const QString& path, const QByteArray& data) {
+    if (IsMarkedReadOnly(path)) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::ExistingOnly | QIODevice::Truncate))
+        return false;
+    return file.write(data) == data.size() && SyncToDisk(file);
+}
+
+}  // namespace
+
+bool SaveFileAtomically(const QString& path, const QByteArray& data,
+                        const SaveInterruption& interruption) {
+    return SaveThroughTemporary(path, data, interruption) == Saved::Yes;
+}
+
+bool SaveFileAtomicallyOrInPlace(const QString& path, const QByteArray& data,
+                                 const SaveInterruption& interruption) {
+    switch (SaveThroughTemporary(path, data, interruption)) {
+        case Saved::Yes: return true;
+        case Saved::TemporaryRefused: return SaveInPlace(path, data);
+        case Saved::No: return false;
+    }
+    return false;
 }
 
 }  // namespace kelvaron

@@ -11,6 +11,9 @@ namespace kelvaron {
 // `afterBytes` bytes of the temporary file, before the rename. For tests.
 struct SaveInterruption {
     qint64 afterBytes = -1;  // -1: not interrupted
+    // The folder refuses to create the temporary file, as a folder without write
+    // permission does (which root would not notice).
+    bool refuseTemporary = false;
 };
 
 // The temporary file a save of `path` writes first.
@@ -25,5 +28,11 @@ bool IsMarkedReadOnly(const QString& path);
 // refuses the bytes.
 bool SaveFileAtomically(const QString& path, const QByteArray& data,
                         const SaveInterruption& interruption = {});
+
+// As SaveFileAtomically; but where the folder refuses the temporary file while the
+// file itself exists and may be written, the bytes are written over it in place
+// (for the small fixed records, where keeping the save beats losing it).
+bool SaveFileAtomicallyOrInPlace(const QString& path, const QByteArray& data,
+                                 const SaveInterruption& interruption = {});
 
 }  // namespace kelvaron

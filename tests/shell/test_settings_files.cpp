@@ -108,6 +108,26 @@ private slots:
         QVERIFY(!WriteSettingsFile(dir.filePath("gone/Kelvaron.dat"), AppSettings::Defaults()));
     }
 
+    void folderRefusingNewFilesStillTakesTheSettingsInPlace() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kelvaron.dat");
+        const AppSettings after = AppSettings::FromBytes(PatternRecord(42));
+        SaveInterruption refused;
+        refused.refuseTemporary = true;
+        // No file yet: nothing to write over, so the save fails as before.
+        QVERIFY(!WriteSettingsFile(path, after, refused));
+        QVERIFY(!QFile::exists(path));
+        // A writable file is rewritten where it stands, 320 bytes exactly.
+        WriteAll(path, PatternRecord(1) + QByteArray(80, 'x'));
+        QVERIFY(WriteSettingsFile(path, after, refused));
+        QCOMPARE(ReadAll(path), PatternRecord(42));
+        // A file marked read-only is still refused and left alone.
+        QFile::setPermissions(path, QFile::ReadOwner);
+        QVERIFY(!WriteSettingsFile(path, AppSettings::Defaults(), refused));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(ReadAll(path), PatternRecord(42));
+    }
+
     void saveInterruptedAtAnyByteLeavesTheOldOrTheNewRecord() {
         QTemporaryDir dir;
         const QString path = dir.filePath("Kelvaron.dat");
@@ -115,7 +135,7 @@ private slots:
         const AppSettings after = AppSettings::FromBytes(PatternRecord(99));
         QVERIFY(WriteSettingsFile(path, before));
         for (qint64 k = 0; k <= AppSettings::kBytes; ++k) {
-            QVERIFY(!WriteSettingsFile(path, after, SaveInterruption{k}));
+            QVERIFY(!WriteSettingsFile(path, after, SaveInterruption{k, false}));
             QCOMPARE(ReadSettingsFile(path), before);
         }
         // A torn temporary file left by a crash does not spoil the next save.
@@ -132,7 +152,7 @@ private slots:
         QVERIFY(WriteStationFile(path, old));
         StationInfo fresh{QStringLiteral("Новая"), QStringLiteral("строка"), true};
         for (qint64 k : {0, 1, 64, 65, 100, 130}) {
-            QVERIFY(!WriteStationFile(path, fresh, SaveInterruption{k}));
+            QVERIFY(!WriteStationFile(path, fresh, SaveInterruption{k, false}));
             StationInfo read = StationInfo::Defaults();
             ReadStationFile(path, read);
             QCOMPARE(read.line1, old.line1);
