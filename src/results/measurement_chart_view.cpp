@@ -1,11 +1,17 @@
 #include "measurement_chart_view.h"
 
 #include "shell/colors.h"
+#include "shell/text_fit.h"
 
+#include <QApplication>
+#include <QBrush>
 #include <QChart>
+#include <QFontMetrics>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLegend>
 #include <QLineSeries>
+#include <QPalette>
 #include <QPen>
 #include <QValueAxis>
 
@@ -13,16 +19,21 @@ namespace kelvaron {
 
 namespace {
 
-// Centred along the bottom edge of the chart's picture.
-void PlaceFootOn(QChart* chart, QGraphicsSimpleTextItem* foot) {
-    const QRectF text = foot->boundingRect();
-    const QSizeF size = chart->size();
-    foot->setPos((size.width() - text.width()) / 2, size.height() - text.height() - 2);
-}
+constexpr int kStripPadding = 3;  // pixels above and below the foot's text
 
 }  // namespace
 
+QStringList LongestFootLines() {
+    return {QStringLiteral(" Ср.коэфф.ослабл. K = 00,000 м-1 , Ср.дымность N = 100,0 % "),
+            QStringLiteral(" Ср.коэфф.ослабл. K = 00,000 м-1   Ср.дымность N = 100,0 % "),
+            QStringLiteral("  Результат недействителен,убывающая последовательность  "),
+            QStringLiteral("  Коэффициент ослабления  ,  м-1   "),
+            QStringLiteral(" Коэфф.ослабления , м-1,  Измерение  №   6  ")};
+}
+
 MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
+    chart_->setBackgroundRoundness(0);
+    chart_->setDropShadowEnabled(false);
     bottom_ = new QValueAxis(chart_);
     bottom_->setRange(0, kSamplesAcross);
     bottom_->setLabelsAngle(-90);
@@ -49,19 +60,30 @@ MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
     }
     chart_->legend()->setAlignment(Qt::AlignLeft);
 
+    footStrip_ = new QGraphicsRectItem(chart_);
+    footStrip_->setPen(Qt::NoPen);
+    footStrip_->setBrush(QApplication::palette().color(QPalette::Window));
     foot_ = new QGraphicsSimpleTextItem(chart_);
     QFont font = foot_->font();
     font.setBold(true);
     foot_->setFont(font);
-    // Captures only what the chart owns: the chart may outlive this object.
-    QObject::connect(chart_, &QChart::plotAreaChanged, chart_,
-                     [chart = chart_, foot = foot_] { PlaceFootOn(chart, foot); });
+    SetBackground(Qt::black);
+    // The view sizes the chart too: the foot follows every new size.
+    followSize_ =
+        QObject::connect(chart_, &QGraphicsWidget::geometryChanged, chart_, [this] { FitFoot(); });
 }
 
-MeasurementChartView::~MeasurementChartView() = default;  // the chart belongs to its view
+// The chart belongs to its view and may outlive this object.
+MeasurementChartView::~MeasurementChartView() { QObject::disconnect(followSize_); }
 
 QString MeasurementChartView::FootText() const { return foot_->text(); }
 QColor MeasurementChartView::FootColor() const { return foot_->brush().color(); }
+QRectF MeasurementChartView::FootTextRect() const {
+    return foot_->mapRectToScene(foot_->boundingRect());
+}
+QRectF MeasurementChartView::FootStripRect() const {
+    return footStrip_->mapRectToScene(footStrip_->rect());
+}
 
 void MeasurementChartView::ClearCurves() {
     for (QLineSeries* curve : curves_) curve->clear();
@@ -107,6 +129,25 @@ void MeasurementChartView::SetTitle(const QString& firstLine, const QString& sec
                      secondLine.toHtmlEscaped());
 }
 
+void MeasurementChartView::SetBackground(const QColor& color) {
+    chart_->setBackgroundBrush(color);
+    chart_->setBackgroundPen(Qt::NoPen);
+    textColor_ = ReadableTextColor(color);
+    // Grid lines half-way between the text and the background.
+    const QColor grid((textColor_.red() + color.red()) / 2,
+                      (textColor_.green() + color.green()) / 2,
+                      (textColor_.blue() + color.blue()) / 2);
+    chart_->setTitleBrush(textColor_);
+    chart_->legend()->setLabelColor(textColor_);
+    for (QValueAxis* axis : {bottom_, left_, right_}) {
+        axis->setLabelsColor(textColor_);
+        axis->setLinePenColor(textColor_);
+        axis->setGridLineColor(grid);
+    }
+}
+
+void MeasurementChartView::SetLegendVisible(bool visible) { chart_->legend()->setVisible(visible); }
+
 void MeasurementChartView::SetFonts(int titlePoints, int footPoints, int axisPoints,
                                     int legendPoints) {
     const auto sized = [](QFont font, int points) {
@@ -117,13 +158,33 @@ void MeasurementChartView::SetFonts(int titlePoints, int footPoints, int axisPoi
     for (QValueAxis* axis : {bottom_, left_, right_})
         axis->setLabelsFont(sized(axis->labelsFont(), axisPoints));
     chart_->legend()->setFont(sized(chart_->legend()->font(), legendPoints));
-    foot_->setFont(sized(foot_->font(), footPoints));
-    // Room under the axes for the foot.
+    footPoints_ = footPoints;
+    FitFoot();
+}
+
+void MeasurementChartView::Resize(const QSizeF& size) { chart_->resize(size); }
+
+void MeasurementChartView::FitFoot() {
+    const int width = static_cast<int>(chart_->size().width()) - 2 * kStripPadding;
+    QFont font = foot_->font();
+    font.setPointSize(FitPointSize(font, LongestFootLines(), QSize(width, 1 << 20), footPoints_));
+    foot_->setFont(font);
+    // Room under the axes for the strip that carries the foot. The chart reserves
+    // too little height for the turned sample labels: give them one more line.
     const int footHeight = static_cast<int>(foot_->boundingRect().height());
-    chart_->setMargins(QMargins(4, 4, 4, footHeight + 6));
+    const int labelLine = QFontMetrics(bottom_->labelsFont()).height();
+    const QMargins margins(4, 4, 4, footHeight + 2 * kStripPadding + 2 + labelLine);
+    if (chart_->margins() != margins) chart_->setMargins(margins);
     PlaceFoot();
 }
 
-void MeasurementChartView::PlaceFoot() { PlaceFootOn(chart_, foot_); }
+void MeasurementChartView::PlaceFoot() {
+    const QSizeF size = chart_->size();
+    const qreal textHeight = foot_->boundingRect().height();
+    const qreal stripHeight = textHeight + 2 * kStripPadding;
+    footStrip_->setRect(0, size.height() - stripHeight, size.width(), stripHeight);
+    const QRectF text = foot_->boundingRect();
+    foot_->setPos((size.width() - text.width()) / 2, size.height() - stripHeight + kStripPadding);
+}
 
 }  // namespace kelvaron

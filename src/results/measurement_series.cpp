@@ -53,13 +53,11 @@ QString QuantityTitle(bool plotN) {
 
 MeasurementSeries::MeasurementSeries(TestResults& results, const DeviceReadings& readings,
                                      const PollControl& control, PollLoop& poll,
-                                     const AppSettings& settings, MeasurementChart& chart,
-                                     ResultsHost& host, QChar separator)
+                                     MeasurementChart& chart, ResultsHost& host, QChar separator)
     : results_(results),
       readings_(readings),
       control_(control),
       poll_(poll),
-      settings_(settings),
       chart_(chart),
       host_(host),
       separator_(separator) {}

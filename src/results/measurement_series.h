@@ -8,7 +8,6 @@
 #include "device/test_events.h"
 #include "results/measurement_chart.h"
 #include "results/test_results.h"
-#include "shell/app_settings.h"
 
 #include <QChar>
 #include <QString>
@@ -50,8 +49,12 @@ QString QuantityTitle(bool plotN);
 class MeasurementSeries final : public TestEvents {
 public:
     MeasurementSeries(TestResults& results, const DeviceReadings& readings,
-                      const PollControl& control, PollLoop& poll, const AppSettings& settings,
-                      MeasurementChart& chart, ResultsHost& host, QChar separator);
+                      const PollControl& control, PollLoop& poll, MeasurementChart& chart,
+                      ResultsHost& host, QChar separator);
+
+    // What the chart plots: N when true, K when false (the settings' choice).
+    void SetPlotsN(bool plotN) { plotN_ = plotN; }
+    bool PlotsN() const { return plotN_; }
 
     // The operator's commands "СВ.УСК.", "МАХ.ОБ." and "Стереть".
     void StartFreeAccelTest();
@@ -73,7 +76,6 @@ public:
     int SampleIndex() const { return sampleIndex_; }
 
 private:
-    bool PlotsN() const { return settings_.chartQuantity() != 0; }
     // The value drawn for opacity `n` (%): N, or K held at 9.9.
     double ChartValue(double n) const;
     void ShowResultLine(const std::optional<FootLine>& line);
@@ -83,11 +85,11 @@ private:
     const DeviceReadings& readings_;
     const PollControl& control_;
     PollLoop& poll_;
-    const AppSettings& settings_;
     MeasurementChart& chart_;
     ResultsHost& host_;
     QChar separator_;
     int sampleIndex_ = 0;  // x of the next point of the current curve
+    bool plotN_ = false;
 };
 
 }  // namespace kelvaron

@@ -21,12 +21,12 @@ enum class Answer { Ok, Cancel, Yes, No };
 // A file open or save dialog as the program sets it up.
 struct FileDialog {
     QString title;
-    QStringList types;        // the type list as shown, e.g. "Текстовые файлы (*.txt)"
-    int type = 1;             // the type selected at the start, counting from 1
-    QStringList typeSuffixes; // save: the default extension of each type ("bmp"), may be empty
-    QString folder;           // where the dialog starts
-    QString suggestedName;    // save: the name offered
-    bool askOverwrite = false;// save: ask before an existing file is replaced
+    QStringList types;  // the type list as shown, e.g. "Текстовые файлы (*.txt)"
+    int type = 1;       // the type selected at the start, counting from 1
+    QStringList typeSuffixes;   // save: the default extension of each type ("bmp"), may be empty
+    QString folder;             // where the dialog starts
+    QString suggestedName;      // save: the name offered
+    bool askOverwrite = false;  // save: ask before an existing file is replaced
 };
 
 // What the operator chose: the full path and the type selected when confirming.

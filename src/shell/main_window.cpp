@@ -1,37 +1,37 @@
-// TForm1: start-up, close and the device link's host.
+// TForm1: start-up, close, the views and the wiring between the regions, the
+// poll loop and the measurement series.
 #include "main_window.h"
 
+#include "device/live_panel.h"
 #include "device/serial.h"
+#include "results/chart_area.h"
 #include "shell/colors.h"
+#include "shell/command_bars.h"
+#include "shell/locale_formats.h"
 #include "shell/program_dir.h"
+#include "shell/report_view.h"
+#include "shell/right_column.h"
+#include "shell/widget_interaction.h"
+#include "shell/widget_kit.h"
 
-#include <QApplication>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
 #include <QDir>
-#include <QGraphicsSimpleTextItem>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QLegend>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QLocale>
-#include <QPlainTextEdit>
+#include <QMenuBar>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QToolTip>
-#include <QValueAxis>
+#include <QSpinBox>
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 
 namespace kelvaron {
 
@@ -45,18 +45,6 @@ const QString kWriteProtected = QStringLiteral("Диск защищен от з�
 constexpr std::array<int32_t, 6> kSeriesColors = {0x00FFFF00, 0x0000FFFF, 0x00FF0000,
                                                   0x00800080, 0x0000FF00, 0x00008080};
 constexpr int32_t kFootColor = 0x00800000;
-constexpr int32_t kToolTipColor = 0x00FFFF00;
-
-// Tips come up 10 ms after the pointer rests.
-class ToolTipTiming final : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override {
-        if (hint == SH_ToolTip_WakeUpDelay) return 10;
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
 
 std::unique_ptr<SerialLink> MakeSerial(FormDeps& deps, const QString& programDir) {
     if (deps.serial) return std::move(deps.serial);
@@ -71,27 +59,51 @@ QString FolderOrProgramDir(const QString& folder) {
 
 TForm1::TForm1(FormDeps deps)
     : programDir_(FolderOrProgramDir(deps.programDir)),
-      ownMessages_(deps.messages ? nullptr : std::make_unique<WidgetMessageBoxes>(this)),
-      messages_(deps.messages ? deps.messages : ownMessages_.get()),
+      ownInteraction_(deps.interaction ? nullptr : std::make_unique<WidgetInteraction>(this)),
+      interaction_(deps.interaction ? deps.interaction : ownInteraction_.get()),
+      clock_(deps.clock ? deps.clock : &systemClock_),
+      locale_(deps.locale.value_or(QLocale::system())),
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
       poll_(readings_, control_, protokol_, *serial_, *this),
-      separator_(QLocale().decimalPoint().at(0)),
-      series_(results_, readings_, control_, poll_, settings_, chart3View_, *this, separator_) {
+      series_(results_, readings_, control_, poll_, chart3View_, *this, DecimalSeparator(locale_)) {
     poll_.SetTestEvents(&series_);
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(poll_timing::kTickMs);
     connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-
     TimerZad.setObjectName("TimerZad");
     TimerZad.setSingleShot(true);
     TimerZad.setInterval(poll_timing::kPortDelayMs);
     connect(&TimerZad, &QTimer::timeout, this, [this] { poll_.TimerZadTimer(); });
-
     TimerZap.setObjectName("TimerZap");
 
-    BuildWindow();
+    setObjectName("Form1");
+    setWindowTitle("KELVARON");
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    setFont(font);
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setAutoFillBackground(true);
+    client_->setBackgroundRole(QPalette::Button);
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    // The regions, in the order they stack: the live values, the chart and the
+    // report share one rectangle; the right column; the recording group lies over
+    // the live values and the column's buttons in the view "Запись".
+    bottom_ = new BottomBar(client_);
+    status_ = new StatusBar(client_);
+    live_ = new LivePanel(client_);
+    charts_ = new ChartArea(chart3View_, client_);
+    charts_->hide();
+    report_ = new ReportView(client_);
+    report_->hide();
+    column_ = new RightColumn(client_);
+    BuildRecordingGroup(client_);
+    menus_ = BuildMainMenus(menuBar());
     ConnectCommands();
     setMinimumSize(400, 300);
     FormCreate();
@@ -103,14 +115,49 @@ TForm1::~TForm1() {
     serial_->Close();
 }
 
+void TForm1::BuildRecordingGroup(QWidget* client) {
+    GroupBox12 =
+        Named(new QGroupBox(QStringLiteral(" Запись данных в файл "), client), "GroupBox12");
+    GroupBox12->setAutoFillBackground(true);  // it lies over the live values
+    auto* grid = new QGridLayout(GroupBox12);
+    grid->addWidget(new QLabel(QStringLiteral("Имя:"), GroupBox12), 0, 0);
+    grid->addWidget(Named(new QLineEdit(QStringLiteral("Kel"), GroupBox12), "Edit14Z"), 0, 1);
+    grid->addWidget(MakeButton(GroupBox12, "BitBtn14Z", QStringLiteral("Открыть")), 0, 2);
+    auto* rowsBox =
+        Named(new QGroupBox(QStringLiteral("          Записано данных       "), GroupBox12),
+              "GroupBox13");
+    auto* rows = new QHBoxLayout(rowsBox);
+    rows->addWidget(Named(new QLabel(QStringLiteral("0"), rowsBox), "Label7Z"));
+    grid->addWidget(rowsBox, 1, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), GroupBox12), 2, 0, 1, 2);
+    auto* interval = Named(new QComboBox(GroupBox12), "ComboBox1Z");
+    interval->setEditable(true);
+    interval->addItems({"100", "200", "300", "500", "600", "1000", "2000", "3000", "5000", "6000",
+                        "10000", "30000", "60000", ""});
+    grid->addWidget(interval, 2, 2);
+    grid->addWidget(Named(new QLineEdit(GroupBox12), "Edit15Z"), 3, 0, 1, 2);
+    auto* number = Named(new QSpinBox(GroupBox12), "SpinEdit10Z");
+    number->setRange(0, 1000000);
+    number->setValue(1);
+    grid->addWidget(number, 3, 2);
+    grid->addWidget(Named(new QCheckBox(QStringLiteral("  1 точка"), GroupBox12), "CheckBox3Z"), 4,
+                    0, 1, 2);
+    grid->addWidget(MakeButton(GroupBox12, "BitBtn5Z", QStringLiteral("Коммент.")), 4, 2);
+    grid->addWidget(MakeButton(GroupBox12, "BitBtn1Z", QStringLiteral(" Начать")), 5, 0);
+    grid->addWidget(MakeButton(GroupBox12, "BitBtn2Z", QStringLiteral(" Пауза")), 5, 2);
+    MakeButton(GroupBox12, "BitBtn4Z", QStringLiteral(" Законч."))->hide();
+    MakeButton(GroupBox12, "BitBtn3Z", QStringLiteral(" Продолж"))->hide();
+    // Recording is not wired yet: the group shows its settings but takes no input.
+    for (QWidget* w : GroupBox12->findChildren<QWidget*>()) w->setEnabled(false);
+    GroupBox12->hide();
+}
+
 // ---- Start ----
 
 void TForm1::FormCreate() {
     // 1. The device side is set up by the members: ring, port (closed), readings
-    //    and poll control at their initial values.
-    // 2. Tool tips.
-    SetUpToolTips();
-    // 3. The defaults, until the file says otherwise.
+    //    and poll control at their initial values. 2. Tool tips: main, for the
+    //    whole application. 3. The defaults, until the file says otherwise.
     settings_ = AppSettings::Defaults();
     // 4. The first view, "Таблица".
     SelectViewIndex(0);
@@ -132,32 +179,21 @@ void TForm1::FormCreate() {
     dialogs_.graphOpenFilter = settings_.graphOpenFilter();
     // 13. The recording interval.
     MendRecordInterval(settings_);
-    ComboBox1Z->setEditText(QString::number(settings_.recordInterval()));
+    GroupBox12->findChild<QComboBox*>("ComboBox1Z")
+        ->setEditText(QString::number(settings_.recordInterval()));
     TimerZap.setInterval(settings_.recordInterval());
     // 14. One-point recording.
-    CheckBox3Z->setChecked(settings_.recordOnePoint() == 1);
+    GroupBox12->findChild<QCheckBox*>("CheckBox3Z")->setChecked(settings_.recordOnePoint() == 1);
     // 15. The colours of the six measurement lines and of the chart's foot.
     for (int i = 0; i < MeasurementChartView::kCurves; ++i)
         chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
     chart3View_.SetFootColor(kFootColor);
-    // 16. The placeholder bar of the small bar chart: x 0, y 0, six spaces.
-    chart4Placeholder_ = new QBarSet(QStringLiteral("      "));
-    chart4Placeholder_->append(0.0);
-    static_cast<QBarSeries*>(chart4_->series().first())->append(chart4Placeholder_);
+    // 16. The placeholder bar of the small bar chart is set up by the live panel.
     // 17. The station's lines and the report's decision start as the defaults.
     station_ = StationInfo::Defaults();
     reportHeader_ = ReportHeader{};
     // 18. The station file, when there is one.
     ReadStationFile(programDir_ + kStationFile, station_);
-}
-
-void TForm1::SetUpToolTips() {
-    if (!dynamic_cast<ToolTipTiming*>(QApplication::style()))
-        QApplication::setStyle(new ToolTipTiming(QApplication::style()->name()));
-    QPalette tips = QToolTip::palette();
-    tips.setColor(QPalette::ToolTipBase, ColorFromRef(kToolTipColor));
-    tips.setColor(QPalette::ToolTipText, Qt::black);
-    QToolTip::setPalette(tips);
 }
 
 void TForm1::RestoreWindowGeometry() {
@@ -198,51 +234,66 @@ void TForm1::FormShow() {
 }
 
 void TForm1::ApplySettings() {
-    // The colour options of the value boxes come here with the options dialog.
-    ApplyChartOptions();
+    // 1., 2., 4., 5. Chart background, norms line and chart height, line width, legend.
+    charts_->ApplySettings(settings_);
+    // 3. The plotted quantity.
     ApplyChartQuantity();
-    LayoutMainWindow();  // the norms line shown or hidden
+    // 6., 7. The colours of the caption and value boxes.
+    live_->ApplyColors(settings_);
+    // 8. The chart title and the report.
     RefreshChartHeader();
-}
-
-void TForm1::ApplyChartOptions() {
-    QChart* chart = chart3View_.Chart();
-    chart->legend()->setVisible(settings_.showLegend() == 1);
-    chart->setBackgroundBrush(ColorFromRef(settings_.chartBackColor()));
-    chart3View_.SetLineWidth(settings_.lineWidth());
+    ComposeReport();
 }
 
 void TForm1::ApplyChartQuantity() {
     const bool plotN = settings_.chartQuantity() != 0;
-    const double maximum = plotN ? 100 : 10;
+    series_.SetPlotsN(plotN);
     chart3View_.ClearFoot();
-    chart4_->setTitle(QString());
-    chart3View_.SetVerticalMaximum(maximum);
-    chart4Left_->setRange(0, maximum);
-    chart4Right_->setRange(0, maximum);
-    chart4_->setTitle(plotN ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
+    chart3View_.SetVerticalMaximum(plotN ? 100 : 10);
+    live_->ApplyQuantity(plotN);
     chart3View_.SetFootText(QuantityTitle(plotN));
+}
+
+// ---- Layout ----
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) LayoutMainWindow();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::LayoutMainWindow() {
+    LayoutInput in;
+    in.clientWidth = client_->width();
+    in.clientHeight = client_->height();
+    in.showNorms = settings_.showNorms() == 1;
+    in.boxHeight = [this](int points) { return live_->BoxHeightFor(points); };
+    layout_ = kelvaron::LayoutMainWindow(in);
+    bottom_->ApplyLayout(layout_);
+    status_->ApplyLayout(layout_);
+    live_->ApplyLayout(layout_);
+    charts_->ApplyLayout(layout_);
+    report_->ApplyLayout(layout_);
+    column_->ApplyLayout(layout_);
+    GroupBox12->setGeometry(layout_.groupBox12);
 }
 
 // ---- Views ----
 
 void TForm1::SelectViewIndex(int index) {
-    {
-        const QSignalBlocker quiet(ListBox1);
-        ListBox1->setCurrentRow(index);
-    }
+    column_->ListBox1->SetRowQuietly(index);
     SelectView();
 }
 
 void TForm1::SelectView() {
-    const int index = ListBox1->currentRow();
+    const int index = column_->ListBox1->currentRow();
     if (index < 0 || index > 3) return;
     // Leaving a running recording for another view asks first; "Запись" never asks.
     if (index <= 2 && !AskStopRecording()) return;
-    Panel4->setVisible(index == 0 || index == 3);
-    Panel11->setVisible(index == 1);
-    Memo1->setVisible(index == 2);
+    live_->setVisible(index == 0 || index == 3);
+    charts_->setVisible(index == 1);
+    report_->setVisible(index == 2);
     GroupBox12->setVisible(index == 3);
+    if (index == 3) GroupBox12->raise();
     if (index == 2) ComposeReport();
 }
 
@@ -259,10 +310,10 @@ void TForm1::RefreshChartHeader() {
     reportHeader_.vehicleNumber = reportHeader_.vehicleNumber.trimmed();
     reportHeader_.owner = reportHeader_.owner.trimmed();
     reportHeader_.make = reportHeader_.make.trimmed();
-    const QString vehicle =
-        QStringLiteral("№ авт.: ") + reportHeader_.vehicleNumber + QStringLiteral(" Марка: ") +
-        reportHeader_.make + QStringLiteral(" Влад.: ") + reportHeader_.owner +
-        QStringLiteral(" Дата: ") + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString vehicle = QStringLiteral("№ авт.: ") + reportHeader_.vehicleNumber +
+                            QStringLiteral(" Марка: ") + reportHeader_.make +
+                            QStringLiteral(" Влад.: ") + reportHeader_.owner +
+                            QStringLiteral(" Дата: ") + ShortDate(clock_->Now().date(), locale_);
     chart3View_.SetTitle(station_.line1, vehicle);
 }
 
@@ -281,7 +332,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormCloseQuery() {
     closed_ = true;
-    if (!SaveSettings()) messages_->Notice(kWriteProtected);
+    if (!SaveSettings()) interaction_->Notice(kWriteProtected);
     if (station_.changed)
         WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
     Timer2.stop();
@@ -310,17 +361,45 @@ bool TForm1::SaveSettings() {
 // ---- Commands ----
 
 void TForm1::ConnectCommands() {
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { series_.StartFreeAccelTest(); });
-    connect(BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
-    connect(BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { SelectView(); });
+    connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
+    connect(status_->BitBtn4, &QPushButton::clicked, this,
+            [this] { series_.StartFreeAccelTest(); });
+    connect(status_->BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
+    connect(column_->BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
+    connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
+    // Reports, norms and options come with their own parts of the program.
+    for (QPushButton* b : {column_->BitBtn7, column_->BitBtn6, column_->BitBtn9, column_->BitBtn10,
+                           column_->BitBtn11, column_->BitBtn12})
+        b->setEnabled(false);
+
+    // Items that press a button run exactly that button's action. The rest wait
+    // for the parts of the program they belong to.
+    const MainMenus& m = menus_;
+    for (QMenu* menu : {m.N1, m.N22, m.N2, m.N3})
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator()) item->setEnabled(false);
+    const auto press = [this](QAction* item, QPushButton* button) {
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, button, &QPushButton::click);
+    };
+    press(m.N8, bottom_->BitBtn1);
+    press(m.N9, status_->BitBtn4);
+    press(m.N10, status_->BitBtn5);
+    press(m.N28, status_->BitBtn2);
+    press(m.N32, column_->BitBtn8);
+    press(m.N21, bottom_->BitBtn3);
+    const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
+    for (int i = 0; i < 4; ++i) {
+        views[static_cast<size_t>(i)]->setEnabled(true);
+        connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
+                [this, i] { SelectViewIndex(i); });
+    }
 }
 
 void TForm1::BitBtn1Click() {
-    Label2->setText(QStringLiteral("Связь не установлена"));
+    status_->Label2->setText(QStringLiteral("Связь не установлена"));
     poll_.StartSearch(settings_.portSearch());
 }
 
@@ -336,55 +415,23 @@ void TForm1::SetPollTimerEnabled(bool enabled) {
 }
 
 void TForm1::StartDelayTimer() { TimerZad.start(); }
-
-void TForm1::ShowPortLine(const QString& text) { Label1->setText(text); }
-
-void TForm1::ShowStatusLine(const QString& text) { Label2->setText(text); }
-
-void TForm1::SetStatusLineRed(bool red) {
-    QPalette palette = Label2->palette();
-    // The label draws with the role it inherits from the button-face client area.
-    palette.setColor(Label2->foregroundRole(), red ? Qt::red : Qt::black);
-    Label2->setPalette(palette);
-}
+void TForm1::ShowPortLine(const QString& text) { bottom_->Label1->setText(text); }
+void TForm1::ShowStatusLine(const QString& text) { status_->Label2->setText(text); }
+void TForm1::SetStatusLineRed(bool red) { status_->SetModeLineRed(red); }
 
 void TForm1::SetGauge(int value) {
     // The free-acceleration progress runs past 100 at its end; the gauge stops there.
-    Gauge1->setValue(std::clamp(value, 0, 100));
+    bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
 }
 
 void TForm1::RefreshReadings() {
     // The boxes follow only while they are on screen; otherwise they keep their texts.
-    const int view = ListBox1->currentRow();
+    const int view = column_->ListBox1->currentRow();
     if (view != 0 && view != 3) return;
-    const LiveTexts texts =
-        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, separator_);
-    RefreshBarChart(texts);
-    // This runs up to eight times a cycle: touch only what changed, so an
-    // unchanged reading costs no repaint.
-    const auto show = [](QLineEdit* box, const QString& text) {
-        if (box->text() != text) box->setText(text);
-    };
-    show(Edit5, texts.k);
-    show(Edit8, texts.n);
-    show(Edit1, texts.rpm);
-    show(Edit2, texts.oil);
-    show(Edit3, texts.chamber);
-    show(Edit4, texts.ambient);
+    live_->Show(
+        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_)));
 }
 
-void TForm1::RefreshBarChart(const LiveTexts& texts) {
-    if (chart4Foot_->text() != texts.barFoot) chart4Foot_->setText(texts.barFoot);
-    // Moving the bar makes the chart lay itself out and repaint whole; do it only
-    // when the bar's top moves by a pixel (the picture is the same otherwise).
-    const double pixelsPerUnit = chart4_->plotArea().height() / std::max(1.0, chart4Left_->max());
-    const bool samePixel = std::lround(chart4Value_->at(0) * pixelsPerUnit) ==
-                           std::lround(texts.barValue * pixelsPerUnit);
-    if (pixelsPerUnit > 0 && samePixel) return;  // a chart not laid out yet always takes the value
-    chart4Value_->replace(0, texts.barValue);
-    chart4Value_->setLabel(texts.barLabel);
-}
-
-void TForm1::Notify(const QString& text) { messages_->Notice(text); }
+void TForm1::Notify(const QString& text) { interaction_->Notice(text); }
 
 }  // namespace kelvaron

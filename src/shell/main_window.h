@@ -1,10 +1,10 @@
 #pragma once
 // TForm1, the main window. It owns the shared records of the run (the device
-// link's, the settings and the station lines), the serial port and the poll
-// loop, hosts the loop's timers, and lays its regions out in proportion to its
-// size.
+// link's, the settings, the station lines, the report header and the results),
+// the serial port, the poll loop and its timers, and the regions of the window,
+// each of which builds its own widgets, lays itself out and applies its own
+// settings. What is left here is wiring.
 #include "device/device_state.h"
-#include "device/live_display.h"
 #include "device/poll_host.h"
 #include "device/poll_loop.h"
 #include "device/protokol.h"
@@ -14,45 +14,40 @@
 #include "results/measurement_series.h"
 #include "results/test_results.h"
 #include "shell/app_settings.h"
+#include "shell/clock.h"
+#include "shell/interaction.h"
 #include "shell/layout.h"
-#include "shell/message_boxes.h"
+#include "shell/main_menus.h"
 #include "shell/station_info.h"
 
+#include <QLocale>
 #include <QMainWindow>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
 
-class QAction;
-class QBarSet;
-class QChart;
-class QChartView;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGraphicsSimpleTextItem;
 class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QSpinBox;
-class QValueAxis;
 
 namespace kelvaron {
 
+class BottomBar;
+class ChartArea;
+class LivePanel;
+class ReportView;
+class RightColumn;
+class StatusBar;
+
 // What the window is built with. Left empty, the real ones are used: the
-// executable's folder, the serial port found through it, real message boxes and
-// the desktop's work area.
+// executable's folder, the serial port found through it, Qt's dialogs, the
+// system clock and locale, and the desktop's work area.
 struct FormDeps {
     QString programDir{};
     std::unique_ptr<SerialLink> serial{};
-    MessageBoxes* messages = nullptr;
+    Interaction* interaction = nullptr;
+    const Clock* clock = nullptr;
     std::optional<QSize> workArea{};
+    std::optional<QLocale> locale{};
 };
 
 class TForm1 final : public QMainWindow, private PollHost, private ResultsHost {
@@ -66,107 +61,35 @@ public:
     const PollControl& Control() const { return control_; }
     const AppSettings& Settings() const { return settings_; }
     StationInfo& Station() { return station_; }
+    ReportHeader& Header() { return reportHeader_; }
+    const TestResults& Results() const { return results_; }
     const QString& ProgramFolder() const { return programDir_; }
     const QTimer& PollTimer() const { return Timer2; }
     const QTimer& RecordTimer() const { return TimerZap; }
-    // The layout last applied.
     const MainWindowLayout& Layout() const { return layout_; }
-    const TestResults& Results() const { return results_; }
-    ReportHeader& Header() { return reportHeader_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
+
+    // The regions.
+    BottomBar& Bottom() const { return *bottom_; }
+    StatusBar& Status() const { return *status_; }
+    LivePanel& Live() const { return *live_; }
+    ChartArea& Charts() const { return *charts_; }
+    ReportView& Report() const { return *report_; }
+    RightColumn& Column() const { return *column_; }
+    QGroupBox& Recording() const { return *GroupBox12; }
+    const MainMenus& Menus() const { return menus_; }
 
     // The poll tick, run by Timer2 every 20 ms.
     void Timer2Timer();
-
     // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
     void SelectView();
     // Selects `index` in the view list, then shows it.
     void SelectViewIndex(int index);
-    // The K/N choice of the settings on both charts.
+    // The K/N choice of the settings on both charts and the series.
     void ApplyChartQuantity();
-
-    // Bottom bar.
-    QFrame* Panel1 = nullptr;
-    QPushButton* BitBtn1 = nullptr;  // "Связь"
-    QLabel* Label1 = nullptr;        // port line
-    QProgressBar* Gauge1 = nullptr;
-    QPushButton* BitBtn3 = nullptr;  // "Выход"
-    // Status bar.
-    QFrame* Panel2 = nullptr;
-    QLabel* Label2 = nullptr;        // mode line
-    QPushButton* BitBtn4 = nullptr;  // "СВ.УСК."
-    QPushButton* BitBtn5 = nullptr;  // "МАХ.ОБ."
-    QPushButton* BitBtn2 = nullptr;  // "УСТ. 0"
-    // Live-values area.
-    QFrame* Panel4 = nullptr;
-    QFrame* Panel10 = nullptr;
-    QLineEdit* Edit5 = nullptr;  // K
-    QPlainTextEdit* Memo7 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QLineEdit* Edit8 = nullptr;  // N
-    QPlainTextEdit* Memo3 = nullptr;
-    QFrame* Panel6 = nullptr;
-    QLineEdit* Edit1 = nullptr;  // engine speed
-    QPlainTextEdit* Memo2 = nullptr;
-    QFrame* Panel7 = nullptr;
-    QLineEdit* Edit2 = nullptr;  // oil temperature
-    QPlainTextEdit* Memo4 = nullptr;
-    QChartView* Chart4 = nullptr;
-    QFrame* Panel8 = nullptr;
-    QLineEdit* Edit3 = nullptr;  // chamber temperature
-    QPlainTextEdit* Memo5 = nullptr;
-    QFrame* Panel9 = nullptr;
-    QLineEdit* Edit4 = nullptr;  // ambient temperature
-    QPlainTextEdit* Memo6 = nullptr;
-    // Chart area.
-    QFrame* Panel11 = nullptr;
-    QChartView* Chart3 = nullptr;
-    QFrame* Panel12 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Edit6 = nullptr;  // the selected norm
-    // Report view.
-    QPlainTextEdit* Memo1 = nullptr;
-    // Recording group.
-    QGroupBox* GroupBox12 = nullptr;
-    QLineEdit* Edit14Z = nullptr;
-    QPushButton* BitBtn14Z = nullptr;
-    QGroupBox* rowsBox = nullptr;
-    QLabel* Label7Z = nullptr;
-    QComboBox* ComboBox1Z = nullptr;
-    QLineEdit* Edit15Z = nullptr;
-    QSpinBox* SpinEdit10Z = nullptr;
-    QCheckBox* CheckBox3Z = nullptr;
-    QPushButton* BitBtn5Z = nullptr;
-    QPushButton* BitBtn1Z = nullptr;
-    QPushButton* BitBtn2Z = nullptr;
-    QPushButton* BitBtn3Z = nullptr;
-    QPushButton* BitBtn4Z = nullptr;
-    // Right column.
-    QFrame* Panel3 = nullptr;
-    QLabel* Label3 = nullptr;
-    QPushButton* BitBtn7 = nullptr;   // "Сохранить"
-    QPushButton* BitBtn6 = nullptr;   // "Открыть"
-    QPushButton* BitBtn8 = nullptr;   // "Стереть"
-    QPushButton* BitBtn9 = nullptr;   // "Печать"
-    QPushButton* BitBtn10 = nullptr;  // "Оформить"
-    QPushButton* BitBtn11 = nullptr;  // "Нормы"
-    QPushButton* BitBtn12 = nullptr;  // "Опции"
-    QListWidget* ListBox1 = nullptr;
-    // Menus.
-    QMenu* N1 = nullptr;     // "Файл"
-    QMenu* N22 = nullptr;    // "Вид"
-    QMenu* N2 = nullptr;     // "Действия"
-    QMenu* N3 = nullptr;     // "Помощь"
-    QAction* N8 = nullptr;   // "Связь", F12
-    QAction* N9 = nullptr;   // "Своб.ускорение", F6
-    QAction* N10 = nullptr;  // "Макс.обороты", F7
-    QAction* N28 = nullptr;  // "Устан.нуля", F8
-    QAction* N32 = nullptr;  // "Стереть результ."
-    QAction* N23 = nullptr;  // "Таблица", F2
-    QAction* N24 = nullptr;  // "График", F3
-    QAction* N25 = nullptr;  // "Отчет", F4
-    QAction* N36 = nullptr;  // "Запись"
-    QAction* N21 = nullptr;  // "Выход"
+    // The settings on the whole window: chart, norms line, quantity, line width,
+    // legend, the colours of the value boxes, then the chart title and the report.
+    void ApplySettings();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -174,31 +97,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Building (main_window_build.cpp).
-    void BuildWindow();
-    void BuildBars(QWidget* client);
-    void BuildLiveValues(QWidget* client);
-    void BuildChartArea(QWidget* client);
     void BuildRecordingGroup(QWidget* client);
-    void BuildRightColumn(QWidget* client);
-    void BuildMenus();
+    void ConnectCommands();
 
-    // Start and close (main_window.cpp).
     void FormCreate();
-    void SetUpToolTips();
     void RestoreWindowGeometry();
     void FormShow();
-    void ApplySettings();
     bool SaveSettings();
     void FormCloseQuery();
     void BitBtn1Click();
-    void ConnectCommands();
-    void ApplyChartOptions();
-    void RefreshBarChart(const LiveTexts& texts);
-
-    // Layout (main_window_layout.cpp).
     void LayoutMainWindow();
-    int BoxHeightFor(int points) const;
 
     // PollHost
     void SetPollTimerEnabled(bool enabled) override;
@@ -218,8 +126,11 @@ private:
     void ResetDecision() override;
 
     QString programDir_;
-    std::unique_ptr<WidgetMessageBoxes> ownMessages_;
-    MessageBoxes* messages_;
+    std::unique_ptr<Interaction> ownInteraction_;
+    Interaction* interaction_;
+    SystemClock systemClock_;
+    const Clock* clock_;
+    QLocale locale_;
     std::optional<QSize> workArea_;
 
     // The device link's records, owned here for the whole run.
@@ -236,7 +147,6 @@ private:
     StationInfo station_;
     ReportHeader reportHeader_;
     TestResults results_;
-    QChar separator_;  // the locale's decimal separator
     MeasurementChartView chart3View_;
     MeasurementSeries series_;
 
@@ -247,14 +157,15 @@ private:
         int graphOpenFilter = 0;
     } dialogs_;
 
-    QChart* chart4_ = nullptr;
-    QBarSet* chart4Placeholder_ = nullptr;
-    QBarSet* chart4Value_ = nullptr;
-    QGraphicsSimpleTextItem* chart4Foot_ = nullptr;
-    QValueAxis* chart4Left_ = nullptr;
-    QValueAxis* chart4Right_ = nullptr;
-    QLineEdit* boxProbe_ = nullptr;  // measures the height of a box for a font size
     QWidget* client_ = nullptr;
+    BottomBar* bottom_ = nullptr;
+    StatusBar* status_ = nullptr;
+    LivePanel* live_ = nullptr;
+    ChartArea* charts_ = nullptr;
+    ReportView* report_ = nullptr;
+    QGroupBox* GroupBox12 = nullptr;
+    RightColumn* column_ = nullptr;
+    MainMenus menus_;
     MainWindowLayout layout_;
     bool shown_ = false;
     bool closed_ = false;

@@ -6,10 +6,18 @@
 // are counted against the intact replies the simulator logged. Then the main
 // window runs against the same faults and must keep showing only true readings,
 // raise "Буфер переполнен" at most once per tick, report a silent or hung-up
-// line within 20 ticks, and keep its event loop responsive throughout.
-#include "../support/message_recorder.h"
+// line after exactly 20 silent ticks and then send nothing more.
+//
+// Everything asserted here is a count of frames, ticks or notices, so a busy
+// machine cannot fail it. The figures that depend on the clock (how long the
+// event loop stood still, the CPU after a loss) are printed, and checked only
+// when KELVARON_TIMING is set, as scripts/bench sets it.
+#include "device/live_panel.h"
 #include "device/protokol.h"
 #include "device/serial.h"
+#include "device/value_box.h"
+#include "scripted_interaction.h"
+#include "shell/command_bars.h"
 #include "shell/main_window.h"
 
 #include <QDir>
@@ -138,11 +146,15 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The main window in its own folder, watched every 5 ms.
+bool TimingChecked() { return qEnvironmentVariableIsSet("KELVARON_TIMING"); }
+
+// The main window in its own folder, watched every 5 ms, its poll ticks counted.
 struct Watched {
     QTemporaryDir dir;
-    testing::MessageRecorder messages;
+    testing::ScriptedInteraction messages;
     std::unique_ptr<TForm1> form;
+    int ticks = 0;
+    QList<int> noticeTicks;  // the tick during which each overflow notice came
     QTimer watch;
     QElapsedTimer since;
     qint64 lastBeat = 0;
@@ -151,8 +163,10 @@ struct Watched {
     bool seenReading = false;
 
     void Start() {
-        form =
-            std::make_unique<TForm1>(FormDeps{dir.path(), nullptr, &messages, QSize(1920, 1080)});
+        form = std::make_unique<TForm1>(
+            FormDeps{dir.path(), nullptr, &messages, nullptr, QSize(1920, 1080), {}});
+        QObject::connect(&form->PollTimer(), &QTimer::timeout, [this] { ++ticks; });
+        messages.whileOpen = [this] { noticeTicks << ticks; };
         since.start();
         QObject::connect(&watch, &QTimer::timeout, [this] {
             const qint64 now = since.elapsed();
@@ -161,7 +175,7 @@ struct Watched {
             // The idle instrument's smoke is 0.9 to 1.5 %: anything else was never sent.
             // Before the first opacity reply the box shows the design text or the
             // reading held from the start, 0.
-            const QString n = form->Edit8->text();
+            const QString n = form->Live().Edit8->text();
             bool ok = false;
             const double value = QString(n).replace(',', '.').toDouble(&ok);
             const bool sent = ok && value >= 0.9 && value <= 1.5;
@@ -175,12 +189,16 @@ struct Watched {
     int OverflowNotices() const {
         return messages.notices.count(QStringLiteral("Буфер переполнен"));
     }
-    // The shortest time between two overflow notices (a tick is 20 ms).
-    qint64 ShortestNoticeGapMs() const {
-        qint64 shortest = 1'000'000;
-        for (int i = 1; i < messages.times.size(); ++i)
-            shortest = std::min(shortest, messages.times[i] - messages.times[i - 1]);
-        return shortest;
+    // True when two overflow notices came in the same tick.
+    bool TwoNoticesInOneTick() const {
+        for (int i = 1; i < noticeTicks.size(); ++i)
+            if (noticeTicks[i] == noticeTicks[i - 1]) return true;
+        return false;
+    }
+    // Runs the event loop until `count` more poll ticks have passed.
+    bool RunTicks(int count) {
+        const int until = ticks + count;
+        return QTest::qWaitFor([&] { return ticks >= until; }, 60'000);
     }
 };
 
@@ -227,20 +245,21 @@ private slots:
         Watched w;
         Simulator sim(w.dir.path(), fault, 0);
         w.Start();
-        QTRY_VERIFY_WITH_TIMEOUT(w.Polling(), 5000);
-        QTest::qWait(3000);
-        QCOMPARE(w.form->Label2->text(), QStringLiteral("Прибор работает нормально"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Polling(), 10000);
+        QVERIFY(w.RunTicks(150));  // fifteen polling cycles
+        QCOMPARE(w.form->Status().Label2->text(), QStringLiteral("Прибор работает нормально"));
         QVERIFY(!w.form->Control().linkLost);
         // A burst is forty extra frames with good check bytes: no receiver can tell
         // them from replies, so what they carry is shown; every other fault must
         // leave only the instrument's true readings on screen.
         if (fault != "burst")
             QVERIFY2(w.wrongReadings.isEmpty(), qPrintable(w.wrongReadings.join(' ')));
-        QVERIFY2(w.longestGapMs < 100,
-                 qPrintable(QString("event loop stood %1 ms").arg(w.longestGapMs)));
+        if (TimingChecked())
+            QVERIFY2(w.longestGapMs < 100,
+                     qPrintable(QString("event loop stood %1 ms").arg(w.longestGapMs)));
         if (fault == "burst") {
             QVERIFY(w.OverflowNotices() > 0);
-            QVERIFY(w.ShortestNoticeGapMs() >= 10);  // never two in one tick
+            QVERIFY(!w.TwoNoticesInOneTick());
         } else {
             QCOMPARE(w.OverflowNotices(), 0);
         }
@@ -259,31 +278,39 @@ private slots:
         Watched w;
         Simulator sim(w.dir.path(), fault, kFaultAtS);
         w.Start();
-        QTRY_VERIFY_WITH_TIMEOUT(w.Polling() && w.form->Readings().deviceState == 1, 5000);
-        w.form->BitBtn4->click();  // "СВ.УСК."
-        QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().state == PollState::FreeAccelTest, 3000);
-        QVERIFY(sim.ElapsedS() < kFaultAtS);
-        QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().linkLost, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.Polling() && w.form->Readings().deviceState == 1, 10000);
+        w.form->Status().BitBtn4->click();  // "СВ.УСК."
+        QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().state == PollState::FreeAccelTest, 10000);
+        if (sim.ElapsedS() >= kFaultAtS) QSKIP("the machine was too slow to start the test first");
+        QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().linkLost, 20000);
         const double reportedS = sim.ElapsedS();
-        QCOMPARE(w.form->Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        QCOMPARE(w.form->Status().Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
         QCOMPARE(w.form->Control().state, PollState::FreeAccelTest);  // left where it was
-        // 20 ticks are 0.4 s; the rest is the last reply before the fault, the time the
-        // simulator took to start, and room for a loaded machine (40 ticks would fail).
-        QVERIFY2(reportedS - kFaultAtS < 0.7,
-                 qPrintable(QString("reported after %1 s").arg(reportedS - kFaultAtS)));
-        const double cpuBefore = CpuSeconds();
-        QTest::qWait(1000);
-        const double cpuShare = CpuSeconds() - cpuBefore;
-        QVERIFY2(cpuShare < 0.1,
-                 qPrintable(QString("%1 s of CPU in 1 s after the loss").arg(cpuShare)));
-        QVERIFY2(w.longestGapMs < 100,
-                 qPrintable(QString("event loop stood %1 ms").arg(w.longestGapMs)));
+        // Reported after exactly 20 silent ticks, and the poll timer is stopped: no
+        // request can leave after it.
+        QCOMPARE(w.form->Control().silentTicks, poll_timing::kSilenceLimitTicks);
+        QVERIFY(!w.form->PollTimer().isActive());
+        double cpuShare = 0;
+        if (TimingChecked()) {
+            const double cpuBefore = CpuSeconds();
+            QTest::qWait(1000);
+            cpuShare = CpuSeconds() - cpuBefore;
+        }
         sim.Stop();
         const SimLog log = sim.Log();
-        QVERIFY2(log.lastRequestS < kFaultAtS + 0.5,
-                 qPrintable(QString("last request at %1 s").arg(log.lastRequestS)));
-        qInfo("%s: reported %.3f s after the fault; %.3f s of CPU in the second after",
-              qPrintable(fault), reportedS - kFaultAtS, cpuShare);
+        qInfo(
+            "%s: reported %.3f s after the fault, last request %.3f s after it; %.3f s of CPU "
+            "in the second after; longest event-loop gap %lld ms",
+            qPrintable(fault), reportedS - kFaultAtS, log.lastRequestS - kFaultAtS, cpuShare,
+            w.longestGapMs);
+        if (TimingChecked()) {
+            QVERIFY2(reportedS - kFaultAtS < 0.7,
+                     qPrintable(QString("reported after %1 s").arg(reportedS - kFaultAtS)));
+            QVERIFY2(cpuShare < 0.1,
+                     qPrintable(QString("%1 s of CPU in 1 s after the loss").arg(cpuShare)));
+            QVERIFY2(w.longestGapMs < 100,
+                     qPrintable(QString("event loop stood %1 ms").arg(w.longestGapMs)));
+        }
     }
 };
 

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(b.results.peakN[0], 100.0);
         QCOMPARE(b.results.peakK[0], 0.0);
 
-        b.settings.setChartQuantity(1);
+        b.series.SetPlotsN(true);
         Sample(b, 32, 990, 0);
         QCOMPARE(b.chart.curves[2][0].second, 99.0);
     }
@@ -92,7 +92,7 @@ private slots:
         b.series.ShowMeasurementCaption(0);  // straight from 0 to 32: measurement 1
         QCOMPARE(b.chart.foot, QStringLiteral(" Коэфф.ослабления , м-1,  Измерение  №   1  "));
         QCOMPARE(b.series.SampleIndex(), 0);
-        b.settings.setChartQuantity(1);
+        b.series.SetPlotsN(true);
         b.series.ShowMeasurementCaption(0x51);
         QCOMPARE(b.chart.foot, QStringLiteral(" Дымность ,  %,  Измерение  №   6  "));
         b.series.ShowMeasurementCaption(96);

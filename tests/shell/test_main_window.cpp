@@ -1,8 +1,15 @@
 // The main window offscreen: its widgets and menus, its start and close with the
 // settings and station files, its layout, and the search it starts.
 #include "../support/fake_port.h"
-#include "../support/message_recorder.h"
+#include "../support/scripted_interaction.h"
+#include "device/bar_chart.h"
+#include "device/live_panel.h"
+#include "device/value_box.h"
+#include "results/chart_area.h"
+#include "shell/command_bars.h"
 #include "shell/main_window.h"
+#include "shell/report_view.h"
+#include "shell/right_column.h"
 
 #include <QChart>
 #include <QChartView>
@@ -35,7 +42,8 @@ const QString kNotFound = QStringLiteral(
 struct Station {
     QTemporaryDir dir;
     FakeClock clock;
-    MessageRecorder messages;
+    ScriptedInteraction messages;
+    FixedClock clock0;
     FakePort* port = nullptr;
     std::unique_ptr<TForm1> form;
 
@@ -44,7 +52,8 @@ struct Station {
     TForm1& Start(QSize workArea = QSize(1920, 1080)) {
         auto fake = std::make_unique<FakePort>(clock);
         port = fake.get();
-        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(fake), &messages, workArea});
+        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(fake), &messages, &clock0,
+                                                 workArea, QLocale(QLocale::Russian)});
         return *form;
     }
     void Show() {
@@ -67,6 +76,7 @@ QString TextOf(QWidget* w) {
     if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* v = qobject_cast<ValueBox*>(w)) return v->text();
     if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText();
     if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
     if (auto* c = qobject_cast<QCheckBox*>(w)) return c->text();
@@ -207,7 +217,7 @@ private slots:
         for (QAction* menu : form.menuBar()->actions()) titles << menu->text();
         QCOMPARE(titles, (QStringList{"Файл", "Вид", "Действия", "Помощь"}));
         QStringList file;
-        for (QAction* item : form.N1->actions()) file << item->objectName();
+        for (QAction* item : form.Menus().N1->actions()) file << item->objectName();
         QCOMPARE(file, (QStringList{"N11", "N12", "N13", "N14", "N15", "N16", "N17", "N18", "N19",
                                     "N34", "N33", "N35", "N20", "N21"}));
         QVERIFY(form.findChild<QAction*>("N14")->isSeparator());
@@ -236,9 +246,10 @@ private slots:
         AppSettings stored = AppSettings::Defaults();
         stored.setConnectAtStart(0);
         s.Store(stored);
-        s.Start();
+        TForm1& form = s.Start();
         s.Show();
-        QTest::qWait(20);
+        // FormShow has run once the settings are applied (the chart has its foot).
+        QTRY_VERIFY(!form.MeasurementChart3().FootText().isEmpty());
         QVERIFY(s.port->Opens().empty());
         QVERIFY(s.messages.notices.isEmpty());
     }
@@ -378,19 +389,20 @@ private slots:
         s.Show();
         form.resize(819, 658 + form.menuBar()->height());
         QTRY_COMPARE(form.centralWidget()->size(), QSize(819, 658));
-        QCOMPARE(form.Panel1->geometry(), QRect(1, 612, 817, 46));
-        QCOMPARE(form.Panel2->geometry().top(), 566);
-        QCOMPARE(form.Panel4->size(), QSize(696, 563));
-        QCOMPARE(form.Panel10->geometry(), QRect(1, 1, 515, 140));
-        QCOMPARE(form.Panel7->geometry().top(), 423);
-        QCOMPARE(form.Edit5->font().pointSize(), 73);
-        QCOMPARE(form.Memo7->height(), form.Edit5->height());
-        QCOMPARE(form.Panel3->geometry().left(), 698);
-        QCOMPARE(form.Panel3->width(), 114);
+        QCOMPARE(form.Bottom().geometry(), QRect(1, 612, 817, 46));
+        QCOMPARE(form.Status().geometry().top(), 566);
+        QCOMPARE(form.Live().size(), QSize(696, 563));
+        QCOMPARE(form.Live().Panel10->geometry(), QRect(1, 1, 515, 140));
+        QCOMPARE(form.Live().Panel7->geometry().top(), 423);
+        QVERIFY(form.Live().Edit5->font().pointSize() <= 73);
+        QVERIFY(form.Live().Edit5->font().pointSize() >= 60);
+        QCOMPARE(form.Live().Memo7->height(), form.Live().Edit5->height());
+        QCOMPARE(form.Column().geometry().left(), 698);
+        QCOMPARE(form.Column().width(), 114);
         // Hidden regions are laid out too.
-        QVERIFY(!form.Memo1->isVisible());
-        QCOMPARE(form.Memo1->geometry(), form.Panel4->geometry());
-        QCOMPARE(form.GroupBox12->geometry(), QRect(517, 1, 286, 427));
+        QVERIFY(!form.Report().isVisible());
+        QCOMPARE(form.Report().geometry(), form.Live().geometry());
+        QCOMPARE(form.Recording().geometry(), QRect(517, 1, 286, 427));
     }
 
     void fKeysReachTheirCommands() {
@@ -400,11 +412,11 @@ private slots:
         QTRY_COMPARE(s.messages.notices.size(), 1);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.Label2->setText("x");
+        form.Status().Label2->setText("x");
         QTest::keyClick(&form, Qt::Key_F12);
         QCOMPARE(s.messages.notices.size(), 2);
         QCOMPARE(s.port->Opens().size(), size_t{34});
-        QCOMPARE(form.Label2->text(), QStringLiteral("Связь не установлена"));
+        QCOMPARE(form.Status().Label2->text(), QStringLiteral("Связь не установлена"));
         // Without a link the test and zero commands stop at the gate.
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.mid(2), QStringList(3, QStringLiteral("Связь не установлена")));
@@ -429,8 +441,8 @@ private slots:
         s.Show();
         QTRY_VERIFY_WITH_TIMEOUT(form.Control().state == PollState::Polling, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(form.Control().linkLost, 5000);
-        QCOMPARE(form.Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
-        const QImage picture = form.Label2->grab().toImage();
+        QCOMPARE(form.Status().Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        const QImage picture = form.Status().Label2->grab().toImage();
         int red = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
@@ -447,18 +459,18 @@ private slots:
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         const auto shown = [&] {
-            return QList<bool>{!form.Panel4->isHidden(), !form.Panel11->isHidden(),
-                               !form.Memo1->isHidden(), !form.GroupBox12->isHidden()};
+            return QList<bool>{!form.Live().isHidden(), !form.Charts().isHidden(),
+                               !form.Report().isHidden(), !form.Recording().isHidden()};
         };
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
         QTest::keyClick(&form, Qt::Key_F3);
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
-        QCOMPARE(form.ListBox1->currentRow(), 1);
+        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
         QTest::keyClick(&form, Qt::Key_F4);
         QCOMPARE(shown(), (QList<bool>{false, false, true, false}));
-        form.N36->trigger();
+        form.Menus().N36->trigger();
         QCOMPARE(shown(), (QList<bool>{true, false, false, true}));
-        form.ListBox1->setCurrentRow(1);  // as a click on the list
+        form.Column().ListBox1->setCurrentRow(1);  // as a click on the list
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
         QTest::keyClick(&form, Qt::Key_F2);
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
@@ -480,12 +492,9 @@ private slots:
             QCOMPARE(form.MeasurementChart3().FootText(),
                      quantity ? QStringLiteral("    Дымность   ,   %    ")
                               : QStringLiteral("  Коэффициент ослабления  ,  м-1   "));
-            QCOMPARE(form.Chart4->chart()->title(),
+            QCOMPARE(form.Live().Chart4->Title(),
                      quantity ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
-            const auto axes = form.Chart4->chart()->axes(Qt::Vertical);
-            QCOMPARE(axes.size(), 2);
-            for (QAbstractAxis* axis : axes)
-                QCOMPARE(static_cast<QValueAxis*>(axis)->max(), maximum);
+            QCOMPARE(form.Live().Chart4->Maximum(), maximum);
         }
     }
 
@@ -513,24 +522,28 @@ private slots:
         clock.start(5);
         s.Show();
         // The idle smoke of about 1 %, with the locale's separator.
-        QTRY_VERIFY_WITH_TIMEOUT(form.Edit8->text() != QStringLiteral("00,0"), 5000);
-        const QString n = form.Edit8->text();
-        QVERIFY2(
-            n.size() == 3 && (n.startsWith(QLatin1Char('1')) || n.startsWith(QLatin1Char('0'))),
-            qPrintable(n));
+        QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("00,0"), 5000);
+        const QString n = form.Live().Edit8->text();
+        QVERIFY2(n.size() == 3 && n[1] == QLatin1Char(',') &&
+                     (n.startsWith(QLatin1Char('1')) || n.startsWith(QLatin1Char('0'))),
+                 qPrintable(n));
         form.SelectViewIndex(1);
-        form.Edit8->setText(QStringLiteral("kept"));
-        QTest::qWait(300);
-        QCOMPARE(form.Edit8->text(), QStringLiteral("kept"));
+        form.Live().Edit8->setText(QStringLiteral("kept"));
+        // Two whole polling cycles, each with its opacity replies, leave the box alone.
+        int ticks = 0;
+        QObject::connect(&form.PollTimer(), &QTimer::timeout, [&] { ++ticks; });
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, 5000);
+        QVERIFY(form.Control().state == PollState::Polling);
+        QCOMPARE(form.Live().Edit8->text(), QStringLiteral("kept"));
         form.SelectViewIndex(3);
-        QTRY_VERIFY_WITH_TIMEOUT(form.Edit8->text() != QStringLiteral("kept"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("kept"), 2000);
     }
 
     void menuExitPressesTheExitButton() {
         Station s;
         TForm1& form = s.Start();
         s.Show();
-        form.N21->trigger();
+        form.Menus().N21->trigger();
         QVERIFY(!form.isVisible());
         QVERIFY(QFile::exists(s.Path("Kelvaron.dat")));
     }
@@ -539,7 +552,7 @@ private slots:
         Station s;
         TForm1& form = s.Start();
         s.port->AddSilentPort(1);
-        form.BitBtn1->click();
+        form.Bottom().BitBtn1->click();
         QVERIFY(form.PollTimer().isActive());
         QCOMPARE(form.PollTimer().interval(), 20);
         QCOMPARE(form.PollTimer().timerType(), Qt::PreciseTimer);

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace kelvaron::testing {
 
@@ -79,10 +80,11 @@ public:
 private:
     template <typename T>
     static T Next(std::deque<T>& queue, T fallback) {
-        if (queue.empty()) return fallback;
-        T value = queue.front();
-        queue.pop_front();
-        return value;
+        if (!queue.empty()) {
+            std::swap(fallback, queue.front());
+            queue.pop_front();
+        }
+        return fallback;
     }
     void During() {
         if (whileOpen) whileOpen();

@@ -58,12 +58,10 @@ public:
 };
 
 struct TestBench : PollBench {
-    AppSettings settings = AppSettings::Defaults();
     TestResults results;
     RecordingChart chart;
     RecordingResultsHost window;
-    MeasurementSeries series{results,  readings, control, loop,
-                             settings, chart,    window,  QLatin1Char(',')};
+    MeasurementSeries series{results, readings, control, loop, chart, window, QLatin1Char(',')};
 
     TestBench() { loop.SetTestEvents(&series); }
 };

@@ -6,9 +6,11 @@
 //
 // It prints the handler time of a tick (reading, frames, requests, live panel,
 // chart points) and, apart from it, the time the event loop then takes to paint.
-#include "../../tests/support/fake_port.h"
-#include "../../tests/support/message_recorder.h"
+#include "fake_port.h"
+#include "scripted_interaction.h"
+#include "shell/command_bars.h"
 #include "shell/main_window.h"
+#include "shell/right_column.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     testing::FakeClock clock;
-    testing::MessageRecorder messages;
+    testing::ScriptedInteraction messages;
     sim::Opacimeter instrument(
         sim::Options{.selfStart = sim::TestKind::FreeAccel, .selfStartUs = 10'000'000});
     auto port = std::make_unique<testing::FakePort>(clock);
@@ -52,11 +54,11 @@ int main(int argc, char** argv) {
     AppSettings settings = AppSettings::Defaults();
     settings.setConnectAtStart(0);
     WriteSettingsFile(dir.filePath("Kelvaron.dat"), settings);
-    TForm1 form(FormDeps{dir.path(), std::move(port), &messages, QSize(1920, 1080)});
+    TForm1 form(FormDeps{dir.path(), std::move(port), &messages, nullptr, QSize(1920, 1080)});
     form.resize(819, 700);
     form.show();
     app.processEvents();
-    form.BitBtn1->click();  // the search opens COM1
+    form.Bottom().BitBtn1->click();  // the search opens COM1
     // The bench runs the ticks itself, on its own clock: the window's timer stays still.
     const_cast<QTimer&>(form.PollTimer()).stop();
 
@@ -69,8 +71,8 @@ int main(int argc, char** argv) {
         t.start();
         form.Timer2Timer();
         tickUs.push_back(t.nsecsElapsed() / 1000.0);
-        if (form.Control().state == PollState::Polling && form.ListBox1->currentRow() == 0 &&
-            ticks > 20)
+        if (form.Control().state == PollState::Polling &&
+            form.Column().ListBox1->currentRow() == 0 && ticks > 20)
             pollingTickUs.push_back(tickUs.back());
         t.start();
         app.processEvents();

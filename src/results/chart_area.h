@@ -1,0 +1,40 @@
+#pragma once
+// Panel11, the chart area: the measurement chart Chart3 and, along the bottom,
+// the norms line Panel12 ("Нормы:" and the box Edit6 with the current norm,
+// which the operator may also type into).
+#include <QFrame>
+
+class QChartView;
+class QLabel;
+class QLineEdit;
+
+namespace kelvaron {
+
+class AppSettings;
+class MeasurementChartView;
+struct MainWindowLayout;
+
+class ChartArea final : public QFrame {
+    Q_OBJECT
+
+public:
+    ChartArea(MeasurementChartView& chart, QWidget* parent);
+
+    void ApplyLayout(const MainWindowLayout& layout);
+    // Background, norms line, line width and legend of the settings. Showing or
+    // hiding the norms line gives the chart the height left to it.
+    void ApplySettings(const AppSettings& settings);
+
+    QString NormText() const;
+    void SetNormText(const QString& text);
+
+    QChartView* Chart3 = nullptr;
+    QFrame* Panel12 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+
+private:
+    MeasurementChartView& chart_;
+};
+
+}  // namespace kelvaron

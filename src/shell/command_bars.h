@@ -1,0 +1,43 @@
+#pragma once
+// The two bars along the bottom of the main window. Panel1: "Связь", the port
+// line, the search gauge and "Выход". Panel2 above it: the mode line and the
+// commands "СВ.УСК.", "МАХ.ОБ." and "УСТ. 0".
+#include <QFrame>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace kelvaron {
+
+struct MainWindowLayout;
+
+class BottomBar final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit BottomBar(QWidget* parent);
+    void ApplyLayout(const MainWindowLayout& layout);
+
+    QPushButton* BitBtn1 = nullptr;  // "Связь"
+    QLabel* Label1 = nullptr;        // port line
+    QProgressBar* Gauge1 = nullptr;
+    QPushButton* BitBtn3 = nullptr;  // "Выход"
+};
+
+class StatusBar final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit StatusBar(QWidget* parent);
+    void ApplyLayout(const MainWindowLayout& layout);
+    // The mode line in red while the link is lost, black otherwise.
+    void SetModeLineRed(bool red);
+
+    QLabel* Label2 = nullptr;        // mode line
+    QPushButton* BitBtn4 = nullptr;  // "СВ.УСК."
+    QPushButton* BitBtn5 = nullptr;  // "МАХ.ОБ."
+    QPushButton* BitBtn2 = nullptr;  // "УСТ. 0"
+};
+
+}  // namespace kelvaron

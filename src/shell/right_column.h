@@ -1,0 +1,50 @@
+#pragma once
+// Panel3, the right column: the label "ОТЧЕТ", the report and option buttons,
+// and the view list ListBox1.
+#include <QFrame>
+#include <QListWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace kelvaron {
+
+struct MainWindowLayout;
+
+// The view list. A click on any entry, the one already selected included, asks
+// for that view: a second click on "Отчет" composes the report again.
+class ViewList final : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit ViewList(QWidget* parent);
+    // Selects `row` without asking for the view.
+    void SetRowQuietly(int row);
+
+signals:
+    // The operator chose a view by mouse or keyboard.
+    void viewChosen();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class RightColumn final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit RightColumn(QWidget* parent);
+    void ApplyLayout(const MainWindowLayout& layout);
+
+    QLabel* Label3 = nullptr;
+    QPushButton* BitBtn7 = nullptr;   // "Сохранить"
+    QPushButton* BitBtn6 = nullptr;   // "Открыть"
+    QPushButton* BitBtn8 = nullptr;   // "Стереть"
+    QPushButton* BitBtn9 = nullptr;   // "Печать"
+    QPushButton* BitBtn10 = nullptr;  // "Оформить"
+    QPushButton* BitBtn11 = nullptr;  // "Нормы"
+    QPushButton* BitBtn12 = nullptr;  // "Опции"
+    ViewList* ListBox1 = nullptr;
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,105 @@
+#include "widget_interaction.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace kelvaron {
+
+namespace {
+
+QString Title() { return QCoreApplication::applicationName(); }
+
+int TypeIndex(const FileDialog& dialog, const QString& filter) {
+    const int i = static_cast<int>(dialog.types.indexOf(filter));
+    return i < 0 ? 1 : i + 1;
+}
+
+QString SuffixFor(const FileDialog& dialog, int type) {
+    return type >= 1 && type <= dialog.typeSuffixes.size() ? dialog.typeSuffixes[type - 1]
+                                                           : QString();
+}
+
+}  // namespace
+
+void WidgetInteraction::Notice(const QString& text) {
+    QMessageBox::information(parent_, Title(), text);
+}
+
+Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
+    QMessageBox::StandardButtons shown = QMessageBox::Ok;
+    QMessageBox::StandardButton escape = QMessageBox::Ok;
+    switch (buttons) {
+        case Buttons::Ok:
+            break;
+        case Buttons::OkCancel:
+            shown = QMessageBox::Ok | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+        case Buttons::YesNoCancel:
+            shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+    }
+    QMessageBox box(QMessageBox::Warning, Title(), text, shown, parent_);
+    box.setEscapeButton(escape);
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+std::optional<FileChoice> WidgetInteraction::RunFileDialog(const FileDialog& d, bool save) {
+    QFileDialog dialog(parent_, d.title, d.folder);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(d.types);
+    const int type = std::clamp(d.type, 1, std::max<int>(1, static_cast<int>(d.types.size())));
+    if (!d.types.isEmpty()) dialog.selectNameFilter(d.types[type - 1]);
+    dialog.setDefaultSuffix(SuffixFor(d, type));
+    // The default extension follows the type chosen while the dialog is open.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(SuffixFor(d, TypeIndex(d, filter)));
+    });
+    if (save && !d.suggestedName.isEmpty()) dialog.selectFile(d.suggestedName);
+    if (save && !d.askOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return FileChoice{dialog.selectedFiles().first(), TypeIndex(d, dialog.selectedNameFilter())};
+}
+
+std::optional<FileChoice> WidgetInteraction::OpenFile(const FileDialog& dialog) {
+    return RunFileDialog(dialog, false);
+}
+
+std::optional<FileChoice> WidgetInteraction::SaveFile(const FileDialog& dialog) {
+    return RunFileDialog(dialog, true);
+}
+
+bool WidgetInteraction::ChoosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QColor> WidgetInteraction::ChooseColor(const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, parent_);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+}
+
+void WidgetInteraction::OpenWithDesktop(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace kelvaron
