@@ -1,0 +1,34 @@
+#pragma once
+// Keyboard handling the two report dialogs share. Their buttons are never
+// "default" buttons (Enter in an entry field must not press "ОК" by itself);
+// instead Enter presses the button that has the focus, as Space does.
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace kelvaron {
+
+inline bool IsEnterKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return !key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+}
+
+// For a button's event filter: Enter pressed on `watched`, a button, presses it.
+// True when the event was used.
+inline bool PressFocusedButtonOnEnter(QObject* watched, QEvent* event) {
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (!button || event->type() != QEvent::KeyPress || !IsEnterKey(event)) return false;
+    if (button->isEnabled()) button->click();
+    return true;
+}
+
+// A button of a dialog that the keyboard presses only where it has the focus.
+inline void MakeFocusOnlyButton(QPushButton* button, QObject* filter) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setAccessibleName(button->text());
+    button->installEventFilter(filter);
+}
+
+}  // namespace kelvaron

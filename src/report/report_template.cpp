@@ -1,0 +1,171 @@
+#include "report_template.h"
+
+#include "device/live_display.h"
+#include "report/text_lines.h"
+#include "shell/locale_formats.h"
+
+#include <QFileInfo>
+
+namespace kelvaron {
+
+namespace {
+
+constexpr int kColumnWidth = 12;
+
+QString Column(const QString& text) { return text.leftJustified(kColumnWidth, QLatin1Char(' ')); }
+
+QString ValidResultLine(int32_t meanX10, QChar separator) {
+    const double n = meanX10 / 10.0;
+    return QStringLiteral("K = ") + FormatFixed(OpacityToK(n), 3, separator, 5) +
+           QStringLiteral(" м-1 ,") + QStringLiteral("   Ср.дымность N = ") +
+           FormatFixed(n, 1, separator, 4) + QStringLiteral(" % ");
+}
+
+const QString kDecreasingSequence =
+    QStringLiteral("  Результат недействителен,убывающая последовательность  ");
+const QString kZoneExceeded = QStringLiteral("  Результат недействителен,превышение зоны  ");
+
+}  // namespace
+
+QString FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+    switch (validity) {
+        case 0:
+            return ValidResultLine(meanX10, separator);
+        case 1:
+            return kDecreasingSequence;
+        case 2:
+            return kZoneExceeded;
+        default:
+            return {};  // the instrument sent a code the program has no text for
+    }
+}
+
+QString MaxSpeedResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+    switch (validity) {
+        case 0:
+            return ValidResultLine(meanX10, separator);
+        case 1:
+            return kZoneExceeded;
+        default:
+            return {};
+    }
+}
+
+QString MeasurementRow(const TestResults& results, int n, const QString& oilText, QChar separator) {
+    const auto i = static_cast<size_t>(n - 1);
+    return QString(9, QLatin1Char(' ')) + Column(FormatFixed(results.peakK[i], 3, separator, 5)) +
+           Column(FormatFixed(results.peakN[i], 1, separator, 4)) + Column(oilText) +
+           Column(QString::number(results.peakRpm[i]));
+}
+
+ReportCodes::ReportCodes(const ReportValues& v) {
+    const QChar sep = v.decimalSeparator;
+    codes_[0] = FreeAccelResultLine(v.results.freeAccelMeanX10, v.results.freeAccelValidity, sep);
+    codes_[1] = v.stationLine1;
+    codes_[2] = v.stationLine2;
+    codes_[3] = v.header.vehicleNumber;
+    codes_[4] = v.header.make;
+    codes_[5] = v.header.owner;
+    codes_[6] = v.header.extra;
+    codes_[7] = ShortDate(v.moment.date(), v.locale);
+    codes_[8] = LongTime(v.moment.time(), v.locale);
+    codes_[9] = v.header.decision;
+    codes_[10] = MaxSpeedResultLine(v.results.maxSpeedMeanX10, v.results.maxSpeedValidity, sep);
+    codes_[11] = v.header.vin;
+    if (v.normsInReport) codes_[12] = QStringLiteral("Нормы:   ") + v.normText;
+    for (int n = 1; n <= TestResults::kMeasurements; ++n)
+        rows_[static_cast<size_t>(n - 1)] = MeasurementRow(v.results, n, v.oilText, sep);
+}
+
+const QString& ReportCodes::Replacement(QChar code) const {
+    static const QString nothing;
+    const char16_t c = code.unicode();
+    if (c >= u'0' && c <= u'9') return codes_[c - u'0'];
+    if (c >= u'A' && c <= u'C') return codes_[10 + (c - u'A')];
+    return nothing;
+}
+
+QString ReportCodes::Render(const QString& line) const {
+    const QChar* text = line.constData();
+    const qsizetype size = line.size();
+    QString out;
+    out.reserve(size);
+    qsizetype plainFrom = 0;  // start of the plain text not yet copied
+    for (qsizetype i = 0; i < size; ++i) {
+        if (text[i] != QLatin1Char('#')) continue;
+        out.append(text + plainFrom, i - plainFrom);
+        if (i + 1 < size) {
+            const QChar code = text[i + 1];
+            if (code == QLatin1Char('F')) {
+                // The measurement's digit is the template character before the "#".
+                int n = i > 0 ? text[i - 1].unicode() - u'0' : 0;
+                if (n < 1 || n > TestResults::kMeasurements) n = 3;
+                out += rows_[static_cast<size_t>(n - 1)];
+            } else {
+                out += Replacement(code);
+            }
+            ++i;  // the code character is consumed
+        }
+        plainFrom = i + 1;
+    }
+    out.append(text + plainFrom, size - plainFrom);
+    return out;
+}
+
+QString RenderLine(const QString& line, const ReportValues& values) {
+    return ReportCodes(values).Render(line);
+}
+
+QStringList DefaultTemplate(bool normsInReport) {
+    QString columns = QStringLiteral("  № Изм.      ");
+    for (const char16_t* title : {u"K,n-1", u"N,%", u"Tмасла", u"F,об\\мин"})
+        columns += Column(QString::fromUtf16(title));
+    QStringList lines = {
+        QString(),
+        QStringLiteral("  #1"),
+        QStringLiteral("  #2"),
+        QString(),
+        QStringLiteral("     № автомобиля:  #3       VIN:   #B"),
+        QString(),
+        QStringLiteral("     Марка:         #4       Владелец:      #5       #6"),
+        QString(),
+        QStringLiteral("                   Дата:   #7     Время:  #8"),
+        QString(),
+        QStringLiteral("                Результаты анализа выхлопных газов."),
+        QStringLiteral("                ") + QString(35, QLatin1Char('_')),
+        QStringLiteral("  Средний коэффициент ослабления на свободных ускорениях:"),
+        QStringLiteral("      #0"),
+        QStringLiteral("                  Результаты измерений:"),
+        columns,
+    };
+    for (int n = 1; n <= TestResults::kMeasurements; ++n)
+        lines << QStringLiteral("    %1#F").arg(n);
+    lines << QString()
+          << QStringLiteral("  (Средний коэффициент ослабления на максимальных оборотах:")
+          << QStringLiteral("      #A)") << QString();
+    if (normsInReport) lines << QStringLiteral("  #C");
+    lines << QString() << QStringLiteral("   Решение по автомобилю :   #9              Подпись:");
+    return lines;
+}
+
+QStringList ComposeReportLines(const QString& programDir, const ReportValues& values,
+                               const QStringList& currentLines) {
+    const QString path = programDir + kTemplateFileName;
+    QStringList lines;
+    if (QFileInfo::exists(path)) {
+        std::optional<QStringList> read = ReadTextLines(path);
+        // Rendering the report already shown a second time would garble it (a "#"
+        // inside a value would be taken for a code): it stays as it is.
+        if (!read) return currentLines;
+        lines = std::move(*read);
+    } else {
+        lines = DefaultTemplate(values.normsInReport);
+        WriteTextLines(path,
+                       lines);  // a failure leaves the file missing; the report is still shown
+    }
+    const ReportCodes codes(values);
+    for (QString& line : lines) line = codes.Render(line);
+    return lines;
+}
+
+}  // namespace kelvaron
