@@ -115,6 +115,7 @@ void PollLoop::TimerZadTimer() { OpenSearchPort(); }
 void PollLoop::OpenSearchPort() {
     currentPort_ = control_.searchPort;
     control_.lastOpenOk = serial_.Open(control_.searchPort, kBaud);
+    overflowShown_ = false;
     host_.ShowPortLine(control_.lastOpenOk ? PortLineOpened(currentPort_) : kNotConnectedText);
     control_.identSends = 0;
     control_.identTicks = 0;
@@ -173,16 +174,36 @@ void PollLoop::ReceiveBytes(int waiting) {
         readBuffer_.resize(static_cast<size_t>(max) + 1);
     const int got = serial_.Read(readBuffer_.data(), max);
 
-    bool overflowShown = false;
     for (int i = 0; i < got; ++i) {
-        // A byte the full ring refuses is lost. One notice per tick is enough: a
-        // burst would otherwise raise one modal box per dropped byte.
-        if (!protokol_.Push(readBuffer_[static_cast<size_t>(i)]) && !overflowShown) {
-            overflowShown = true;
+        // A byte the full ring refuses is lost. The notice comes once per port a
+        // search opens and once per polling session: a device that streams would
+        // otherwise raise a modal box every tick.
+        if (!protokol_.Push(readBuffer_[static_cast<size_t>(i)]) && !overflowShown_) {
+            overflowShown_ = true;
             host_.Notify(kOverflowText);
         }
     }
-    while (protokol_.NextFrame(readings_.frame)) HandleFrame();
+
+    // While searching, any frame may be the identify reply. Otherwise one request
+    // is outstanding when the tick starts, and the newest frame is its answer:
+    // frames before it in the same tick are late replies to requests already
+    // answered or given up. Reading every frame in turn, each as the answer to
+    // the request the frame before it had just sent, read a late opacity reply
+    // followed by the status reply the wrong way round.
+    FrameData newest{};
+    bool answered = false;
+    while (protokol_.NextFrame(readings_.frame)) {
+        if (control_.state == PollState::Searching) {
+            HandleFrame();
+        } else {
+            newest = readings_.frame;
+            answered = true;
+        }
+    }
+    if (answered) {
+        readings_.frame = newest;
+        HandleFrame();
+    }
 }
 
 void PollLoop::HandleFrame() {
@@ -215,6 +236,7 @@ void PollLoop::HandleSearchingFrame() {
     control_.searchProgress = 0;
     control_.state = PollState::Polling;
     control_.phase = 0;
+    overflowShown_ = false;  // a new polling session
     host_.ShowPortLine(PortLineIdentified(currentPort_, readings_));
 }
 

@@ -130,6 +130,7 @@ private:
     uint8_t lastRequest_ = 0;
     std::vector<uint8_t> readBuffer_;  // the request sent last, which the next reply answers
     bool inTick_ = false;
+    bool overflowShown_ = false;  // "Буфер переполнен" shown since the port opened or polling began
 };
 
 }  // namespace kelvaron

@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(b.host.refreshes > 0, true);
     }
 
-    void threeFramesInOneTickAtPhase3EachAskForOpacityAgain() {
+    void threeFramesInOneTickAtPhase3AreAnsweredByTheNewestAlone() {
         // A hand-fed instrument: replies are injected as their requests leave.
         PollBench b;
         b.HandFed(PollState::Polling);
@@ -166,9 +166,45 @@ private slots:
         const size_t from = b.port.SentFrames().size();
         for (int x : {100, 200, 453}) b.port.Inject(Opacity(x));
         b.RunTicks(1);
-        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11, 11, 11}));
+        // One request was outstanding: the newest frame answers it, and one
+        // opacity request follows.
+        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
         QCOMPARE(b.readings.opacityX10, 453);
         QCOMPARE(b.control.phase, 4);
+    }
+
+    void lateOpacityReplyArrivingWithTheStatusReplyIsNotReadAsTheStatus() {
+        PollBench b;
+        b.HandFed(PollState::Polling);
+        b.readings.opacityX10 = 453;
+        b.RunTicks(1);  // phase 0: status request
+        const size_t from = b.port.SentFrames().size();
+        // At phase 1 a late opacity reply (N 24.7 %: D1 0, digits 7, 15, 0) comes
+        // together with the status reply (ready, normal mode).
+        b.port.Inject(Opacity(247));
+        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));
+        b.RunTicks(1);
+        QCOMPARE(b.readings.deviceState, uint8_t{1});
+        QCOMPARE(b.readings.deviceMode, uint8_t{0});
+        QCOMPARE(b.readings.opacityX10, 453);  // neither reply was read as an opacity
+        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
+        QVERIFY(b.loop.PassCommandGate());  // not "Идет настройка прибора"
+        b.port.Inject(Opacity(321));
+        b.RunTicks(1);
+        QCOMPARE(b.readings.opacityX10, 321);
+    }
+
+    void testStateTakesOnlyTheNewestFrameOfATick() {
+        PollBench b;
+        b.HandFed(PollState::FreeAccelTest);
+        b.control.phase = 0;  // a status request is outstanding
+        const size_t from = b.port.SentFrames().size();
+        b.port.Inject(Opacity(600));                        // late
+        b.port.Inject(PollBench::Frame({2, 2, 16, 0, 0}));  // the status: measurement 1
+        b.RunTicks(1);
+        QCOMPARE(b.readings.progress, uint8_t{16});
+        QCOMPARE(b.control.phase, 1);
+        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
     }
 
     void lateStatusReplyIsReadAsStatusNotAsOpacity() {
@@ -272,13 +308,32 @@ private slots:
 
     // ---- Message boxes inside a tick ----
 
-    void overflowIsReportedOncePerTick() {
+    void overflowIsShownOncePerSearchedPortAndOncePerPollingSession() {
         PollBench b;
         b.port.AddSilentPort(1);
+        b.port.AddSilentPort(2);
         b.loop.StartSearch(0);
-        b.port.Inject(std::vector<uint8_t>(600, 0xAA));
-        b.RunTicks(1);
+        // A device that streams on the searched port: the ring overflows every tick.
+        for (int i = 0; i < 169; ++i) {
+            b.port.Inject(std::vector<uint8_t>(600, 0x55));
+            b.RunTicks(1);
+        }
         QCOMPARE(b.host.notices, QStringList{QStringLiteral("Буфер переполнен")});
+        // The next port opened by the search may tell it once more.
+        b.RunMs(650);
+        QCOMPARE(b.port.OpenPort(), 2);
+        b.port.Inject(std::vector<uint8_t>(600, 0x55));
+        b.RunTicks(3);
+        QCOMPARE(b.host.notices.size(), 2);
+
+        // Polling: once per session, however long the flood lasts.
+        PollBench p;
+        p.HandFed(PollState::Polling);
+        for (int i = 0; i < 50; ++i) {
+            p.port.Inject(std::vector<uint8_t>(600, 0x55));
+            p.RunTicks(1);
+        }
+        QCOMPARE(p.host.notices, QStringList{QStringLiteral("Буфер переполнен")});
     }
 
     void aTickNeverRunsInsideTheMessageBoxOfAnother() {
