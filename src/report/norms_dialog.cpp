@@ -26,9 +26,9 @@ TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
     ListBox1->setAccessibleName(QStringLiteral("Нормы"));
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setFont(ReportFont(10));
-    ListBox1->setMinimumSize(
-        QFontMetrics(ListBox1->font()).horizontalAdvance(QLatin1Char('W')) * 44,
-        ListBox1->sizeHintForRow(0) * 8);
+    const QFontMetrics metrics(ListBox1->font());
+    ListBox1->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('W')) * 44,
+                             metrics.lineSpacing() * 8);
     Label2 = new QLabel(QStringLiteral("Набор:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Edit1 = new QLineEdit(this);
