@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,7 @@ void Usage() {
                  "         [--self-start free|max@SECONDS]\n"
                  "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
                  "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
+                 "         [--idle-smoke PERCENT]\n"
                  "faults: noise, bad-check, split, slow, silence, hang-up, burst\n"
                  "--log writes \"TIME_US CODE\" for each request and \"TIME_US CODE rINTACT[b]\"\n"
                  "for each reply (b: a frame of a burst)\n");
@@ -109,6 +111,11 @@ int main(int argc, char** argv) {
             logPath = v, ++i;
         } else if (a == "--duration" && hasValue) {
             durationS = std::atof(v.c_str()), ++i;
+        } else if (a == "--idle-smoke" && hasValue) {
+            const double percent = std::atof(v.c_str());
+            if (percent < 0 || percent > 100) return Usage(), 2;
+            options.idleOpacityX10 = static_cast<int>(std::lround(percent * 10));
+            ++i;
         } else if (a == "--seed" && hasValue) {
             options.seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10)), ++i;
         } else {

@@ -13,7 +13,6 @@ constexpr int64_t kSlowExtraUs = 30000;
 constexpr uint8_t kReady = 1, kMeasuring = 2;
 constexpr uint8_t kModeNormal = 0, kModeZero = 1, kModeFreeAccel = 2, kModeMaxSpeed = 3;
 constexpr uint8_t kFreeAccelDone = 0x70;  // above 96: all six accelerations done
-constexpr int kIdleOpacityX10 = 12;
 constexpr int kIdleRpm = 800;
 constexpr double kPi = 3.14159265358979323846;
 
@@ -147,15 +146,16 @@ int Opacimeter::ScriptOpacityX10(int64_t since) const {
         const double swing = options_.outcome == Outcome::ZoneExceeded ? 150 : 30;
         return static_cast<int>(250 + swing * std::sin(2 * kPi * t / 2.5) * Rise(t, 1.0));
     }
-    if (since < kLeadInUs) return kIdleOpacityX10;
+    if (since < kLeadInUs) return options_.idleOpacityX10;
     const int64_t step = kSampleUs + kPauseUs;
     const int64_t k = std::min<int64_t>((since - kLeadInUs) / step, kAccelerations - 1);
     const double t = static_cast<double>(since - kLeadInUs - k * step) / 1e6;
     const double peak = Peaks()[static_cast<size_t>(k)];
     const double tp = 0.7;  // the smoke peaks 0.7 s into the acceleration
     const double n = t < tp
-                         ? kIdleOpacityX10 + (peak - kIdleOpacityX10) * Rise(t, tp)
-                         : kIdleOpacityX10 + (peak - kIdleOpacityX10) * std::exp(-(t - tp) / 0.45);
+                         ? options_.idleOpacityX10 + (peak - options_.idleOpacityX10) * Rise(t, tp)
+                         : options_.idleOpacityX10 +
+                               (peak - options_.idleOpacityX10) * std::exp(-(t - tp) / 0.45);
     return static_cast<int>(std::lround(n));
 }
 
@@ -203,7 +203,7 @@ int Opacimeter::OpacityX10(int64_t nowUs) {
     Update(nowUs);
     if (running_ == TestKind::None) {
         std::uniform_int_distribution<int> jitter(-3, 3);
-        return kIdleOpacityX10 + jitter(random_);
+        return options_.idleOpacityX10 + jitter(random_);
     }
     return ScriptOpacityX10(nowUs - testStartUs_);
 }

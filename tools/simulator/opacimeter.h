@@ -49,6 +49,7 @@ struct Options {
     TestKind selfStart = TestKind::None;  // a test the instrument starts by itself
     int64_t selfStartUs = 0;
     uint32_t seed = 1;
+    int idleOpacityX10 = 12;  // the smoke of the idling engine, tenths of a percent
 };
 
 // One command frame the instrument received.
