@@ -1,0 +1,1 @@
+#include "open_document.h"
