@@ -27,7 +27,7 @@ const QString kZoneExceeded = QStringLiteral("  Результат недейс�
 
 }  // namespace
 
-QString FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+QString FreeAccelReportLine(int32_t meanX10, int32_t validity, QChar separator) {
     switch (validity) {
         case 0:
             return ValidResultLine(meanX10, separator);
@@ -40,7 +40,7 @@ QString FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator) 
     }
 }
 
-QString MaxSpeedResultLine(int32_t meanX10, int32_t validity, QChar separator) {
+QString MaxSpeedReportLine(int32_t meanX10, int32_t validity, QChar separator) {
     switch (validity) {
         case 0:
             return ValidResultLine(meanX10, separator);
@@ -60,7 +60,7 @@ QString MeasurementRow(const TestResults& results, int n, const QString& oilText
 
 ReportCodes::ReportCodes(const ReportValues& v) {
     const QChar sep = v.decimalSeparator;
-    codes_[0] = FreeAccelResultLine(v.results.freeAccelMeanX10, v.results.freeAccelValidity, sep);
+    codes_[0] = FreeAccelReportLine(v.results.freeAccelMeanX10, v.results.freeAccelValidity, sep);
     codes_[1] = v.stationLine1;
     codes_[2] = v.stationLine2;
     codes_[3] = v.header.vehicleNumber;
@@ -70,7 +70,7 @@ ReportCodes::ReportCodes(const ReportValues& v) {
     codes_[7] = ShortDate(v.moment.date(), v.locale);
     codes_[8] = LongTime(v.moment.time(), v.locale);
     codes_[9] = v.header.decision;
-    codes_[10] = MaxSpeedResultLine(v.results.maxSpeedMeanX10, v.results.maxSpeedValidity, sep);
+    codes_[10] = MaxSpeedReportLine(v.results.maxSpeedMeanX10, v.results.maxSpeedValidity, sep);
     codes_[11] = v.header.vin;
     if (v.normsInReport) codes_[12] = QStringLiteral("Нормы:   ") + v.normText;
     for (int n = 1; n <= TestResults::kMeasurements; ++n)

@@ -61,8 +61,8 @@ QString RenderLine(const QString& line, const ReportValues& values);
 // The result line of a test from its mean opacity (tenths of a percent) and the
 // instrument's validity code: "K = ... м-1 ,   Ср.дымность N = ... % " when valid,
 // the invalid text of the code otherwise, nothing for a code without a text.
-QString FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator);
-QString MaxSpeedResultLine(int32_t meanX10, int32_t validity, QChar separator);
+QString FreeAccelReportLine(int32_t meanX10, int32_t validity, QChar separator);
+QString MaxSpeedReportLine(int32_t meanX10, int32_t validity, QChar separator);
 
 // The table row of measurement `n` (1..6): nine spaces and the columns K, N, the
 // oil text and the engine speed, each padded to at least 12 characters.

@@ -4,6 +4,11 @@
 
 #include "device/live_panel.h"
 #include "device/serial.h"
+#include "device/value_box.h"
+#include "report/norms_dialog.h"
+#include "report/norms_list.h"
+#include "report/report_header_dialog.h"
+#include "report/report_template.h"
 #include "results/chart_area.h"
 #include "shell/colors.h"
 #include "shell/command_bars.h"
@@ -104,9 +109,12 @@ TForm1::TForm1(FormDeps deps)
     column_ = new RightColumn(client_);
     BuildRecordingGroup(client_);
     menus_ = BuildMainMenus(menuBar());
-    ConnectCommands();
     setMinimumSize(400, 300);
     FormCreate();
+    // The dialogs, created hidden once the window exists.
+    form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
+    form3_ = new TForm3(programDir_ + kNormsFileName, settings_, this);
+    ConnectCommands();
 }
 
 TForm1::~TForm1() {
@@ -228,7 +236,14 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    // The norms list and the selected norm come here, before the settings are applied.
+    // 1.-3. The norms list, the stored norm (the first where the stored index names
+    // none) in the norms line, then the settings.
+    form3_->LoadList();
+    const NormChoice norm = ChooseStoredNorm(form3_->Norms(), settings_.normIndex());
+    if (norm.index >= 0) {
+        settings_.setNormIndex(norm.index);
+        charts_->SetNormText(norm.text);
+    }
     ApplySettings();
     if (settings_.connectAtStart() == 1) poll_.StartSearch(settings_.portSearch());
 }
@@ -318,7 +333,18 @@ void TForm1::RefreshChartHeader() {
 }
 
 void TForm1::ComposeReport() {
-    // The report view is composed from the template here, once reports are built.
+    ReportValues values;
+    values.header = reportHeader_;
+    values.stationLine1 = station_.line1;
+    values.stationLine2 = station_.line2;
+    values.results = results_;
+    values.oilText = live_->Edit2->text();
+    values.normText = charts_->NormText();
+    values.normsInReport = settings_.normsInReport() == 1;
+    values.moment = clock_->Now();
+    values.locale = locale_;
+    values.decimalSeparator = DecimalSeparator(locale_);
+    report_->SetLines(ComposeReportLines(programDir_, values, report_->Lines()));
 }
 
 void TForm1::ResetDecision() { reportHeader_.decision = QStringLiteral("________"); }
@@ -368,10 +394,11 @@ void TForm1::ConnectCommands() {
             [this] { series_.StartFreeAccelTest(); });
     connect(status_->BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
     connect(column_->BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
+    connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
+    connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
     connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
-    // Reports, norms and options come with their own parts of the program.
-    for (QPushButton* b : {column_->BitBtn7, column_->BitBtn6, column_->BitBtn9, column_->BitBtn10,
-                           column_->BitBtn11, column_->BitBtn12})
+    // Report files and options come with their own parts of the program.
+    for (QPushButton* b : {column_->BitBtn7, column_->BitBtn6, column_->BitBtn9, column_->BitBtn12})
         b->setEnabled(false);
 
     // Items that press a button run exactly that button's action. The rest wait
@@ -389,6 +416,8 @@ void TForm1::ConnectCommands() {
     press(m.N10, status_->BitBtn5);
     press(m.N28, status_->BitBtn2);
     press(m.N32, column_->BitBtn8);
+    press(m.N19, column_->BitBtn10);
+    press(m.N31, column_->BitBtn11);
     press(m.N21, bottom_->BitBtn3);
     const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
     for (int i = 0; i < 4; ++i) {
@@ -396,6 +425,19 @@ void TForm1::ConnectCommands() {
         connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
                 [this, i] { SelectViewIndex(i); });
     }
+}
+
+void TForm1::BitBtn10Click() {
+    form2_->exec();
+    RefreshChartHeader();
+    ComposeReport();
+}
+
+void TForm1::BitBtn11Click() {
+    form3_->SetNormText(charts_->NormText());
+    form3_->exec();
+    charts_->SetNormText(form3_->NormText());
+    ComposeReport();
 }
 
 void TForm1::BitBtn1Click() {

@@ -33,6 +33,8 @@ namespace kelvaron {
 
 class BottomBar;
 class ChartArea;
+class TForm2;
+class TForm3;
 class LivePanel;
 class ReportView;
 class RightColumn;
@@ -78,6 +80,9 @@ public:
     RightColumn& Column() const { return *column_; }
     QGroupBox& Recording() const { return *GroupBox12; }
     const MainMenus& Menus() const { return menus_; }
+    // The dialogs, created hidden with the window.
+    TForm2& HeaderDialog() const { return *form2_; }
+    TForm3& NormsDialog() const { return *form3_; }
 
     // The poll tick, run by Timer2 every 20 ms.
     void Timer2Timer();
@@ -106,6 +111,10 @@ private:
     bool SaveSettings();
     void FormCloseQuery();
     void BitBtn1Click();
+    // "Оформить": the report header dialog, then the chart title and the report.
+    void BitBtn10Click();
+    // "Нормы": the norms dialog, then the report.
+    void BitBtn11Click();
     void LayoutMainWindow();
 
     // PollHost
@@ -166,6 +175,8 @@ private:
     QGroupBox* GroupBox12 = nullptr;
     RightColumn* column_ = nullptr;
     MainMenus menus_;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
     MainWindowLayout layout_;
     bool shown_ = false;
     bool closed_ = false;

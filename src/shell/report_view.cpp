@@ -1,5 +1,6 @@
 #include "report_view.h"
 
+#include "report/report_font.h"
 #include "shell/layout.h"
 
 namespace kelvaron {
@@ -10,9 +11,9 @@ ReportView::ReportView(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont fixed(QStringLiteral("Lucida Console"));
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setBold(true);
+    // Fixed pitch, so the measurement columns stand under their header; 15 pixels
+    // until the first layout.
+    QFont fixed = ReportFont(0);
     fixed.setPixelSize(15);
     setFont(fixed);
 }
@@ -28,9 +29,7 @@ void ReportView::SetLines(const QStringList& lines) {
 
 void ReportView::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.memo1);
-    QFont f = font();
-    f.setPointSize(l.memo1Font);
-    setFont(f);
+    setFont(ReportFont(l.memo1Font));
 }
 
 }  // namespace kelvaron

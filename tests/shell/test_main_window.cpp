@@ -11,6 +11,7 @@
 #include "shell/report_view.h"
 #include "shell/right_column.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -28,6 +29,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QValueAxis>
+
+#include <functional>
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -70,6 +73,19 @@ W* Find(TForm1& form, const char* name) {
     W* w = form.findChild<W*>(QString::fromLatin1(name));
     if (!w) qWarning("no widget %s", name);
     return w;
+}
+
+// Runs `act` on the modal dialog that the next step opens, once it is up.
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        }
+    });
+    poll->start(10);
 }
 
 QString TextOf(QWidget* w) {
@@ -421,9 +437,16 @@ private slots:
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.mid(2), QStringList(3, QStringLiteral("Связь не установлена")));
         QCOMPARE(form.Control().pendingRequest, 0);
+        // F11 opens the report header dialog; Escape closes it.
+        QString opened;
+        WhenModal([&](QWidget* dialog) {
+            opened = dialog->windowTitle();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QTest::keyClick(&form, Qt::Key_F11);
+        QCOMPARE(opened, QStringLiteral("Оформление данных"));
         // Options and help are not built yet: their keys do nothing.
-        for (Qt::Key key : {Qt::Key_F5, Qt::Key_F1, Qt::Key_F10, Qt::Key_F11})
-            QTest::keyClick(&form, key);
+        for (Qt::Key key : {Qt::Key_F5, Qt::Key_F1, Qt::Key_F10}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.size(), 5);
         QVERIFY(form.isVisible());
     }
