@@ -1,7 +1,5 @@
 // The main window offscreen: its widgets and menus, its start and close with the
 // settings and station files, its layout, and the search it starts.
-#include "../support/fake_port.h"
-#include "../support/scripted_interaction.h"
 #include "device/bar_chart.h"
 #include "device/live_panel.h"
 #include "device/value_box.h"
@@ -10,6 +8,7 @@
 #include "shell/main_window.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
+#include "window_station.h"
 
 #include <QApplication>
 #include <QChart>
@@ -41,51 +40,13 @@ const QString kNotFound = QStringLiteral(
     "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
     "\"Связь\"");
 
-// A window in its own empty program folder, with a fake port and recorded messages.
-struct Station {
-    QTemporaryDir dir;
-    FakeClock clock;
-    ScriptedInteraction messages;
-    FixedClock clock0;
-    FakePort* port = nullptr;
-    std::unique_ptr<TForm1> form;
-
-    QString Path(const QString& name) const { return dir.path() + "/" + name; }
-
-    TForm1& Start(QSize workArea = QSize(1920, 1080)) {
-        auto fake = std::make_unique<FakePort>(clock);
-        port = fake.get();
-        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(fake), &messages, &clock0,
-                                                 workArea, QLocale(QLocale::Russian)});
-        return *form;
-    }
-    void Show() {
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCoreApplication::processEvents();
-    }
-    AppSettings SavedSettings() const { return ReadSettingsFile(Path("Kelvaron.dat")); }
-    void Store(const AppSettings& s) const { QVERIFY(WriteSettingsFile(Path("Kelvaron.dat"), s)); }
-};
+using Station = WindowStation;
 
 template <typename W>
 W* Find(TForm1& form, const char* name) {
     W* w = form.findChild<W*>(QString::fromLatin1(name));
     if (!w) qWarning("no widget %s", name);
     return w;
-}
-
-// Runs `act` on the modal dialog that the next step opens, once it is up.
-void WhenModal(std::function<void(QWidget*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-        }
-    });
-    poll->start(10);
 }
 
 QString TextOf(QWidget* w) {
