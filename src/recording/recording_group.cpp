@@ -1,0 +1,154 @@
+#include "recording_group.h"
+
+#include "shell/widget_kit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+namespace kelvaron {
+
+namespace {
+
+const QStringList kIntervals = {"100",  "200",  "300",  "500",   "600",   "1000",  "2000",
+                                "3000", "5000", "6000", "10000", "30000", "60000", ""};
+
+}  // namespace
+
+RecordingGroup::RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
+                               Interaction& interaction, RecordingSession::LiveSource liveTexts,
+                               QWidget* parent, const QLocale& locale)
+    : QGroupBox(QStringLiteral(" Запись данных в файл "), parent),
+      timer_([this] { session_.WriteRow(); }),
+      session_(settings, outputDir, clock, interaction, timer_, std::move(liveTexts), locale) {
+    setObjectName(QStringLiteral("GroupBox12"));
+    // It lies over the live panel: paint the window colour, not what is beneath.
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    timer_.Timer().setParent(this);
+    Build();
+    ShowSession();
+    Connect();
+    session_.onChanged = [this] { ShowSession(); };
+    session_.onRowWritten = [this](int rows) { ShowRows(rows); };
+}
+
+RecordingGroup::~RecordingGroup() {
+    session_.onChanged = nullptr;
+    session_.onRowWritten = nullptr;
+}
+
+void RecordingGroup::Build() {
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("Имя:"), this), 0, 0);
+    Edit14Z = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
+    grid->addWidget(Edit14Z, 0, 1);
+    BitBtn14Z = MakeButton(this, "BitBtn14Z", QStringLiteral("Открыть"));
+    grid->addWidget(BitBtn14Z, 0, 2);
+
+    GroupBox13 = Named(new QGroupBox(QStringLiteral("          Записано данных       "), this),
+                       "GroupBox13");
+    auto* rows = new QHBoxLayout(GroupBox13);
+    Label7Z = Named(new QLabel(QStringLiteral("0"), GroupBox13), "Label7Z");
+    Label7Z->setAlignment(Qt::AlignCenter);
+    rows->addWidget(Label7Z);
+    grid->addWidget(GroupBox13, 1, 0, 1, 3);
+
+    grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), this), 2, 0, 1, 2);
+    ComboBox1Z = Named(new QComboBox(this), "ComboBox1Z");
+    ComboBox1Z->setEditable(true);
+    ComboBox1Z->addItems(kIntervals);
+    // A typed text stays a text: it is not added to the list.
+    ComboBox1Z->setInsertPolicy(QComboBox::NoInsert);
+    grid->addWidget(ComboBox1Z, 2, 2);
+
+    Edit15Z = Named(new QLineEdit(this), "Edit15Z");
+    grid->addWidget(Edit15Z, 3, 0, 1, 2);
+    SpinEdit10Z = Named(new QSpinBox(this), "SpinEdit10Z");
+    SpinEdit10Z->setRange(0, 999999);
+    SpinEdit10Z->setValue(1);
+    grid->addWidget(SpinEdit10Z, 3, 2);
+
+    CheckBox3Z = Named(new QCheckBox(QStringLiteral("  1 точка"), this), "CheckBox3Z");
+    grid->addWidget(CheckBox3Z, 4, 0, 1, 2);
+    BitBtn5Z = MakeButton(this, "BitBtn5Z", QStringLiteral("Коммент."));
+    grid->addWidget(BitBtn5Z, 4, 2);
+
+    // " Законч." takes the place of " Начать", " Продолж" that of " Пауза".
+    BitBtn1Z = MakeButton(this, "BitBtn1Z", QStringLiteral(" Начать"));
+    BitBtn4Z = MakeButton(this, "BitBtn4Z", QStringLiteral(" Законч."));
+    grid->addWidget(BitBtn1Z, 5, 0);
+    grid->addWidget(BitBtn4Z, 5, 0);
+    BitBtn2Z = MakeButton(this, "BitBtn2Z", QStringLiteral(" Пауза"));
+    BitBtn3Z = MakeButton(this, "BitBtn3Z", QStringLiteral(" Продолж"));
+    grid->addWidget(BitBtn2Z, 5, 2);
+    grid->addWidget(BitBtn3Z, 5, 2);
+}
+
+void RecordingGroup::Connect() {
+    connect(BitBtn1Z, &QPushButton::clicked, this, [this] { session_.Start(); });
+    connect(BitBtn14Z, &QPushButton::clicked, this, [this] { session_.ContinueFile(); });
+    connect(BitBtn2Z, &QPushButton::clicked, this, [this] { session_.Pause(); });
+    connect(BitBtn3Z, &QPushButton::clicked, this, [this] { session_.Resume(); });
+    connect(BitBtn4Z, &QPushButton::clicked, this, [this] { session_.Finish(); });
+    connect(BitBtn5Z, &QPushButton::clicked, this, [this] { session_.MarkComment(); });
+    connect(Edit14Z, &QLineEdit::textChanged, this,
+            [this](const QString& text) { session_.SetName(text); });
+    connect(Edit15Z, &QLineEdit::textChanged, this,
+            [this](const QString& text) { session_.SetComment(text); });
+    connect(SpinEdit10Z, &QSpinBox::valueChanged, this,
+            [this](int value) { session_.SetCommentNumber(value); });
+    connect(CheckBox3Z, &QCheckBox::toggled, this, [this](bool on) { session_.SetOnePoint(on); });
+    // Every change of the text, typed or chosen from the list.
+    connect(ComboBox1Z, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { session_.SetIntervalText(text); });
+}
+
+void RecordingGroup::LoadSettings() {
+    session_.LoadSettings();
+    ShowSession();
+}
+
+void RecordingGroup::ApplyFontSize(int points) { SetPoints(this, points); }
+
+void RecordingGroup::ShowSession() {
+    const RecordingState state = session_.State();
+    const bool active = state != RecordingState::Idle;
+    BitBtn1Z->setVisible(!active);
+    BitBtn4Z->setVisible(active);
+    BitBtn2Z->setVisible(state != RecordingState::Paused);
+    BitBtn2Z->setEnabled(state == RecordingState::Running);
+    BitBtn3Z->setVisible(state == RecordingState::Paused);
+    Edit14Z->setEnabled(!active);
+    BitBtn14Z->setEnabled(!active);
+
+    const auto showText = [](QLineEdit* edit, const QString& text) {
+        if (edit->text() == text) return;
+        const QSignalBlocker quiet(edit);
+        edit->setText(text);
+    };
+    showText(Edit14Z, session_.Name());
+    showText(Edit15Z, session_.Comment());
+    if (ComboBox1Z->currentText() != session_.IntervalText()) {
+        const QSignalBlocker quiet(ComboBox1Z);
+        ComboBox1Z->setEditText(session_.IntervalText());
+    }
+    if (SpinEdit10Z->value() != session_.CommentNumber()) {
+        const QSignalBlocker quiet(SpinEdit10Z);
+        SpinEdit10Z->setValue(session_.CommentNumber());
+    }
+    if (CheckBox3Z->isChecked() != session_.OnePoint()) {
+        const QSignalBlocker quiet(CheckBox3Z);
+        CheckBox3Z->setChecked(session_.OnePoint());
+    }
+    ShowRows(active ? session_.RowsWritten() : 0);
+}
+
+void RecordingGroup::ShowRows(int rows) { Label7Z->setText(QString::number(rows)); }
+
+}  // namespace kelvaron
