@@ -44,6 +44,8 @@ QByteArray EncodeCp1251(const QString& text) {
     const auto& table = UnicodeToByte();
     for (QChar c : text) {
         const char16_t u = c.unicode();
+        // A character beyond 16 bits is two halves: one "?" stands for both.
+        if (c.isLowSurrogate()) continue;
         if (u < 0x80) {
             bytes.append(static_cast<char>(u));
         } else {

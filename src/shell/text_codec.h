@@ -6,7 +6,7 @@
 namespace kelvaron {
 
 // Every byte value 0x00..0xFF decodes to one character and encodes back to itself.
-// A character outside the code page is written as "?".
+// A character outside the code page is written as one "?".
 QByteArray EncodeCp1251(const QString& text);
 QString DecodeCp1251(const QByteArray& bytes);
 

@@ -31,6 +31,8 @@ private slots:
         QTest::newRow("euro, dashes, quotes")
             << QStringLiteral("€–—«»") << QByteArray::fromHex("889697abbb");
         QTest::newRow("outside the page") << QStringLiteral("a★ü") << QByteArray("a??");
+        QTest::newRow("beyond 16 bits, one question mark each")
+            << QString::fromUtf8("x\xF0\x9F\x98\x80y\xF0\x9D\x90\x80") << QByteArray("x?y?");
     }
     void programTextsEncodeAsTheCodePageSays() {
         QFETCH(QString, text);
