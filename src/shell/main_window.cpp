@@ -13,6 +13,7 @@
 #include "shell/colors.h"
 #include "shell/command_bars.h"
 #include "shell/locale_formats.h"
+#include "shell/open_document.h"
 #include "shell/program_dir.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
@@ -71,7 +72,8 @@ TForm1::TForm1(FormDeps deps)
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
       poll_(readings_, control_, protokol_, *serial_, *this),
-      series_(results_, readings_, control_, poll_, chart3View_, *this, DecimalSeparator(locale_)) {
+      series_(results_, readings_, control_, poll_, chart3View_, *this, DecimalSeparator(locale_)),
+      files_(*interaction_, *clock_, reportHeader_, programDir_) {
     poll_.SetTestEvents(&series_);
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -174,17 +176,13 @@ void TForm1::FormCreate() {
         const QString path = programDir_ + QLatin1String(folder);
         if (!QFileInfo(path).isDir()) QDir().mkdir(path);
     }
-    // 7. Where the file dialogs start.
-    dialogs_.graphDir = programDir_ + QStringLiteral("Graph");
-    dialogs_.textDir = programDir_ + QStringLiteral("Text");
-    dialogs_.outputDir = programDir_ + QStringLiteral("Output");
+    // 7. The file dialogs start in "Text" and "Graph" (FileCommands) and "Output".
     // 8. The settings file.
     settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
     // 9.-11. The window as it was, if it still fits the desktop.
     RestoreWindowGeometry();
     // 12. The chart dialogs' file types.
-    dialogs_.graphSaveFilter = settings_.graphSaveFilter();
-    dialogs_.graphOpenFilter = settings_.graphOpenFilter();
+    files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
     // 13. The recording interval.
     MendRecordInterval(settings_);
     GroupBox12->findChild<QComboBox*>("ComboBox1Z")
@@ -379,8 +377,8 @@ bool TForm1::SaveSettings() {
         settings_.setWindowHeight(frame.height());
         settings_.setWindowWidth(frame.width());
     }
-    settings_.setGraphSaveFilter(dialogs_.graphSaveFilter);
-    settings_.setGraphOpenFilter(dialogs_.graphOpenFilter);
+    settings_.setGraphSaveFilter(files_.SaveType());
+    settings_.setGraphOpenFilter(files_.OpenType());
     return WriteSettingsFile(programDir_ + kSettingsFile, settings_);
 }
 
@@ -397,9 +395,9 @@ void TForm1::ConnectCommands() {
     connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
     connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
     connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
-    // Report files and options come with their own parts of the program.
-    for (QPushButton* b : {column_->BitBtn7, column_->BitBtn6, column_->BitBtn9, column_->BitBtn12})
-        b->setEnabled(false);
+    ConnectFileCommands();
+    // The options come with their own part of the program.
+    column_->BitBtn12->setEnabled(false);
 
     // Items that press a button run exactly that button's action. The rest wait
     // for the parts of the program they belong to.
@@ -418,6 +416,10 @@ void TForm1::ConnectCommands() {
     press(m.N32, column_->BitBtn8);
     press(m.N19, column_->BitBtn10);
     press(m.N31, column_->BitBtn11);
+    press(m.N16, column_->BitBtn7);
+    press(m.N15, column_->BitBtn6);
+    press(m.N17, column_->BitBtn9);
+    for (QAction* item : {m.N11, m.N12, m.N13, m.N33, m.N35}) item->setEnabled(true);
     press(m.N21, bottom_->BitBtn3);
     const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
     for (int i = 0; i < 4; ++i) {
@@ -428,16 +430,57 @@ void TForm1::ConnectCommands() {
 }
 
 void TForm1::BitBtn10Click() {
-    form2_->exec();
+    if (form2_->exec() == TForm2::EditTemplate)
+        OpenDocument(programDir_, kTemplateFileName, *interaction_);
     RefreshChartHeader();
     ComposeReport();
 }
 
 void TForm1::BitBtn11Click() {
     form3_->SetNormText(charts_->NormText());
-    form3_->exec();
+    const int result = form3_->exec();
     charts_->SetNormText(form3_->NormText());
+    if (result == TForm3::EditNorms) OpenDocument(programDir_, kNormsFileName, *interaction_);
     ComposeReport();
+}
+
+void TForm1::ReportToFront() {
+    if (column_->ListBox1->currentRow() != 2) SelectViewIndex(2);
+}
+
+void TForm1::ConnectFileCommands() {
+    connect(column_->BitBtn7, &QPushButton::clicked, this, [this] {
+        ReportToFront();
+        files_.SaveReport(report_->Lines());
+    });
+    connect(column_->BitBtn6, &QPushButton::clicked, this, [this] {
+        SelectViewIndex(2);
+        files_.OpenReport();
+    });
+    connect(column_->BitBtn9, &QPushButton::clicked, this, [this] {
+        ReportToFront();
+        files_.PrintReport(report_->Lines());
+    });
+    const MainMenus& m = menus_;
+    connect(m.N12, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.SaveChart(*charts_->Chart3);
+    });
+    connect(m.N11, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.OpenChart();
+    });
+    connect(m.N13, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.PrintChart(*charts_->Chart3, [this](bool white) {
+            chart3View_.SetBackground(white ? QColor(Qt::white)
+                                            : ColorFromRef(settings_.chartBackColor()));
+        });
+    });
+    connect(m.N33, &QAction::triggered, this,
+            [this] { OpenDocument(programDir_, kTemplateFileName, *interaction_); });
+    connect(m.N35, &QAction::triggered, this,
+            [this] { OpenDocument(programDir_, kNormsFileName, *interaction_); });
 }
 
 void TForm1::BitBtn1Click() {

@@ -15,6 +15,7 @@
 #include "results/test_results.h"
 #include "shell/app_settings.h"
 #include "shell/clock.h"
+#include "shell/file_commands.h"
 #include "shell/interaction.h"
 #include "shell/layout.h"
 #include "shell/main_menus.h"
@@ -115,6 +116,9 @@ private:
     void BitBtn10Click();
     // "Нормы": the norms dialog, then the report.
     void BitBtn11Click();
+    // The report view to the front for a report command, unless it is shown.
+    void ReportToFront();
+    void ConnectFileCommands();
     void LayoutMainWindow();
 
     // PollHost
@@ -159,12 +163,7 @@ private:
     MeasurementChartView chart3View_;
     MeasurementSeries series_;
 
-    // Start folders and file-type indexes of the file dialogs.
-    struct DialogState {
-        QString graphDir, textDir, outputDir;
-        int graphSaveFilter = 0;
-        int graphOpenFilter = 0;
-    } dialogs_;
+    FileCommands files_;  // the report's and the chart's file dialogs and printing
 
     QWidget* client_ = nullptr;
     BottomBar* bottom_ = nullptr;

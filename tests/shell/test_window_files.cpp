@@ -1,0 +1,210 @@
+// The report's and the chart's file commands in the main window: the view each
+// brings to the front, the dialogs they show (answered from a script), the files
+// they write, and the picture types kept in the settings.
+#include "report/norms_list.h"
+#include "report/report_template.h"
+#include "results/chart_area.h"
+#include "shell/colors.h"
+#include "shell/report_view.h"
+#include "shell/right_column.h"
+#include "shell/text_codec.h"
+#include "window_station.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+
+using namespace kelvaron;
+using namespace kelvaron::testing;
+
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void PutFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+quint32 Le32(const QByteArray& b, int at) {
+    return static_cast<quint8>(b[at]) | static_cast<quint8>(b[at + 1]) << 8 |
+           static_cast<quint8>(b[at + 2]) << 16 |
+           static_cast<quint32>(static_cast<quint8>(b[at + 3])) << 24;
+}
+
+// Shows the window with a vehicle in the header.
+TForm1& StartWithVehicle(WindowStation& s, AppSettings settings = AppSettings::Defaults()) {
+    s.StoreQuiet(settings);
+    TForm1& form = s.Start();
+    s.Show();
+    form.Header().vehicleNumber = QStringLiteral(" А123АА ");
+    form.Header().owner = QStringLiteral("Иванов");
+    return form;
+}
+
+}  // namespace
+
+class WindowFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reportIsSavedUnderTheStampedNameInTextAndTheOpenDialogFollows() {
+        WindowStation s;
+        TForm1& form = StartWithVehicle(s);
+        const QString elsewhere = s.Path("elsewhere");
+        QVERIFY(QDir().mkdir(elsewhere));
+        s.messages.saveChoices.push_back(FileChoice{elsewhere + "/отчет.txt", 1});
+        form.Column().BitBtn7->click();                     // "Сохранить"
+        QCOMPARE(form.Column().ListBox1->currentRow(), 2);  // the report to the front
+        QCOMPARE(s.messages.saveDialogs.size(), 1);
+        const FileDialog& save = s.messages.saveDialogs[0];
+        QCOMPARE(save.title, QStringLiteral("Сохранение ОТЧЕТА"));
+        QCOMPARE(save.suggestedName, QStringLiteral("А123АА_Иванов_12-06_14-05.txt"));
+        QCOMPARE(QDir(save.folder).absolutePath(), QDir(s.Path("Text")).absolutePath());
+        QVERIFY(save.askOverwrite);
+        // The file holds the report view's lines, Windows-1251 with CR LF.
+        const QStringList lines = form.Report().Lines();
+        QCOMPARE(lines.size(), 29);
+        QCOMPARE(FileBytes(elsewhere + "/отчет.txt"),
+                 EncodeCp1251(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+        // "Открыть" starts where the report was saved and hands the file to the desktop.
+        s.messages.openChoices.push_back(FileChoice{elsewhere + "/отчет.txt", 1});
+        form.Menus().N15->trigger();  // "Открыть отчет" presses "Открыть"
+        QCOMPARE(QDir(s.messages.openDialogs.last().folder).absolutePath(),
+                 QDir(elsewhere).absolutePath());
+        QCOMPARE(s.messages.openDialogs.last().title, QStringLiteral("Открытие ОТЧЕТА"));
+        QCOMPARE(s.messages.opened, QStringList{elsewhere + "/отчет.txt"});
+        QCOMPARE(form.Report().Lines(), lines);  // opening never loads the file
+    }
+
+    void reportShownAlreadyIsSavedAsItStands() {
+        WindowStation s;
+        TForm1& form = StartWithVehicle(s);
+        form.SelectViewIndex(2);
+        const QStringList shown = form.Report().Lines();
+        // The template changes on disk; the view is not composed again.
+        PutFile(s.Path("TemplateDef.txt"), "changed\r\n");
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Text/a.txt"), 1});
+        form.Menus().N16->trigger();  // "Сохранить отчет"
+        QCOMPARE(FileBytes(s.Path("Text/a.txt")),
+                 EncodeCp1251(shown.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+        // From another view the report is composed afresh first.
+        form.SelectViewIndex(0);
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Text/b.txt"), 1});
+        form.Column().BitBtn7->click();
+        QCOMPARE(FileBytes(s.Path("Text/b.txt")), QByteArray("changed\r\n"));
+    }
+
+    void reportThatCannotBeWrittenIsNamedInOneMessageAndTheOldFileStays() {
+        WindowStation s;
+        TForm1& form = StartWithVehicle(s);
+        PutFile(s.Path("Text/kept.txt"), "old report\r\n");
+        QFile::setPermissions(s.Path("Text/kept.txt"), QFile::ReadOwner);
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Text/kept.txt"), 1});
+        form.Column().BitBtn7->click();
+        QFile::setPermissions(s.Path("Text/kept.txt"), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(s.messages.notices.size(), 1);
+        QVERIFY(s.messages.notices[0].contains(s.Path("Text/kept.txt")) ||
+                s.messages.notices[0].contains(QDir::toNativeSeparators(s.Path("Text/kept.txt"))));
+        QCOMPARE(FileBytes(s.Path("Text/kept.txt")), QByteArray("old report\r\n"));
+    }
+
+    void chartIsSavedWithTheTypesExtensionAtItsSizeOnScreen() {
+        WindowStation s;
+        TForm1& form = StartWithVehicle(s);
+        // Type 2: a metafile; "probe" gains ".emf", "again.emf" no second one.
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/probe"), 2});
+        form.Menus().N12->trigger();  // "Сохранить график"
+        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        const FileDialog& save = s.messages.saveDialogs.last();
+        QCOMPARE(save.title, QStringLiteral("Сохранение ГРАФИКА"));
+        QCOMPARE(save.suggestedName, QStringLiteral("А123АА_Иванов_12-06_14-05"));
+        QCOMPARE(save.type, 1);  // fresh settings: the first type
+        const QByteArray emf = FileBytes(s.Path("Graph/probe.emf"));
+        QVERIFY(emf.size() > 100);
+        QCOMPARE(Le32(emf, 0), 1u);            // the header record
+        QCOMPARE(Le32(emf, 40), 0x464D4520u);  // " EMF"
+        QCOMPARE(Le32(emf, 48), static_cast<quint32>(emf.size()));
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/again.emf"), 2});
+        form.Menus().N12->trigger();
+        QCOMPARE(s.messages.saveDialogs.last().type, 2);  // the type chosen last time
+        QVERIFY(QFile::exists(s.Path("Graph/again.emf")));
+        QVERIFY(!QFile::exists(s.Path("Graph/again.emf.emf")));
+        // Type 1: a bitmap of the chart as it stands on screen.
+        s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/shot"), 1});
+        form.Menus().N12->trigger();
+        const QImage bmp(s.Path("Graph/shot.bmp"), "BMP");
+        QCOMPARE(bmp.size(), form.Charts().Chart3->viewport()->size());
+        QVERIFY(FileBytes(s.Path("Graph/shot.bmp")).startsWith("BM"));
+    }
+
+    void pictureTypesComeFromTheSettingsAndGoBackAtClose_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("fresh settings") << 0 << 1;
+        QTest::newRow("metafile") << 2 << 2;
+        QTest::newRow("damaged") << 9 << 1;
+    }
+    void pictureTypesComeFromTheSettingsAndGoBackAtClose() {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        WindowStation s;
+        AppSettings settings = AppSettings::Defaults();
+        settings.setGraphSaveFilter(stored);
+        settings.setGraphOpenFilter(stored);
+        TForm1& form = StartWithVehicle(s, settings);
+        form.Menus().N12->trigger();  // cancelled
+        QCOMPARE(s.messages.saveDialogs.last().type, shown);
+        s.messages.openChoices.push_back(FileChoice{s.Path("Graph/missing.bmp"), 3});
+        form.Menus().N11->trigger();  // "Открыть график"
+        QCOMPARE(s.messages.openDialogs.last().title, QStringLiteral("Открытие ГРАФИКА"));
+        QCOMPARE(s.messages.openDialogs.last().type, std::min(shown, 3));
+        // A chosen file that is not there: the warning with its path, nothing opened.
+        QCOMPARE(s.messages.warnings.last().text,
+                 QStringLiteral("Файл не найден :") + s.Path("Graph/missing.bmp"));
+        QVERIFY(s.messages.opened.isEmpty());
+        form.close();
+        QCOMPARE(s.SavedSettings().graphSaveFilter(), shown);
+        QCOMPARE(s.SavedSettings().graphOpenFilter(), 3);
+    }
+
+    void printingTheChartTurnsItWhiteAndBackWhateverTheAnswer() {
+        WindowStation s;
+        AppSettings settings = AppSettings::Defaults();
+        settings.setChartBackColor(0x00404000);
+        TForm1& form = StartWithVehicle(s, settings);
+        QChart* chart = form.MeasurementChart3().Chart();
+        QColor during;
+        s.messages.whileOpen = [&] { during = chart->backgroundBrush().color(); };
+        s.messages.printerChoices.push_back(false);  // cancelled
+        form.Menus().N13->trigger();                 // "Печать графика"
+        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        QCOMPARE(s.messages.printDialogs, 1);
+        QCOMPARE(during, QColor(Qt::white));
+        QCOMPARE(chart->backgroundBrush().color(), ColorFromRef(0x00404000));
+    }
+
+    void editItemsOpenTheTemplateAndTheNormsOrNameTheMissingFile() {
+        WindowStation s;
+        TForm1& form = StartWithVehicle(s);
+        QTRY_VERIFY(QFile::exists(s.Path(kNormsFileName)));  // written at the first showing
+        form.Menus().N35->trigger();  // "Редактировать нормы"
+        QCOMPARE(s.messages.opened, QStringList{s.Path(kNormsFileName)});
+        QVERIFY(QFile::remove(s.Path(kTemplateFileName)));
+        form.Menus().N33->trigger();  // "Редактировать шаблон"
+        QCOMPARE(s.messages.warnings.size(), 1);
+        QCOMPARE(s.messages.warnings[0].text,
+                 QStringLiteral("Файл не найден :") + s.Path(kTemplateFileName));
+        QCOMPARE(s.messages.warnings[0].buttons, Buttons::OkCancel);
+    }
+};
+
+QTEST_MAIN(WindowFilesTest)
+#include "test_window_files.moc"
