@@ -7,6 +7,7 @@
 #include <QBrush>
 #include <QChart>
 #include <QFontMetrics>
+#include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLegend>
@@ -34,6 +35,8 @@ QStringList LongestFootLines() {
 MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
     chart_->setBackgroundRoundness(0);
     chart_->setDropShadowEnabled(false);
+    // The background reaches the edges of the view, on screen and in pictures.
+    chart_->layout()->setContentsMargins(0, 0, 0, 0);
     bottom_ = new QValueAxis(chart_);
     bottom_->setRange(0, kSamplesAcross);
     bottom_->setLabelsAngle(-90);

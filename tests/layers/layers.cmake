@@ -10,6 +10,7 @@ set(KELVARON_LAYERS
   "kelvaron_results:kelvaron_results,kelvaron_device"
   "kelvaron_report:kelvaron_report,kelvaron_results,kelvaron_device,kelvaron_shell_core"
   "kelvaron_recording:kelvaron_recording,kelvaron_device,kelvaron_shell_core"
+  "kelvaron_metafile:kelvaron_metafile,kelvaron_shell_core"
 )
 # Qt modules a plain library may use.
 set(KELVARON_PLAIN_QT QtCore QtGui QtSerialPort)
