@@ -10,10 +10,12 @@
 #include "report/report_header_dialog.h"
 #include "report/report_template.h"
 #include "results/chart_area.h"
+#include "shell/about_box.h"
 #include "shell/colors.h"
 #include "shell/command_bars.h"
 #include "shell/locale_formats.h"
 #include "shell/open_document.h"
+#include "shell/options_dialog.h"
 #include "shell/program_dir.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
@@ -114,8 +116,10 @@ TForm1::TForm1(FormDeps deps)
     setMinimumSize(400, 300);
     FormCreate();
     // The dialogs, created hidden once the window exists.
+    aboutBox_ = new TAboutBox(programDir_, *interaction_, this);
     form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
     form3_ = new TForm3(programDir_ + kNormsFileName, settings_, this);
+    pagesDlg_ = new TPagesDlg(settings_, *interaction_, this);
     ConnectCommands();
 }
 
@@ -395,18 +399,15 @@ void TForm1::ConnectCommands() {
     connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
     connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
     connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
+    connect(column_->BitBtn12, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
+    // A click on "Цвет N , %" in the options unlocks the report view for the run.
+    connect(pagesDlg_, &TPagesDlg::reportUnlockRequested, report_, &ReportView::Unlock);
     ConnectFileCommands();
-    // The options come with their own part of the program.
-    column_->BitBtn12->setEnabled(false);
+    ConnectHelp();
 
-    // Items that press a button run exactly that button's action. The rest wait
-    // for the parts of the program they belong to.
+    // Items that press a button run exactly that button's action.
     const MainMenus& m = menus_;
-    for (QMenu* menu : {m.N1, m.N22, m.N2, m.N3})
-        for (QAction* item : menu->actions())
-            if (!item->isSeparator()) item->setEnabled(false);
     const auto press = [this](QAction* item, QPushButton* button) {
-        item->setEnabled(true);
         connect(item, &QAction::triggered, button, &QPushButton::click);
     };
     press(m.N8, bottom_->BitBtn1);
@@ -419,14 +420,12 @@ void TForm1::ConnectCommands() {
     press(m.N16, column_->BitBtn7);
     press(m.N15, column_->BitBtn6);
     press(m.N17, column_->BitBtn9);
-    for (QAction* item : {m.N11, m.N12, m.N13, m.N33, m.N35}) item->setEnabled(true);
+    press(m.N27, column_->BitBtn12);
     press(m.N21, bottom_->BitBtn3);
     const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
-    for (int i = 0; i < 4; ++i) {
-        views[static_cast<size_t>(i)]->setEnabled(true);
+    for (int i = 0; i < 4; ++i)
         connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
                 [this, i] { SelectViewIndex(i); });
-    }
 }
 
 void TForm1::BitBtn10Click() {
@@ -442,6 +441,34 @@ void TForm1::BitBtn11Click() {
     charts_->SetNormText(form3_->NormText());
     if (result == TForm3::EditNorms) OpenDocument(programDir_, kNormsFileName, *interaction_);
     ComposeReport();
+}
+
+void TForm1::BitBtn12Click() {
+    if (pagesDlg_->exec() == TPagesDlg::DefaultsRestored) {
+        // The whole default record, window geometry included.
+        if (settings_.IsMaximized()) {
+            showMaximized();
+        } else {
+            showNormal();
+            move(settings_.windowLeft(), settings_.windowTop());
+            const QSize frame = frameGeometry().size() - size();
+            resize(settings_.windowWidth() - frame.width(),
+                   settings_.windowHeight() - frame.height());
+        }
+    }
+    ApplySettings();
+}
+
+void TForm1::ConnectHelp() {
+    const MainMenus& m = menus_;
+    const auto document = [this](QAction* item, const QString& name) {
+        connect(item, &QAction::triggered, this,
+                [this, name] { OpenDocument(programDir_, name, *interaction_); });
+    };
+    document(m.N4, QStringLiteral("readme.txt"));
+    document(m.N6, QStringLiteral("produkt.txt"));
+    document(m.N7, QStringLiteral("licence.rtf"));
+    connect(m.N5, &QAction::triggered, aboutBox_, [this] { aboutBox_->exec(); });
 }
 
 void TForm1::ReportToFront() {

@@ -34,6 +34,8 @@ namespace kelvaron {
 
 class BottomBar;
 class ChartArea;
+class TAboutBox;
+class TPagesDlg;
 class TForm2;
 class TForm3;
 class LivePanel;
@@ -82,8 +84,10 @@ public:
     QGroupBox& Recording() const { return *GroupBox12; }
     const MainMenus& Menus() const { return menus_; }
     // The dialogs, created hidden with the window.
+    TAboutBox& AboutBox() const { return *aboutBox_; }
     TForm2& HeaderDialog() const { return *form2_; }
     TForm3& NormsDialog() const { return *form3_; }
+    TPagesDlg& OptionsDialog() const { return *pagesDlg_; }
 
     // The poll tick, run by Timer2 every 20 ms.
     void Timer2Timer();
@@ -116,6 +120,9 @@ private:
     void BitBtn10Click();
     // "Нормы": the norms dialog, then the report.
     void BitBtn11Click();
+    // "Опции": the options dialog; the settings are applied however it closed.
+    void BitBtn12Click();
+    void ConnectHelp();
     // The report view to the front for a report command, unless it is shown.
     void ReportToFront();
     void ConnectFileCommands();
@@ -174,8 +181,10 @@ private:
     QGroupBox* GroupBox12 = nullptr;
     RightColumn* column_ = nullptr;
     MainMenus menus_;
+    TAboutBox* aboutBox_ = nullptr;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
+    TPagesDlg* pagesDlg_ = nullptr;
     MainWindowLayout layout_;
     bool shown_ = false;
     bool closed_ = false;

@@ -15,6 +15,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -398,16 +399,28 @@ private slots:
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.mid(2), QStringList(3, QStringLiteral("Связь не установлена")));
         QCOMPARE(form.Control().pendingRequest, 0);
-        // F11 opens the report header dialog; Escape closes it.
-        QString opened;
-        WhenModal([&](QWidget* dialog) {
-            opened = dialog->windowTitle();
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
-        QTest::keyClick(&form, Qt::Key_F11);
-        QCOMPARE(opened, QStringLiteral("Оформление данных"));
-        // Options and help are not built yet: their keys do nothing.
-        for (Qt::Key key : {Qt::Key_F5, Qt::Key_F1, Qt::Key_F10}) QTest::keyClick(&form, key);
+        // F11 and F5 open the report header and the options dialog; Escape closes them.
+        for (auto [key, title] : {std::pair{Qt::Key_F11, QStringLiteral("Оформление данных")},
+                                  std::pair{Qt::Key_F5, QStringLiteral("Опции")}}) {
+            QString opened;
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            WhenModal([&](QWidget* dialog) {
+                opened = dialog->windowTitle();
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+            QTest::keyClick(&form, key);
+            QCOMPARE(opened, title);
+        }
+        // F1 opens the guide, missing here; F10 asks for a printer (cancelled here).
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_F1);
+        QCOMPARE(s.messages.warnings.size(), 1);
+        QCOMPARE(s.messages.warnings[0].text, QStringLiteral("Файл не найден :") +
+                                                  QDir::toNativeSeparators(s.Path("readme.txt")));
+        QTest::keyClick(&form, Qt::Key_F10);
+        QCOMPARE(s.messages.printDialogs, 1);
         QCOMPARE(s.messages.notices.size(), 5);
         QVERIFY(form.isVisible());
     }
