@@ -5,6 +5,7 @@
 #include "device/live_panel.h"
 #include "device/serial.h"
 #include "device/value_box.h"
+#include "recording/recording_group.h"
 #include "report/norms_dialog.h"
 #include "report/norms_list.h"
 #include "report/report_header_dialog.h"
@@ -23,12 +24,8 @@
 #include "shell/widget_kit.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +33,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 
 #include <algorithm>
 #include <array>
@@ -85,7 +81,6 @@ TForm1::TForm1(FormDeps deps)
     TimerZad.setSingleShot(true);
     TimerZad.setInterval(poll_timing::kPortDelayMs);
     connect(&TimerZad, &QTimer::timeout, this, [this] { poll_.TimerZadTimer(); });
-    TimerZap.setObjectName("TimerZap");
 
     setObjectName("Form1");
     setWindowTitle("KELVARON");
@@ -111,7 +106,19 @@ TForm1::TForm1(FormDeps deps)
     report_ = new ReportView(client_);
     report_->hide();
     column_ = new RightColumn(client_);
-    BuildRecordingGroup(client_);
+    // The recording writes the texts the live values show.
+    GroupBox12 = new RecordingGroup(
+        settings_, programDir_ + QStringLiteral("Output"), *clock_, *interaction_,
+        [this] {
+            LiveTexts t;
+            t.k = live_->Edit5->text();
+            t.n = live_->Edit8->text();
+            t.chamber = live_->Edit3->text();
+            t.ambient = live_->Edit4->text();
+            return t;
+        },
+        client_, locale_);
+    GroupBox12->hide();
     menus_ = BuildMainMenus(menuBar());
     setMinimumSize(400, 300);
     FormCreate();
@@ -127,43 +134,6 @@ TForm1::~TForm1() {
     Timer2.stop();
     TimerZad.stop();
     serial_->Close();
-}
-
-void TForm1::BuildRecordingGroup(QWidget* client) {
-    GroupBox12 =
-        Named(new QGroupBox(QStringLiteral(" Запись данных в файл "), client), "GroupBox12");
-    GroupBox12->setAutoFillBackground(true);  // it lies over the live values
-    auto* grid = new QGridLayout(GroupBox12);
-    grid->addWidget(new QLabel(QStringLiteral("Имя:"), GroupBox12), 0, 0);
-    grid->addWidget(Named(new QLineEdit(QStringLiteral("Kel"), GroupBox12), "Edit14Z"), 0, 1);
-    grid->addWidget(MakeButton(GroupBox12, "BitBtn14Z", QStringLiteral("Открыть")), 0, 2);
-    auto* rowsBox =
-        Named(new QGroupBox(QStringLiteral("          Записано данных       "), GroupBox12),
-              "GroupBox13");
-    auto* rows = new QHBoxLayout(rowsBox);
-    rows->addWidget(Named(new QLabel(QStringLiteral("0"), rowsBox), "Label7Z"));
-    grid->addWidget(rowsBox, 1, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), GroupBox12), 2, 0, 1, 2);
-    auto* interval = Named(new QComboBox(GroupBox12), "ComboBox1Z");
-    interval->setEditable(true);
-    interval->addItems({"100", "200", "300", "500", "600", "1000", "2000", "3000", "5000", "6000",
-                        "10000", "30000", "60000", ""});
-    grid->addWidget(interval, 2, 2);
-    grid->addWidget(Named(new QLineEdit(GroupBox12), "Edit15Z"), 3, 0, 1, 2);
-    auto* number = Named(new QSpinBox(GroupBox12), "SpinEdit10Z");
-    number->setRange(0, 1000000);
-    number->setValue(1);
-    grid->addWidget(number, 3, 2);
-    grid->addWidget(Named(new QCheckBox(QStringLiteral("  1 точка"), GroupBox12), "CheckBox3Z"), 4,
-                    0, 1, 2);
-    grid->addWidget(MakeButton(GroupBox12, "BitBtn5Z", QStringLiteral("Коммент.")), 4, 2);
-    grid->addWidget(MakeButton(GroupBox12, "BitBtn1Z", QStringLiteral(" Начать")), 5, 0);
-    grid->addWidget(MakeButton(GroupBox12, "BitBtn2Z", QStringLiteral(" Пауза")), 5, 2);
-    MakeButton(GroupBox12, "BitBtn4Z", QStringLiteral(" Законч."))->hide();
-    MakeButton(GroupBox12, "BitBtn3Z", QStringLiteral(" Продолж"))->hide();
-    // Recording is not wired yet: the group shows its settings but takes no input.
-    for (QWidget* w : GroupBox12->findChildren<QWidget*>()) w->setEnabled(false);
-    GroupBox12->hide();
 }
 
 // ---- Start ----
@@ -187,13 +157,8 @@ void TForm1::FormCreate() {
     RestoreWindowGeometry();
     // 12. The chart dialogs' file types.
     files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
-    // 13. The recording interval.
-    MendRecordInterval(settings_);
-    GroupBox12->findChild<QComboBox*>("ComboBox1Z")
-        ->setEditText(QString::number(settings_.recordInterval()));
-    TimerZap.setInterval(settings_.recordInterval());
-    // 14. One-point recording.
-    GroupBox12->findChild<QCheckBox*>("CheckBox3Z")->setChecked(settings_.recordOnePoint() == 1);
+    // 13., 14. The recording interval (1000 below 1 ms) and the one-point mode.
+    GroupBox12->LoadSettings();
     // 15. The colours of the six measurement lines and of the chart's foot.
     for (int i = 0; i < MeasurementChartView::kCurves; ++i)
         chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
@@ -317,9 +282,12 @@ void TForm1::SelectView() {
 // ---- ResultsHost ----
 
 bool TForm1::AskStopRecording() {
-    // No recording can run yet: nothing to ask.
-    return true;
+    if (GroupBox12->AskStopRecording()) return true;
+    column_->ListBox1->SetRowQuietly(3);  // kept: back on "Запись"
+    return false;
 }
+
+const QTimer& TForm1::RecordTimer() const { return GroupBox12->TimerZap(); }
 
 void TForm1::ShowChartView() { SelectViewIndex(1); }
 
@@ -365,7 +333,7 @@ void TForm1::FormCloseQuery() {
         WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
     Timer2.stop();
     TimerZad.stop();
-    TimerZap.stop();
+    GroupBox12->Finish();  // a running recording is closed with every row on disk
     serial_->Close();
 }
 

@@ -28,8 +28,6 @@
 #include <memory>
 #include <optional>
 
-class QGroupBox;
-
 namespace kelvaron {
 
 class BottomBar;
@@ -39,6 +37,7 @@ class TPagesDlg;
 class TForm2;
 class TForm3;
 class LivePanel;
+class RecordingGroup;
 class ReportView;
 class RightColumn;
 class StatusBar;
@@ -70,7 +69,7 @@ public:
     const TestResults& Results() const { return results_; }
     const QString& ProgramFolder() const { return programDir_; }
     const QTimer& PollTimer() const { return Timer2; }
-    const QTimer& RecordTimer() const { return TimerZap; }
+    const QTimer& RecordTimer() const;
     const MainWindowLayout& Layout() const { return layout_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
 
@@ -81,7 +80,7 @@ public:
     ChartArea& Charts() const { return *charts_; }
     ReportView& Report() const { return *report_; }
     RightColumn& Column() const { return *column_; }
-    QGroupBox& Recording() const { return *GroupBox12; }
+    RecordingGroup& Recording() const { return *GroupBox12; }
     const MainMenus& Menus() const { return menus_; }
     // The dialogs, created hidden with the window.
     TAboutBox& AboutBox() const { return *aboutBox_; }
@@ -107,7 +106,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildRecordingGroup(QWidget* client);
     void ConnectCommands();
 
     void FormCreate();
@@ -161,7 +159,6 @@ private:
     PollLoop poll_;
     QTimer Timer2;    // the 20 ms poll tick
     QTimer TimerZad;  // the 650 ms delay before the next port of a search
-    QTimer TimerZap;  // the recording timer
 
     AppSettings settings_;
     StationInfo station_;
@@ -178,7 +175,7 @@ private:
     LivePanel* live_ = nullptr;
     ChartArea* charts_ = nullptr;
     ReportView* report_ = nullptr;
-    QGroupBox* GroupBox12 = nullptr;
+    RecordingGroup* GroupBox12 = nullptr;  // with the recording timer TimerZap
     RightColumn* column_ = nullptr;
     MainMenus menus_;
     TAboutBox* aboutBox_ = nullptr;

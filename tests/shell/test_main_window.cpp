@@ -3,6 +3,7 @@
 #include "device/bar_chart.h"
 #include "device/live_panel.h"
 #include "device/value_box.h"
+#include "recording/recording_group.h"
 #include "results/chart_area.h"
 #include "shell/command_bars.h"
 #include "shell/main_window.h"

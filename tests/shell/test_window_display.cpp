@@ -5,6 +5,7 @@
 #include "device/bar_chart.h"
 #include "device/live_panel.h"
 #include "device/value_box.h"
+#include "recording/recording_group.h"
 #include "results/chart_area.h"
 #include "results/measurement_chart_view.h"
 #include "shell/colors.h"

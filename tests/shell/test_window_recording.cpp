@@ -1,0 +1,128 @@
+// The recording in the main window: the stop question from every view switch that
+// leaves "Запись" and from both test starts, answered both ways; the rows carry
+// what the live values show; closing the program finishes the file.
+#include "device/live_panel.h"
+#include "device/value_box.h"
+#include "recording/recording_group.h"
+#include "recording/recording_session.h"
+#include "shell/command_bars.h"
+#include "shell/right_column.h"
+#include "shell/text_codec.h"
+#include "window_station.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+using namespace kelvaron;
+using namespace kelvaron::testing;
+
+namespace {
+
+const QString kStopQuestion = QStringLiteral("Идет запись данных в файл. Остановить?");
+
+// A window showing "Запись" with a recording running every 100 ms.
+TForm1& StartRecording(WindowStation& s) {
+    AppSettings settings = AppSettings::Defaults();
+    settings.setRecordInterval(100);
+    s.StoreQuiet(settings);
+    TForm1& form = s.Start();
+    s.Show();
+    form.SelectViewIndex(3);
+    form.Recording().BitBtn1Z->click();  // " Начать"
+    return form;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class WindowRecordingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void leavingTheRecordingViewAsksAndCancelKeepsItRunning_data() {
+        QTest::addColumn<int>("view");
+        QTest::newRow("Таблица") << 0;
+        QTest::newRow("График") << 1;
+        QTest::newRow("Отчет") << 2;
+    }
+    void leavingTheRecordingViewAsksAndCancelKeepsItRunning() {
+        QFETCH(int, view);
+        WindowStation s;
+        TForm1& form = StartRecording(s);
+        QVERIFY(form.Recording().Session().IsActive());
+        QCOMPARE(form.RecordTimer().interval(), 100);
+        s.messages.answers.push_back(Answer::Cancel);
+        form.SelectViewIndex(view);
+        QCOMPARE(s.messages.warnings.size(), 1);
+        QCOMPARE(s.messages.warnings[0].text, kStopQuestion);
+        QCOMPARE(s.messages.warnings[0].buttons, Buttons::OkCancel);
+        QVERIFY(form.Recording().Session().IsActive());
+        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        QVERIFY(form.Recording().isVisible());
+        // OK finishes the recording and shows the view.
+        s.messages.answers.push_back(Answer::Ok);
+        form.SelectViewIndex(view);
+        QVERIFY(!form.Recording().Session().IsActive());
+        QCOMPARE(form.Column().ListBox1->currentRow(), view);
+        QVERIFY(!form.Recording().isVisible());
+        // "Запись" itself never asks.
+        form.SelectViewIndex(3);
+        QCOMPARE(s.messages.warnings.size(), 2);
+    }
+
+    void testStartsAskFirstAndStartOnlyWhenTheRecordingStops_data() {
+        QTest::addColumn<int>("pending");
+        QTest::newRow("СВ.УСК.") << 2;
+        QTest::newRow("МАХ.ОБ.") << 3;
+    }
+    void testStartsAskFirstAndStartOnlyWhenTheRecordingStops() {
+        QFETCH(int, pending);
+        WindowStation s;
+        TForm1& form = StartRecording(s);
+        sim::Opacimeter instrument;
+        QVERIFY(s.Connect(instrument));
+        QVERIFY(s.TickUntil([&] { return form.Readings().deviceState == 1; }, 50));
+        QPushButton* start = pending == 2 ? form.Status().BitBtn4 : form.Status().BitBtn5;
+        s.messages.answers.push_back(Answer::Cancel);
+        start->click();
+        QCOMPARE(s.messages.warnings.size(), 1);
+        QCOMPARE(form.Control().pendingRequest, 0);  // no test
+        QVERIFY(form.Recording().Session().IsActive());
+        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        s.messages.answers.push_back(Answer::Ok);
+        start->click();
+        QVERIFY(!form.Recording().Session().IsActive());
+        QCOMPARE(form.Control().pendingRequest, pending);
+        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+    }
+
+    void rowsCarryTheLiveTextsAndCloseFinishesTheFile() {
+        WindowStation s;
+        TForm1& form = StartRecording(s);
+        const QString path = form.Recording().Session().FilePath();
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).absolutePath(),
+                 QDir(s.Path("Output")).absolutePath());
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("Kel_12-06_14-05-07.txt"));
+        form.Live().Edit5->setText(QStringLiteral("1,40"));
+        form.Live().Edit8->setText(QStringLiteral("45,3"));
+        form.Recording().Session().WriteRow();  // one tick of the recording timer
+        QCOMPARE(form.Recording().Session().RowsWritten(), 1);
+        form.close();  // no question; the file is closed with its rows
+        QVERIFY(s.messages.warnings.isEmpty());
+        QVERIFY(!form.Recording().Session().IsActive());
+        const QByteArray bytes = FileBytes(path);
+        const QByteArray header = EncodeCp1251(
+            QStringLiteral("K(m-1)\tN(%)\tTkam\tTos\tВремя\tКоммент.\tИнтервал=100мс.\t\r\n"));
+        QVERIFY2(bytes.startsWith(header), bytes.constData());
+        QCOMPARE(bytes.mid(header.size()), QByteArray("1,40\t45,3\t00,0\t00,0\t14:05:07\t\r\n"));
+    }
+};
+
+QTEST_MAIN(WindowRecordingTest)
+#include "test_window_recording.moc"
