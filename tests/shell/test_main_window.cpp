@@ -5,6 +5,7 @@
 #include "device/value_box.h"
 #include "recording/recording_group.h"
 #include "results/chart_area.h"
+#include "shell/application_look.h"
 #include "shell/command_bars.h"
 #include "shell/main_window.h"
 #include "shell/report_view.h"
@@ -544,6 +545,12 @@ private slots:
         form.Menus().N21->trigger();
         QVERIFY(!form.isVisible());
         QVERIFY(QFile::exists(s.Path("Kelvaron.dat")));
+    }
+
+    void qtsOwnDialogsSpeakRussianLikeTheProgram() {
+        ApplyApplicationLook(*qApp);
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("KELVARON"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     }
 
     void pollTimerIsAPrecise20MsTimer() {
