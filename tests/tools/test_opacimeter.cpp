@@ -90,6 +90,14 @@ private slots:
         QCOMPARE(instrument.Mode(2'000'000), uint8_t{3});
     }
 
+    void startsItsOwnTestWhenAskedButNotOverARunningOne() {
+        Opacimeter instrument;
+        instrument.StartOwnTest(sim::TestKind::FreeAccel, 1'000'000);
+        QCOMPARE(instrument.Mode(1'000'000), uint8_t{2});
+        instrument.StartOwnTest(sim::TestKind::MaxSpeed, 2'000'000);  // ignored
+        QCOMPARE(instrument.Mode(2'000'000), uint8_t{2});
+    }
+
     void shortResultsOnlyAnswersTheFullRequestWithD1Three() {
         Opacimeter instrument(sim::Options{.shortResultsOnly = true});
         QCOMPARE(Ask(instrument, 16, 0)[0][0], uint8_t{3});

@@ -28,7 +28,9 @@ using kelvaron::sim::TestKind;
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t ownTestRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
+void OnOwnTestSignal(int) { ownTestRequested = 1; }
 
 void Usage() {
     std::fprintf(stderr,
@@ -37,7 +39,8 @@ void Usage() {
                  "         [--self-start free|max@SECONDS]\n"
                  "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
                  "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
-                 "         [--idle-smoke PERCENT]\n"
+                 "         [--idle-smoke PERCENT] [--start-on-signal free|max]\n"
+                 "--start-on-signal: SIGUSR1 makes the instrument start that test itself\n"
                  "faults: noise, bad-check, split, slow, silence, hang-up, burst\n"
                  "--log writes \"TIME_US CODE\" for each request and \"TIME_US CODE rINTACT[b]\"\n"
                  "for each reply (b: a frame of a burst)\n");
@@ -64,6 +67,7 @@ int main(int argc, char** argv) {
     std::string dir, logPath;
     int port = 1;
     double durationS = 0;
+    TestKind onSignal = TestKind::None;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -111,6 +115,14 @@ int main(int argc, char** argv) {
             logPath = v, ++i;
         } else if (a == "--duration" && hasValue) {
             durationS = std::atof(v.c_str()), ++i;
+        } else if (a == "--start-on-signal" && hasValue) {
+            if (v == "free")
+                onSignal = TestKind::FreeAccel;
+            else if (v == "max")
+                onSignal = TestKind::MaxSpeed;
+            else
+                return Usage(), 2;
+            ++i;
         } else if (a == "--idle-smoke" && hasValue) {
             const double percent = std::atof(v.c_str());
             if (percent < 0 || percent > 100) return Usage(), 2;
@@ -160,6 +172,7 @@ int main(int argc, char** argv) {
     signal(SIGINT, OnSignal);
     signal(SIGTERM, OnSignal);
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGUSR1, OnOwnTestSignal);
     std::printf("opacimeter-sim: COM%d -> %s (%s)\n", port, slaveName.c_str(), link.c_str());
     std::fflush(stdout);
 
@@ -170,6 +183,10 @@ int main(int argc, char** argv) {
     while (!stopRequested) {
         const int64_t now = NowUs(start);
         if (durationS > 0 && now >= static_cast<int64_t>(durationS * 1e6)) break;
+        if (ownTestRequested) {
+            ownTestRequested = 0;
+            instrument.StartOwnTest(onSignal, now);
+        }
 
         if (!hungUp && instrument.HungUp(now)) {
             // The line goes dead: both ends of the terminal are closed.

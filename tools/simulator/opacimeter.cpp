@@ -100,6 +100,11 @@ void Opacimeter::StartTest(TestKind kind, int64_t nowUs) {
     progress_ = 0;
 }
 
+void Opacimeter::StartOwnTest(TestKind kind, int64_t nowUs) {
+    Update(nowUs);
+    if (running_ == TestKind::None && kind != TestKind::None) StartTest(kind, nowUs);
+}
+
 void Opacimeter::Update(int64_t nowUs) {
     if (!selfStartDone_ && options_.selfStart != TestKind::None && nowUs >= options_.selfStartUs) {
         selfStartDone_ = true;

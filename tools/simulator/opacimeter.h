@@ -80,6 +80,9 @@ public:
     // When the next reply byte is due; -1 when none is scheduled.
     int64_t NextDueUs() const;
     bool HungUp(int64_t nowUs) const;
+    // The instrument starts a test by itself now, as if its own button were
+    // pressed; nothing happens while a test runs.
+    void StartOwnTest(TestKind kind, int64_t nowUs);
 
     const std::vector<Request>& Requests() const { return requests_; }
     const std::vector<Reply>& Replies() const { return replies_; }
