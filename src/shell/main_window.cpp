@@ -257,6 +257,7 @@ void TForm1::LayoutMainWindow() {
     report_->ApplyLayout(layout_);
     column_->ApplyLayout(layout_);
     GroupBox12->setGeometry(layout_.groupBox12);
+    GroupBox12->ApplyFontSize(layout_.buttonFont);  // the column's buttons' size
 }
 
 // ---- Views ----
