@@ -10,6 +10,7 @@
 // found on the screen by the black top edge of the K value box.
 #include "shell/colors.h"
 #include "shell/layout.h"
+#include "x_session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -145,46 +146,6 @@ std::pair<int, int> ReadablePixels(const QImage& image, const QRect& rect, const
     return {text, readable};
 }
 
-class XDisplay {
-public:
-    bool Start() {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty()) return false;
-        for (int n = 91; n < 120; ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
-                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-                continue;
-            name_ = QStringLiteral(":%1").arg(n);
-            process_.start(xvfb, {name_, "-screen", "0",
-                                  QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
-                                  "-nolisten", "tcp"});
-            if (!process_.waitForStarted(3000)) return false;
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-            if (QTest::qWaitFor([&] { return QFile::exists(socket); }, 5000)) return true;
-            process_.kill();
-            process_.waitForFinished();
-        }
-        return false;
-    }
-    ~XDisplay() {
-        process_.terminate();
-        process_.waitForFinished(3000);
-    }
-    QString Name() const { return name_; }
-    QImage Grab() const {
-        QProcess import;
-        import.start(QStringLiteral("import"),
-                     {"-display", name_, "-window", "root", QStringLiteral("png:-")});
-        if (!import.waitForFinished(20000)) return {};
-        return QImage::fromData(import.readAllStandardOutput(), "PNG")
-            .convertToFormat(QImage::Format_RGB32);
-    }
-
-private:
-    QProcess process_;
-    QString name_;
-};
-
 }  // namespace
 
 class RealDisplayTest : public QObject {
@@ -194,8 +155,9 @@ private slots:
     void operatorSeesEveryReadingTheBarAndAWholeResultLineAtThreeSizes() {
         if (QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty())
             QSKIP("ImageMagick's import is not installed: no way to read the screen back");
-        XDisplay display;
-        if (!display.Start()) QSKIP("Xvfb could not start here: the real-display test is skipped");
+        testing::XDisplay display;
+        if (!display.Start(kScreenWidth, kScreenHeight))
+            QSKIP("Xvfb could not start here: the real-display test is skipped");
 
         std::array<std::unique_ptr<Window>, 3> windows;
         const auto make = [](QString name, QPoint pos, QSize size, int quantity, int32_t back,

@@ -1,0 +1,92 @@
+#pragma once
+// A virtual X display for tests of what the operator sees and does: Xvfb on a
+// free display number, the screen read back through ImageMagick's import, and
+// the operator's keys, typing and clicks through xdotool.
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTest>
+
+namespace kelvaron::testing {
+
+class XDisplay {
+public:
+    // False when Xvfb is missing or will not start.
+    bool Start(int width, int height) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty()) return false;
+        for (int n = 91; n < 140; ++n) {
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+            if (QFile::exists(socket) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            name_ = QStringLiteral(":%1").arg(n);
+            process_.start(
+                xvfb, {name_, "-screen", "0", QStringLiteral("%1x%2x24").arg(width).arg(height),
+                       "-nolisten", "tcp"});
+            if (!process_.waitForStarted(3000)) return false;
+            if (QTest::qWaitFor([&] { return QFile::exists(socket); }, 5000)) return true;
+            process_.kill();
+            process_.waitForFinished();
+        }
+        return false;
+    }
+    ~XDisplay() {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+    XDisplay() = default;
+    XDisplay(const XDisplay&) = delete;
+    XDisplay& operator=(const XDisplay&) = delete;
+
+    QString Name() const { return name_; }
+
+    // The screen's pixels.
+    QImage Grab() const {
+        QProcess import;
+        import.start(QStringLiteral("import"),
+                     {"-display", name_, "-window", "root", QStringLiteral("png:-")});
+        if (!import.waitForFinished(20000)) return {};
+        return QImage::fromData(import.readAllStandardOutput(), "PNG")
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Runs xdotool with `arguments` on this display; its output, trimmed.
+    QString Xdo(const QStringList& arguments) const {
+        QProcess xdo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), name_);
+        xdo.setProcessEnvironment(env);
+        xdo.start(QStringLiteral("xdotool"), arguments);
+        xdo.waitForFinished(20000);
+        return QString::fromUtf8(xdo.readAllStandardOutput()).trimmed();
+    }
+    // The visible windows whose whole title matches the pattern `title`, oldest
+    // first. (xdotool's own search reads the Latin-1 title and misses Cyrillic.)
+    QStringList Windows(const QString& title) const {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(title));
+        QStringList windows;
+        const QString all = Xdo({"search", "--onlyvisible", "--name", "."});
+        for (const QString& window : all.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (pattern.match(Xdo({"getwindowname", window})).hasMatch()) windows << window;
+        return windows;
+    }
+    // Gives the keyboard to `window` (there is no window manager to do it).
+    void Focus(const QString& window) const { Xdo({"windowfocus", "--sync", window}); }
+    void Keys(const QStringList& keys) const {
+        QStringList arguments{"key", "--delay", "60"};
+        Xdo(arguments + keys);
+    }
+    void Type(const QString& text) const { Xdo({"type", "--delay", "50", text}); }
+    void Click(QPoint at) const {
+        Xdo({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    }
+
+private:
+    QProcess process_;
+    QString name_;
+};
+
+}  // namespace kelvaron::testing
