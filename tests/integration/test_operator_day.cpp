@@ -8,6 +8,7 @@
 // option is changed; the program is closed and started again. Each step checks
 // what the operator gets: the instrument's requests, the files byte for byte
 // where they are fixed, the PDF's text, the settings, station and norms files.
+#include "file_bytes.h"
 #include "shell/layout.h"
 #include "shell/text_codec.h"
 #include "x_session.h"
@@ -28,11 +29,6 @@ using namespace kelvaron::testing;
 namespace {
 
 constexpr QSize kWindow(638, 478);  // the first start: the default window at 0,0
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList FileLines(const QString& path) {
     QString text = DecodeCp1251(FileBytes(path));
@@ -55,27 +51,6 @@ QList<int> Requests(const QString& log) {
         if (f.size() == 2) codes << f[1].toInt();
     }
     return codes;
-}
-
-int MenuBarHeight() {
-    QMainWindow window;
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    window.setFont(font);
-    for (const char* title : {"Файл", "Вид", "Действия", "Помощь"})
-        window.menuBar()->addMenu(QString::fromUtf8(title));
-    return window.menuBar()->sizeHint().height();
-}
-
-int BoxHeight(int points) {
-    QLineEdit probe;
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    font.setPointSize(points);
-    probe.setFont(font);
-    return probe.sizeHint().height();
 }
 
 // The program and the simulator in one folder on one display.

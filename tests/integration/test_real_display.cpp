@@ -31,6 +31,7 @@
 #include <vector>
 
 using namespace kelvaron;
+using namespace kelvaron::testing;
 
 namespace {
 
@@ -105,28 +106,6 @@ QByteArray SettingsFor(const Window& w) {
     put(144, w.size.width());
     put(152, 1);
     return bytes;
-}
-
-// The height of a value box for a font size, as the program's boxes get it.
-int BoxHeight(int points) {
-    QLineEdit probe;
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    font.setPointSize(points);
-    probe.setFont(font);
-    return probe.sizeHint().height();
-}
-
-int MenuBarHeight() {
-    QMainWindow window;
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    window.setFont(font);
-    for (const char* title : {"Файл", "Вид", "Действия", "Помощь"})
-        window.menuBar()->addMenu(QString::fromUtf8(title));
-    return window.menuBar()->sizeHint().height();
 }
 
 // Of the text pixels of `rect` (those that differ from the background): how many

@@ -1,5 +1,6 @@
 // The norms list in "norma.txt": loading, the built-in norms, adding, and which
 // entry and text a stored index gives. Files are checked byte for byte.
+#include "file_bytes.h"
 #include "report/norms_list.h"
 #include "shell/text_codec.h"
 
@@ -12,6 +13,8 @@
 #include <limits>
 
 using namespace kelvaron;
+using kelvaron::testing::FileBytes;
+using kelvaron::testing::PutFile;
 
 namespace {
 
@@ -23,18 +26,6 @@ const QByteArray kDefaultBytes = QByteArray::fromHex(
     "0d0a"
     "20202020efee20c3ced1d220f120ede0e4e4f3e2eeec3a20202020332c302020ec2d31"
     "0d0a");
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // The report header dialog and the norms dialog, driven from the keyboard alone
 // as an operator without a mouse does; and the report font.
+#include "file_bytes.h"
 #include "report/norms_dialog.h"
 #include "report/norms_list.h"
 #include "report/report_font.h"
@@ -19,7 +20,9 @@
 #include <QTest>
 
 using namespace kelvaron;
+using kelvaron::testing::FileBytes;
 using kelvaron::testing::FixedClock;
+using kelvaron::testing::PutFile;
 
 namespace {
 
@@ -44,18 +47,6 @@ void ClearAndType(const QString& text) {
     Key(Qt::Key_A, Qt::ControlModifier);
     Key(Qt::Key_Delete);
     Type(text);
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 const QByteArray kDefaultNormBytes =

@@ -1,6 +1,7 @@
 // Report files: the exact bytes of a saved report, saves that fail without
 // harming the old file, the chart picture's name and type rules, and the file
 // dialogs the report and the chart ask for.
+#include "file_bytes.h"
 #include "report/file_names.h"
 #include "report/report_files.h"
 
@@ -12,20 +13,10 @@
 #include <climits>
 
 using namespace kelvaron;
+using kelvaron::testing::FileBytes;
+using kelvaron::testing::PutFile;
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 const QByteArray kOldReport = QByteArray("old report, longer than the new one\r\n");
 

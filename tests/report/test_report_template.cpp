@@ -1,6 +1,7 @@
 // Rendering of report template lines, the built-in template on disk, composing a
 // report from templates as operators and accidents leave them, and the stamped
 // file names.
+#include "file_bytes.h"
 #include "report/file_names.h"
 #include "report/report_template.h"
 #include "shell/safe_file.h"
@@ -12,6 +13,8 @@
 #include <QTest>
 
 using namespace kelvaron;
+using kelvaron::testing::FileBytes;
+using kelvaron::testing::PutFile;
 
 namespace {
 
@@ -44,18 +47,6 @@ ReportValues Values() {
     v.locale = QLocale(QLocale::Russian, QLocale::Russia);
     v.decimalSeparator = QLatin1Char(',');
     return v;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 // The built-in template as the station's files have it, line by line.

@@ -1,6 +1,7 @@
 // The report's and the chart's file commands in the main window: the view each
 // brings to the front, the dialogs they show (answered from a script), the files
 // they write, and the picture types kept in the settings.
+#include "file_bytes.h"
 #include "report/norms_list.h"
 #include "report/report_template.h"
 #include "results/chart_area.h"
@@ -21,17 +22,6 @@ using namespace kelvaron;
 using namespace kelvaron::testing;
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 quint32 Le32(const QByteArray& b, int at) {
     return static_cast<quint8>(b[at]) | static_cast<quint8>(b[at + 1]) << 8 |

@@ -3,6 +3,7 @@
 // what the live values show; closing the program finishes the file.
 #include "device/live_panel.h"
 #include "device/value_box.h"
+#include "file_bytes.h"
 #include "recording/recording_group.h"
 #include "recording/recording_session.h"
 #include "shell/command_bars.h"
@@ -32,11 +33,6 @@ TForm1& StartRecording(WindowStation& s) {
     form.SelectViewIndex(3);
     form.Recording().BitBtn1Z->click();  // " Начать"
     return form;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace

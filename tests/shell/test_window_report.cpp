@@ -1,6 +1,7 @@
 // The report in the main window: composed after a test and after "Стереть", from
 // the template on disk at every selection of "Отчет", with the header typed into
 // its dialog and the norm chosen in the norms dialog.
+#include "file_bytes.h"
 #include "report/norms_dialog.h"
 #include "report/report_header_dialog.h"
 #include "results/chart_area.h"
@@ -27,12 +28,6 @@ void Type(QWidget* target, const QString& text) {
 }
 
 void Enter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
-
-void PutFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QStringList Report(TForm1& form) { return form.Report().Lines(); }
 

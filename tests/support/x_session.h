@@ -1,9 +1,13 @@
 #pragma once
 // A virtual X display for tests of what the operator sees and does: Xvfb on a
-// free display number, the screen read back through ImageMagick's import, and
-// the operator's keys, typing and clicks through xdotool.
+// free display number, the screen read back through ImageMagick's import, the
+// operator's keys, typing and clicks through xdotool, and the sizes that place
+// the main window's elements on it.
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -11,6 +15,32 @@
 #include <QTest>
 
 namespace kelvaron::testing {
+
+// The main window's font: its menu bar and value boxes are measured with it.
+inline QFont WindowFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    return font;
+}
+
+// The height of the main window's menu bar, which the client area lies under.
+inline int MenuBarHeight() {
+    QMainWindow window;
+    window.setFont(WindowFont());
+    for (const char* title : {"Файл", "Вид", "Действия", "Помощь"})
+        window.menuBar()->addMenu(QString::fromUtf8(title));
+    return window.menuBar()->sizeHint().height();
+}
+
+// The height of a value box for a font size, as the program's boxes get it.
+inline int BoxHeight(int points) {
+    QLineEdit probe;
+    QFont font = WindowFont();
+    font.setPointSize(points);
+    probe.setFont(font);
+    return probe.sizeHint().height();
+}
 
 class XDisplay {
 public:
