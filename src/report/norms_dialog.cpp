@@ -14,6 +14,20 @@
 
 namespace kelvaron {
 
+namespace {
+
+// An entry is shown in the list up to this many characters, then "…". A norm is
+// one short line; laying out a line of megabytes (a damaged or binary file)
+// held the dialog for seconds before it opened. The entry itself stays whole:
+// choosing it copies all of it into "Набор:".
+constexpr qsizetype kShownChars = 1000;
+
+QString Shown(const QString& entry) {
+    return entry.size() <= kShownChars ? entry : entry.left(kShownChars) + QChar(0x2026);
+}
+
+}  // namespace
+
 TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
     : QDialog(parent), normsPath_(std::move(normsPath)), settings_(settings) {
     setObjectName(QStringLiteral("Form3"));
@@ -88,7 +102,7 @@ void TForm3::LoadList() {
 void TForm3::ShowList() {
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
-    ListBox1->addItems(norms_);
+    for (const QString& entry : norms_) ListBox1->addItem(Shown(entry));
 }
 
 void TForm3::showEvent(QShowEvent* event) {
@@ -122,7 +136,7 @@ void TForm3::BitBtn1Click() {
 void TForm3::BitBtn3Click() {
     const std::optional<int> added = AddNorm(normsPath_, norms_, Edit1->text());
     if (!added) return;
-    ListBox1->addItem(norms_.last());
+    ListBox1->addItem(Shown(norms_.last()));
     ListBox1->setCurrentRow(*added);
 }
 
