@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace kelvaron {
 
 const AppSettings& AppSettings::Defaults() {
@@ -59,6 +61,15 @@ void FitWindowToWorkArea(AppSettings& settings, QSize workArea) {
     settings.setWindowHeight(d.windowHeight());
     settings.setWindowWidth(d.windowWidth());
     settings.setMaximized(0);
+}
+
+void KeepWindowOnDesktop(AppSettings& settings, const QRect& desktop) {
+    const QRect window(settings.windowLeft(), settings.windowTop(),
+                       std::max(1, settings.windowWidth()), std::max(1, settings.windowHeight()));
+    if (desktop.isEmpty() || window.intersects(desktop)) return;
+    const AppSettings& d = AppSettings::Defaults();
+    settings.setWindowLeft(d.windowLeft());
+    settings.setWindowTop(d.windowTop());
 }
 
 void MendRecordInterval(AppSettings& settings) {

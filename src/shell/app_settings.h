@@ -6,6 +6,7 @@
 #include "safe_file.h"
 
 #include <QByteArray>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -86,6 +87,11 @@ bool WriteSettingsFile(const QString& path, const AppSettings& settings,
 // A stored window larger than the work area in either dimension goes back to the
 // default position and size, not maximized. Exactly as large passes.
 void FitWindowToWorkArea(AppSettings& settings, QSize workArea);
+
+// A stored window that would lie wholly off the desktop (`desktop`: the screens'
+// available area, or the work area) goes back to the default place, keeping its
+// size, so the operator can reach it. A window on any screen keeps its place.
+void KeepWindowOnDesktop(AppSettings& settings, const QRect& desktop);
 
 // A recording interval below 1 ms starts as 1000 ms.
 void MendRecordInterval(AppSettings& settings);

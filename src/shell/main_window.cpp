@@ -173,11 +173,16 @@ void TForm1::FormCreate() {
 
 void TForm1::RestoreWindowGeometry() {
     QSize workArea = workArea_.value_or(QSize());
+    QRect desktop(QPoint(0, 0), workArea);
     if (!workArea_) {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             workArea = screen->availableSize();
+        desktop = QRect();
+        for (const QScreen* screen : QGuiApplication::screens())
+            desktop = desktop.united(screen->availableGeometry());
     }
     FitWindowToWorkArea(settings_, workArea);
+    KeepWindowOnDesktop(settings_, desktop);
     if (settings_.IsMaximized()) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else {

@@ -3,6 +3,8 @@
 #include "report/report_font.h"
 #include "shell/layout.h"
 
+#include <QTextDocument>
+
 namespace kelvaron {
 
 ReportView::ReportView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -19,12 +21,20 @@ ReportView::ReportView(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 QStringList ReportView::Lines() const {
+    // Unlocked, the operator may have edited the view: its text is the report.
+    if (isReadOnly()) return lines_;
     if (document()->isEmpty()) return {};
-    return toPlainText().split(QLatin1Char('\n'));
+    // The raw text keeps every character (a no-break space stays one).
+    return document()->toRawText().split(QChar::ParagraphSeparator);
 }
 
 void ReportView::SetLines(const QStringList& lines) {
-    if (Lines() != lines) setPlainText(lines.join(QLatin1Char('\n')));
+    if (lines == lines_ && isReadOnly()) return;
+    lines_ = lines;
+    QStringList shown = lines;
+    for (QString& line : shown)
+        if (line.size() > kShownChars) line = line.left(kShownChars) + QChar(0x2026);
+    setPlainText(shown.join(QLatin1Char('\n')));
 }
 
 void ReportView::ApplyLayout(const MainWindowLayout& l) {

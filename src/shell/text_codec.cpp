@@ -57,9 +57,9 @@ QByteArray EncodeCp1251(const QString& text) {
 }
 
 QString DecodeCp1251(const QByteArray& bytes) {
-    QString text;
-    text.reserve(bytes.size());
-    for (char b : bytes) text.append(QChar(ByteToUnicode(static_cast<uint8_t>(b))));
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char b : bytes) *out++ = QChar(ByteToUnicode(static_cast<uint8_t>(b)));
     return text;
 }
 

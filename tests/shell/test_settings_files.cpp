@@ -189,6 +189,28 @@ private slots:
         QCOMPARE(s.maximized(), 1);
     }
 
+    void windowStoredOffTheDesktopComesBackToTheDefaultPlace_data() {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("far right") << QRect(100000, 10, 640, 480) << QPoint(0, 0);
+        QTest::newRow("far above") << QRect(10, -100000, 640, 480) << QPoint(0, 0);
+        QTest::newRow("one pixel on the desktop")
+            << QRect(1919, 1079, 640, 480) << QPoint(1919, 1079);
+        QTest::newRow("half off to the left") << QRect(-300, 5, 640, 480) << QPoint(-300, 5);
+    }
+    void windowStoredOffTheDesktopComesBackToTheDefaultPlace() {
+        QFETCH(QRect, stored);
+        QFETCH(QPoint, placed);
+        AppSettings s = AppSettings::Defaults();
+        s.setWindowLeft(stored.left());
+        s.setWindowTop(stored.top());
+        s.setWindowWidth(stored.width());
+        s.setWindowHeight(stored.height());
+        KeepWindowOnDesktop(s, QRect(0, 0, 1920, 1080));
+        QCOMPARE(QPoint(s.windowLeft(), s.windowTop()), placed);
+        QCOMPARE(QSize(s.windowWidth(), s.windowHeight()), stored.size());
+    }
+
     void recordIntervalBelowOneStartsAs1000() {
         for (int stored : {0, -5}) {
             AppSettings s;
