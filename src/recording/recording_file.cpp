@@ -81,6 +81,9 @@ bool RecordingFile::OpenForAppend(const QString& path) {
 
 bool RecordingFile::Append(const QByteArray& bytes) {
     if (!file_.isOpen()) return false;
+    // Rows written to a file removed while open (its folder deleted, say) would
+    // vanish at its close: none is counted.
+    if (!FileStillOnDisk(file_)) return false;
     if (file_.write(bytes) == bytes.size()) {
         end_ += bytes.size();
         return true;

@@ -51,8 +51,9 @@ public:
     bool Create(const QString& path, const QByteArray& header);
     // An existing file, open for appending. False when it cannot be opened so.
     bool OpenForAppend(const QString& path);
-    // Appends `bytes` in one write. False when they did not all reach the file;
-    // what part of them did is cut off again, so the file ends on a whole line.
+    // Appends `bytes` in one write. False when they did not all reach the file
+    // (what part of them did is cut off again, so the file ends on a whole line),
+    // and, without writing, when the file was removed while open.
     bool Append(const QByteArray& bytes);
     // Pushes what was written to the disk.
     bool Sync();
