@@ -82,12 +82,17 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
     return Saved::Yes;
 }
 
+// Writes over the old bytes without emptying the file first: a crash before the
+// one write leaves the old record whole, a crash after it the new record followed
+// by what was beyond it of the old (which a reader of fixed records ignores). Only
+// then is the file cut to the new length.
 bool SaveInPlace(const QString& path, const QByteArray& data) {
     if (IsMarkedReadOnly(path)) return false;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::ExistingOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;
-    return file.write(data) == data.size() && SyncToDisk(file);
+    return file.write(data) == data.size() && SyncToDisk(file) &&
+           (file.size() == data.size() || (file.resize(data.size()) && SyncToDisk(file)));
 }
 
 }  // namespace

@@ -31,7 +31,9 @@ bool SaveFileAtomically(const QString& path, const QByteArray& data,
 
 // As SaveFileAtomically; but where the folder refuses the temporary file while the
 // file itself exists and may be written, the bytes are written over it in place
-// (for the small fixed records, where keeping the save beats losing it).
+// (for the small fixed records, where keeping the save beats losing it). The old
+// bytes are overwritten, not emptied first, so a crash leaves the old record or
+// the new one at the start of the file, never an empty file.
 bool SaveFileAtomicallyOrInPlace(const QString& path, const QByteArray& data,
                                  const SaveInterruption& interruption = {});
 
