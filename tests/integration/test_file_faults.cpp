@@ -231,8 +231,8 @@ private slots:
         QCOMPARE(SaveOnce(kind, path, 0), QString());
         QCOMPARE(FileBytes(path), versions[0]);
 
-        std::mt19937 random(20261208u + static_cast<unsigned>(kind.size()) * 31u +
-                            static_cast<unsigned>(kind.at(0).unicode()));
+        const unsigned seed = 20261208u + static_cast<unsigned>(kSaveKinds.indexOf(kind));
+        std::mt19937 random(seed);
         std::uniform_int_distribution<int> delay(0, spreadUs);
         int seen[2] = {0, 0};
         int temporaryLeft = 0;
@@ -256,13 +256,14 @@ private slots:
             }
             if (QFileInfo::exists(TemporaryPathFor(path))) ++temporaryLeft;
             // Nothing but the file and, at most, its temporary file.
-            const QStringList files = FilesIn(dir.path());
-            QVERIFY2(files.size() <= 4, qPrintable(files.join(' ')));
+            for (const QString& file : FilesIn(dir.path()))
+                QVERIFY2(dir.filePath(file) == path || dir.filePath(file) == TemporaryPathFor(path),
+                         qPrintable(file));
         }
         qInfo(
-            "%s: %d kills within %d us of the first save: %d left the first version, %d the "
-            "second, %d a temporary file",
-            qPrintable(kind), kKillsPerKind, spreadUs, seen[0], seen[1], temporaryLeft);
+            "%s: %d kills (seed %u) within %d us of the first save: %d left the first "
+            "version, %d the second, %d a temporary file",
+            qPrintable(kind), kKillsPerKind, seed, spreadUs, seen[0], seen[1], temporaryLeft);
         // The kills did fall inside saves (a temporary file was left; written in
         // place, none is made) and between them (both versions were found).
         if (kind == "settings-in-place")
@@ -328,6 +329,9 @@ private slots:
     }
 
     void outputFolderRemovedMidRecordingEndsItWithOneMessage() {
+#if defined(Q_OS_WIN)
+        QSKIP("Windows does not let a folder be removed while a file in it is open");
+#endif
         WindowStation s;
         sim::Opacimeter instrument;
         TForm1& form = StartWindow(s);
