@@ -8,7 +8,9 @@
 #include "recording/record_timer.h"
 #include "recording/recording_session.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
+#include <QTimer>
 
 class QCheckBox;
 class QComboBox;
@@ -68,6 +70,9 @@ private:
 
     TimerZapTimer timer_;
     RecordingSession session_;
+    static constexpr int kCountRefreshMs = 50;
+    QElapsedTimer countShown_;  // since the count was last shown
+    QTimer countLater_;         // shows a count held back by the limit
 };
 
 }  // namespace kelvaron

@@ -7,6 +7,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QDir>
 
 namespace kelvaron {
 
@@ -16,7 +17,7 @@ constexpr int kSaveChartTypes = 2;  // bitmap, metafile
 constexpr int kOpenChartTypes = 3;  // both, bitmaps, metafiles
 
 QString PictureNotSavedText(const QString& path) {
-    return QStringLiteral("График не сохранен :") + path;
+    return QStringLiteral("График не сохранен :") + QDir::toNativeSeparators(path);
 }
 
 }  // namespace
