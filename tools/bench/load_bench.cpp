@@ -215,7 +215,9 @@ int main(int argc, char** argv) {
     const double cpu1 = CpuSeconds();
     const double rss1 = ResidentMb();
 
-    // The count shown, then " Законч." at once: no tick runs between them.
+    // " Пауза" shows the count at once (while rows come it follows within 50 ms),
+    // and no row is written after it; then " Законч.".
+    form.Recording().BitBtn2Z->click();
     const QString shown = form.Recording().Label7Z->text();
     const int counted = recording.RowsWritten();
     form.Recording().BitBtn4Z->click();
