@@ -22,6 +22,7 @@
 //   template file is left as it was; the stored norm index picks an entry
 //   whatever its value, and the norms list saved and read again is the same list.
 #include "device/live_display.h"
+#include "fuzz_support.h"
 #include "report/norms_list.h"
 #include "report/report_template.h"
 #include "report/text_lines.h"
@@ -39,6 +40,9 @@
 #include <cstdlib>
 
 using namespace kelvaron;
+using namespace kelvaron::fuzzing;
+
+const char* const kelvaron::fuzzing::kTargetName = "fuzz_report";
 
 namespace {
 
@@ -47,47 +51,6 @@ constexpr char16_t kOpen = 0xE000;
 constexpr char16_t kClose = 0xE001;
 
 QString Fenced(const QString& text) { return QChar(kOpen) + text + QChar(kClose); }
-
-[[noreturn]] void Fail(const char* what) {
-    fprintf(stderr, "fuzz_report: %s\n", what);
-    std::abort();
-}
-
-void Check(bool holds, const char* what) {
-    if (!holds) Fail(what);
-}
-
-// The program folder, in memory where there is a /dev/shm, made once.
-const QString& FuzzFolder() {
-    static QTemporaryDir* dir = [] {
-        const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                       : QDir::tempPath();
-        return new QTemporaryDir(base + QStringLiteral("/fuzz_report-XXXXXX"));
-    }();
-    static const QString path = dir->path() + QLatin1Char('/');
-    static const bool removedAtExit = [] {
-        std::atexit([] { delete dir; });
-        return true;
-    }();
-    (void)removedAtExit;
-    return path;
-}
-
-// Written with the system's calls: cheaper than QFile under the sanitizers.
-void PutFile(const QByteArray& path, const QByteArray& bytes) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) Fail("cannot write the input file");
-    const bool written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
-                         static_cast<ssize_t>(bytes.size());
-    ::close(fd);
-    if (!written) Fail("cannot write the input file");
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) Fail("cannot read a file back");
-    return file.readAll();
-}
 
 // The lines of a text file, worked out apart from the program: every line end
 // made one "\n", then cut; a line end at the very end opens no further line.

@@ -19,6 +19,7 @@
 //   is ever longer than 64; a record cut short keeps its line as it was; a save
 //   writes 130 bytes, zero after each line, and reads back the same lines, cut to
 //   64 characters.
+#include "fuzz_support.h"
 #include "shell/app_settings.h"
 #include "shell/station_info.h"
 #include "shell/text_codec.h"
@@ -35,56 +36,11 @@
 #include <cstdlib>
 
 using namespace kelvaron;
+using namespace kelvaron::fuzzing;
+
+const char* const kelvaron::fuzzing::kTargetName = "fuzz_settings";
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    fprintf(stderr, "fuzz_settings: %s\n", what);
-    std::abort();
-}
-
-void Check(bool holds, const char* what) {
-    if (!holds) Fail(what);
-}
-
-// The program folder, in memory where there is a /dev/shm, made once.
-const QString& FuzzFolder() {
-    static QTemporaryDir* dir = [] {
-        const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                       : QDir::tempPath();
-        return new QTemporaryDir(base + QStringLiteral("/fuzz_settings-XXXXXX"));
-    }();
-    static const QString path = dir->path() + QLatin1Char('/');
-    static const bool removedAtExit = [] {
-        std::atexit([] { delete dir; });
-        return true;
-    }();
-    (void)removedAtExit;
-    return path;
-}
-
-// The harness's own file work goes through the system's calls, cheaper than
-// QFile's under the sanitizers.
-void PutFile(const QByteArray& path, const QByteArray& bytes) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) Fail("cannot write the input file");
-    const bool written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
-                         static_cast<ssize_t>(bytes.size());
-    ::close(fd);
-    if (!written) Fail("cannot write the input file");
-}
-
-QByteArray FileBytes(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY);
-    if (fd < 0) Fail("cannot read a file back");
-    QByteArray bytes;
-    char buffer[1024];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, n);
-    ::close(fd);
-    if (n < 0) Fail("cannot read a file back");
-    return bytes;
-}
 
 int32_t LittleEndianAt(const QByteArray& bytes, int offset) {
     uint32_t v = 0;

@@ -2,6 +2,7 @@
 // missing or read-only output folder, a full disk, and the program killed in the
 // middle of a recording.
 #include "recording_bench.h"
+#include "tiny_file_system.h"
 
 #include <QDir>
 #include <QProcess>
@@ -91,54 +92,6 @@ private:
     bool restore_ = false;
     bool mounted_ = false;
 };
-
-// A file system of `kib` KiB mounted on `folder` for as long as it lives (Linux,
-// as root). `skip` says why it could not be mounted.
-class TinyFileSystem {
-public:
-    TinyFileSystem(const QString& folder, int kib) : folder_(folder) {
-#if defined(Q_OS_LINUX)
-        if (::geteuid() != 0) {
-            skip = "mounting a small file system needs root";
-            return;
-        }
-        const QByteArray options = "size=" + QByteArray::number(kib) + "k";
-        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                    options.constData()) != 0) {
-            skip = "a small tmpfs cannot be mounted: " + LastError();
-            return;
-        }
-        mounted_ = true;
-#else
-        (void)kib;
-        skip = "a small file system is mounted only on Linux";
-#endif
-    }
-    ~TinyFileSystem() {
-#if defined(Q_OS_LINUX)
-        if (mounted_) ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
-#endif
-    }
-    TinyFileSystem(const TinyFileSystem&) = delete;
-    TinyFileSystem& operator=(const TinyFileSystem&) = delete;
-
-    QString skip;
-
-private:
-    QString folder_;
-    bool mounted_ = false;
-};
-
-// Takes every byte the file system in `folder` has left.
-void FillUp(const QString& folder) {
-    QFile filler(folder + "/filler");
-    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
-    const QByteArray page(4096, 'x');
-    for (int i = 0; i < 100000 && filler.write(page) == page.size(); ++i) {
-    }
-    for (int i = 0; i < 4096 && filler.write("x", 1) == 1; ++i) {
-    }
-}
 
 // The rows of a recording file after its header, each checked whole: -1 and
 // `fault` set when the file does not end on a whole line or a row is torn.
