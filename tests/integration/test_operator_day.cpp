@@ -199,29 +199,31 @@ private slots:
         QTest::qWait(1000);
 
         // 3. The header with the keyboard alone: Enter moves on; "Изменить" unlocks
-        //    the station lines.
+        //    the station lines. The texts are Latin: xdotool types a letter missing
+        //    from the X keymap by remapping a key for it, which a loaded machine can
+        //    lose; Cyrillic typing is covered by the dialogs' own tests.
         s.FocusMain();
         x.Keys({"F11"});
         QVERIFY(!s.WaitForWindow(QStringLiteral("Оформление данных")).isEmpty());
-        x.Type(QStringLiteral("А123АА"));
+        x.Type(QStringLiteral("A123AA"));
         x.Keys({"Return"});
-        x.Type(QStringLiteral("КАМАЗ"));
+        x.Type(QStringLiteral("KAMAZ"));
         x.Keys({"Return"});
-        x.Type(QStringLiteral("Иванов"));
+        x.Type(QStringLiteral("Ivanov"));
         x.Keys({"Return"});
-        x.Type(QStringLiteral("прицеп"));
+        x.Type(QStringLiteral("trailer"));
         x.Keys({"Return", "Down", "Tab", "Tab", "Tab", "space"});  // "ГОДЕН"; "Изменить"
         x.Keys({"ctrl+a"});
-        x.Type(QStringLiteral("ПТО №1 Кельварон-сервис"));
+        x.Type(QStringLiteral("PTO 1 Kelvaron-servis"));
         x.Keys({"Return", "ctrl+a"});
-        x.Type(QStringLiteral("Заречная, 5"));
+        x.Type(QStringLiteral("Zarechnaya, 5"));
         x.Keys({"Return", "Return"});  // on to "ОК", and press it
 
         // 4. A norm typed and added in "Нормы".
         x.Click(s.ColumnButton(5));
         QVERIFY(!s.WaitForWindow(QStringLiteral("Нормы")).isEmpty());
         x.Keys({"Tab", "ctrl+a"});
-        x.Type(QStringLiteral(" 3,5 м-1"));
+        x.Type(QStringLiteral(" 3,5 m-1"));
         x.Keys(
             {"Tab", "Tab", "Tab", "space", "shift+Tab", "shift+Tab", "space"});  // "Добавить", "ОК"
         QVERIFY(
@@ -229,7 +231,7 @@ private slots:
         QCOMPARE(FileBytes(s.Path("norma.txt")),
                  EncodeCp1251(QStringLiteral("    по ГОСТ без наддува:   2,5  м-1\r\n"
                                              "    по ГОСТ с наддувом:    3,0  м-1\r\n"
-                                             " 3,5 м-1\r\n")));
+                                             " 3,5 m-1\r\n")));
 
         // 5. The report (F4), saved under the suggested name in "Text".
         s.FocusMain();
@@ -245,18 +247,18 @@ private slots:
             },
             5000));
         QVERIFY2(
-            QRegularExpression(QStringLiteral("^А123АА_Иванов_\\d\\d-\\d\\d_\\d\\d-\\d\\d\\.txt$"))
+            QRegularExpression(QStringLiteral("^A123AA_Ivanov_\\d\\d-\\d\\d_\\d\\d-\\d\\d\\.txt$"))
                 .match(saved[0])
                 .hasMatch(),
             qPrintable(saved[0]));
         const QStringList report = FileLines(s.Path("Text/" + saved[0]));
         QCOMPARE(report.size(), 29);
-        QCOMPARE(report[1], QStringLiteral("  ПТО №1 Кельварон-сервис"));
-        QCOMPARE(report[2], QStringLiteral("  Заречная, 5"));
-        QCOMPARE(report[4], QStringLiteral("     № автомобиля:  А123АА       VIN:   "));
+        QCOMPARE(report[1], QStringLiteral("  PTO 1 Kelvaron-servis"));
+        QCOMPARE(report[2], QStringLiteral("  Zarechnaya, 5"));
+        QCOMPARE(report[4], QStringLiteral("     № автомобиля:  A123AA       VIN:   "));
         QCOMPARE(
             report[6],
-            QStringLiteral("     Марка:         КАМАЗ       Владелец:      Иванов       прицеп"));
+            QStringLiteral("     Марка:         KAMAZ       Владелец:      Ivanov       trailer"));
         QVERIFY2(QRegularExpression(
                      QStringLiteral("^                   Дата:   \\d\\d\\.\\d\\d\\.\\d{4}     "
                                     "Время:  \\d?\\d:\\d\\d:\\d\\d$"))
@@ -271,7 +273,7 @@ private slots:
                     .match(report[15 + n])
                     .hasMatch(),
                 qPrintable(report[15 + n]));
-        QCOMPARE(report[26], QStringLiteral("  Нормы:    3,5 м-1"));
+        QCOMPARE(report[26], QStringLiteral("  Нормы:    3,5 m-1"));
         QCOMPARE(report[28],
                  QStringLiteral("   Решение по автомобилю :   ГОДЕН              Подпись:"));
 
@@ -373,9 +375,8 @@ private slots:
         QCOMPARE(Field(settings, 140), kWindow.height());
         const QByteArray station = FileBytes(s.Path("Kelvaron.sto"));
         QCOMPARE(station.size(), 130);
-        QCOMPARE(DecodeCp1251(station.mid(1, station[0])),
-                 QStringLiteral("ПТО №1 Кельварон-сервис"));
-        QCOMPARE(DecodeCp1251(station.mid(66, station[65])), QStringLiteral("Заречная, 5"));
+        QCOMPARE(DecodeCp1251(station.mid(1, station[0])), QStringLiteral("PTO 1 Kelvaron-servis"));
+        QCOMPARE(DecodeCp1251(station.mid(66, station[65])), QStringLiteral("Zarechnaya, 5"));
 
         // 10. Started again: it finds the instrument, and at the next close every
         //     file is as it was left.
