@@ -101,27 +101,46 @@ QString SaveOnce(const QString& kind, const QString& path, int version) {
     return {};
 }
 
-// One run of the helper: started, its first save awaited, then killed after
-// `delayUs`. Empty when it was killed as planned, otherwise what went wrong.
-QString RunAndKill(const QString& kind, const QString& path, int delayUs) {
-    QProcess helper;
+// The helper serving kills of one kind of save to one path (see save_kill_helper).
+// Empty when it started, otherwise what went wrong.
+QString StartKillServer(QProcess& helper, const QString& kind, const QString& path) {
     helper.setProcessChannelMode(QProcess::SeparateChannels);
     helper.start(SAVE_KILL_HELPER_EXE, {kind, path});
     if (!helper.waitForStarted(10000)) return "the helper did not start: " + helper.errorString();
+    return {};
+}
+
+// The helper's next line of output, or an empty one with `fault` set.
+QByteArray NextLine(QProcess& helper, QString& fault) {
     while (!helper.canReadLine()) {
-        if (!helper.waitForReadyRead(10000))
-            return "the helper never became ready: " +
-                   QString::fromLocal8Bit(helper.readAllStandardError());
+        if (!helper.waitForReadyRead(30000)) {
+            fault = "the helper stopped answering: " +
+                    QString::fromLocal8Bit(helper.readAllStandardError());
+            return {};
+        }
     }
+    return helper.readLine().trimmed();
+}
+
+// One saver forked by the helper, its first save awaited, then killed after
+// `delayUs`. Empty when it was killed as planned, otherwise what went wrong.
+QString RunAndKill(QProcess& helper, int delayUs) {
+    helper.write("go\n");
+    QString fault;
+    const QByteArray ready = NextLine(helper, fault);
+    if (!fault.isEmpty()) return fault;
+    bool isPid = false;
+    const pid_t saver = ready.startsWith("ready ") ? ready.mid(6).toInt(&isPid) : 0;
+    if (!isPid || saver <= 0) return "the helper said " + QString::fromLatin1(ready);
     // The delay is the fault's moment, not a wait for a result: whatever it is,
     // the file must be whole afterwards.
     std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
-    ::kill(static_cast<pid_t>(helper.processId()), SIGKILL);
-    if (!helper.waitForFinished(10000)) return "the killed helper did not end";
-    if (helper.exitStatus() != QProcess::CrashExit)
-        return QString("the helper ended by itself with %1: %2")
-            .arg(helper.exitCode())
-            .arg(QString::fromLocal8Bit(helper.readAllStandardError()));
+    ::kill(saver, SIGKILL);
+    const QByteArray ended = NextLine(helper, fault);
+    if (!fault.isEmpty()) return fault;
+    if (ended != "ended signal " + QByteArray::number(SIGKILL))
+        return QString("the saver %1: %2")
+            .arg(QString::fromLatin1(ended), QString::fromLocal8Bit(helper.readAllStandardError()));
     return {};
 }
 #endif
@@ -188,9 +207,11 @@ private slots:
         std::uniform_int_distribution<int> delay(0, spreadUs);
         int seen[2] = {0, 0};
         int temporaryLeft = 0;
+        QProcess helper;
+        QCOMPARE(StartKillServer(helper, kind, path), QString());
         for (int k = 0; k < kKillsPerKind; ++k) {
             const int delayUs = delay(random);
-            const QString fault = RunAndKill(kind, path, delayUs);
+            const QString fault = RunAndKill(helper, delayUs);
             if (!fault.isEmpty()) QFAIL(qPrintable(QString("kill %1: %2").arg(k).arg(fault)));
             const QByteArray now = FileBytes(path);
             if (now == versions[0]) {
@@ -212,6 +233,9 @@ private slots:
                 QVERIFY2(dir.filePath(file) == path || dir.filePath(file) == TemporaryPathFor(path),
                          qPrintable(file));
         }
+        helper.closeWriteChannel();
+        QVERIFY(helper.waitForFinished(10000));
+        QCOMPARE(helper.exitCode(), 0);
         qInfo(
             "%s: %d kills (seed %u) within %d us of the first save: %d left the first "
             "version, %d the second, %d a temporary file",
