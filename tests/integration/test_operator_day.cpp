@@ -174,6 +174,11 @@ private slots:
         XDisplay x;
         if (!x.Start(1280, 1024)) QSKIP("Xvfb could not start here: the day is skipped");
         QTemporaryDir dir;
+        // KELVARON_KEEP_DAY=1 keeps the station's folder (files, logs) to look at.
+        if (qEnvironmentVariableIntValue("KELVARON_KEEP_DAY") == 1) {
+            dir.setAutoRemove(false);
+            qInfo("the station's folder is kept: %s", qPrintable(dir.path()));
+        }
         QVERIFY(QDir().mkpath(dir.filePath("home")));
         QVERIFY(QFile::copy(KELVARON_EXE, dir.filePath("kelvaron")));
         Station s(x, dir);
