@@ -16,6 +16,7 @@
 #include "device/protokol.h"
 #include "device/serial.h"
 #include "device/value_box.h"
+#include "opacimeter.h"
 #include "scripted_interaction.h"
 #include "shell/command_bars.h"
 #include "shell/main_window.h"
@@ -91,12 +92,35 @@ private:
 
 struct ReceiveCount {
     int accepted = 0;       // replies accepted by the frame scan
+    int refusedReplies = 0;  // replies that lost bytes to the full ring
     int burstAccepted = 0;  // frames of bursts accepted
     int refusedBytes = 0;   // bytes the full ring refused
     int ticksWithRefusals = 0;
 };
 
+// The frames in `bytes` that are replies and not frames of a burst, cut by a scan
+// of their own.
+int RepliesIn(const QByteArray& bytes) {
+    TProtokol scan;
+    FrameData d{};
+    int replies = 0;
+    const auto drain = [&] {
+        while (scan.NextFrame(d)) replies += d[4] == sim::kBurstMark ? 0 : 1;
+    };
+    for (const char b : bytes) {
+        if (!scan.Push(static_cast<uint8_t>(b))) {
+            drain();
+            scan.Push(static_cast<uint8_t>(b));
+        }
+    }
+    drain();
+    return replies;
+}
+
 // Asks for the status every 20 ms for `seconds`, then drains, as the poll loop would.
+// Once the ring is full it refuses the rest of the read, so the bytes refused in a
+// tick are the read's tail; a reply among them, or cut by the tail's start, is lost
+// to the overflow and counted as refused.
 ReceiveCount RunReceivePath(const QString& portsDir, double seconds) {
     ReceiveCount count;
     TSerial serial(portsDir);
@@ -116,8 +140,15 @@ ReceiveCount RunReceivePath(const QString& portsDir, double seconds) {
                 refused += scan.Push(buffer[static_cast<size_t>(i)]) ? 0 : 1;
             count.refusedBytes += refused;
             count.ticksWithRefusals += refused > 0 ? 1 : 0;
+            if (refused > 0) {
+                // The tail with the 7 accepted bytes before it: a frame has 8, so
+                // only frames that lost a byte are found whole there.
+                const int from = std::max(0, got - refused - 7);
+                count.refusedReplies += RepliesIn(
+                    QByteArray(reinterpret_cast<const char*>(buffer.data()) + from, got - from));
+            }
             while (scan.NextFrame(d)) {
-                if (d[4] == 0x0B)
+                if (d[4] == sim::kBurstMark)
                     ++count.burstAccepted;
                 else
                     ++count.accepted;
@@ -213,13 +244,18 @@ private slots:
         sim.Stop();
         const SimLog sent = sim.Log();
         qInfo(
-            "%s: %d intact replies sent, %d accepted, %d spoiled; burst frames %d sent, %d "
-            "accepted; "
-            "%d bytes refused in %d ticks",
-            qPrintable(fault), sent.intactReplies, got.accepted, sent.spoiledReplies,
-            sent.burstFrames, got.burstAccepted, got.refusedBytes, got.ticksWithRefusals);
+            "%s: %d intact replies sent, %d accepted, %d refused by the full ring, %d "
+            "spoiled; burst frames %d sent, %d accepted; %d bytes refused in %d ticks",
+            qPrintable(fault), sent.intactReplies, got.accepted, got.refusedReplies,
+            sent.spoiledReplies, sent.burstFrames, got.burstAccepted, got.refusedBytes,
+            got.ticksWithRefusals);
         QVERIFY(sent.intactReplies > 90);
-        QCOMPARE(got.accepted, sent.intactReplies);  // no good reply lost
+        // No good reply lost, except one read together with a burst the ring could
+        // not hold (a busy machine delays the reads so): each overflow refuses what
+        // does not fit, and only a burst overflows.
+        QCOMPARE(got.accepted + got.refusedReplies, sent.intactReplies);
+        if (fault != "burst") QCOMPARE(got.refusedBytes, 0);
+        QVERIFY(got.refusedReplies <= got.ticksWithRefusals);
         if (fault == "bad-check") QVERIFY(sent.spoiledReplies > 30);
         if (fault == "burst") {
             QVERIFY(got.refusedBytes > 0);  // the bursts did overflow the ring
