@@ -85,9 +85,27 @@ public:
         app_.setProcessEnvironment(env);
         app_.setWorkingDirectory(QDir::rootPath());
         app_.start(Path("kelvaron"), {});
-        if (!app_.waitForStarted()) return false;
-        return QTest::qWaitFor([&] { return !x_.Windows("KELVARON").isEmpty(); }, 20000);
+        if (!app_.waitForStarted()) {
+            startProblem_ = "the program did not start: " + app_.errorString();
+            return false;
+        }
+        if (QTest::qWaitFor([&] { return !x_.Windows("KELVARON").isEmpty(); }, 20000)) return true;
+        // What the operator had instead: the screen, and the program's end if it ended.
+        x_.Grab().save(QDir::temp().filePath(QStringLiteral("kelvaron-day-no-window.png")));
+        const QStringList titles = x_.Windows(QStringLiteral(".+"));
+        startProblem_ = QStringLiteral("no window \"KELVARON\" in 20 s; %1 window(s) shown; ")
+                            .arg(titles.size());
+        if (app_.state() == QProcess::NotRunning)
+            startProblem_ += QStringLiteral("the program ended (%1, exit code %2): %3")
+                                 .arg(app_.exitStatus() == QProcess::CrashExit ? "crashed" : "exited")
+                                 .arg(app_.exitCode())
+                                 .arg(QString::fromLocal8Bit(app_.readAllStandardError()));
+        else
+            startProblem_ += "the program runs: " +
+                             QString::fromLocal8Bit(app_.readAllStandardError());
+        return false;
     }
+    QString StartProblem() const { return startProblem_; }
     bool WaitForExit() { return app_.waitForFinished(20000); }
     void Stop() {
         if (app_.state() != QProcess::NotRunning) {
@@ -157,6 +175,7 @@ private:
     QTemporaryDir& dir_;
     QProcess sim_;
     QProcess app_;
+    QString startProblem_;
     MainWindowLayout layout_;
     QPoint client_;
 };
@@ -186,7 +205,7 @@ private slots:
         // 1. An empty folder: the program makes its folders, finds the instrument
         //    on its own and polls it.
         QVERIFY(s.StartSimulator());
-        QVERIFY(s.StartProgram());
+        QVERIFY2(s.StartProgram(), qPrintable(s.StartProblem()));
         QVERIFY(s.WaitForRequest(10, 3));
         QCOMPARE(Requests(s.Log()).value(0), 14);  // identified first
         for (const char* folder : {"Text", "Graph", "Output"})
@@ -389,7 +408,7 @@ private slots:
         const QByteArray reportBytes = FileBytes(s.Path("Text/" + saved[0]));
         const QByteArray emfBytes = FileBytes(s.Path("Graph/day.emf"));
         const int statusBefore = Requests(s.Log()).count(10);
-        QVERIFY(s.StartProgram());
+        QVERIFY2(s.StartProgram(), qPrintable(s.StartProblem()));
         QVERIFY(s.WaitForRequest(10, statusBefore + 3));
         x.Click(s.ExitButton());
         QVERIFY(s.WaitForExit());

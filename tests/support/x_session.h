@@ -3,7 +3,6 @@
 // free display number, the screen read back through ImageMagick's import, the
 // operator's keys, typing and clicks through xdotool, and the sizes that place
 // the main window's elements on it.
-#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -44,24 +43,27 @@ inline int BoxHeight(int points) {
 
 class XDisplay {
 public:
-    // False when Xvfb is missing or will not start.
+    // False when Xvfb is missing or will not start. Xvfb picks a free display
+    // number itself (taking its lock) and writes it once it accepts clients, so
+    // two tests starting displays at the same moment never share one.
     bool Start(int width, int height) {
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (xvfb.isEmpty()) return false;
-        for (int n = 91; n < 140; ++n) {
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-            if (QFile::exists(socket) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-                continue;
-            name_ = QStringLiteral(":%1").arg(n);
-            process_.start(
-                xvfb, {name_, "-screen", "0", QStringLiteral("%1x%2x24").arg(width).arg(height),
-                       "-nolisten", "tcp"});
-            if (!process_.waitForStarted(3000)) return false;
-            if (QTest::qWaitFor([&] { return QFile::exists(socket); }, 5000)) return true;
+        process_.start(xvfb, {"-displayfd", "1", "-screen", "0",
+                              QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten",
+                              "tcp"});
+        if (!process_.waitForStarted(3000)) return false;
+        bool ready = process_.canReadLine();
+        while (!ready && process_.waitForReadyRead(10000)) ready = process_.canReadLine();
+        bool isNumber = false;
+        const int display = ready ? process_.readLine().trimmed().toInt(&isNumber) : -1;
+        if (!isNumber || display < 0) {
             process_.kill();
             process_.waitForFinished();
+            return false;
         }
-        return false;
+        name_ = QStringLiteral(":%1").arg(display);
+        return true;
     }
     ~XDisplay() {
         process_.terminate();
