@@ -96,13 +96,14 @@ public:
         startProblem_ = QStringLiteral("no window \"KELVARON\" in 20 s; %1 window(s) shown; ")
                             .arg(titles.size());
         if (app_.state() == QProcess::NotRunning)
-            startProblem_ += QStringLiteral("the program ended (%1, exit code %2): %3")
-                                 .arg(app_.exitStatus() == QProcess::CrashExit ? "crashed" : "exited")
-                                 .arg(app_.exitCode())
-                                 .arg(QString::fromLocal8Bit(app_.readAllStandardError()));
+            startProblem_ +=
+                QStringLiteral("the program ended (%1, exit code %2): %3")
+                    .arg(app_.exitStatus() == QProcess::CrashExit ? "crashed" : "exited")
+                    .arg(app_.exitCode())
+                    .arg(QString::fromLocal8Bit(app_.readAllStandardError()));
         else
-            startProblem_ += "the program runs: " +
-                             QString::fromLocal8Bit(app_.readAllStandardError());
+            startProblem_ +=
+                "the program runs: " + QString::fromLocal8Bit(app_.readAllStandardError());
         return false;
     }
     QString StartProblem() const { return startProblem_; }

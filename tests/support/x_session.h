@@ -49,9 +49,9 @@ public:
     bool Start(int width, int height) {
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (xvfb.isEmpty()) return false;
-        process_.start(xvfb, {"-displayfd", "1", "-screen", "0",
-                              QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten",
-                              "tcp"});
+        process_.start(xvfb,
+                       {"-displayfd", "1", "-screen", "0",
+                        QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
         if (!process_.waitForStarted(3000)) return false;
         bool ready = process_.canReadLine();
         while (!ready && process_.waitForReadyRead(10000)) ready = process_.canReadLine();
