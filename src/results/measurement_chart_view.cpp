@@ -173,10 +173,13 @@ void MeasurementChartView::FitFoot() {
     font.setPointSize(FitPointSize(font, LongestFootLines(), QSize(width, 1 << 20), footPoints_));
     foot_->setFont(font);
     // Room under the axes for the strip that carries the foot. The chart reserves
-    // too little height for the turned sample labels: give them one more line.
+    // too little height for the turned sample labels: give them as much again as
+    // the longest label is long, so "120" and "160" stand whole above the strip.
     const int footHeight = static_cast<int>(foot_->boundingRect().height());
-    const int labelLine = QFontMetrics(bottom_->labelsFont()).height();
-    const QMargins margins(4, 4, 4, footHeight + 2 * kStripPadding + 2 + labelLine);
+    const int longestLabel =
+        QFontMetrics(bottom_->labelsFont())
+            .horizontalAdvance(QString::number(static_cast<int>(bottom_->max())));
+    const QMargins margins(4, 4, 4, footHeight + 2 * kStripPadding + 2 + longestLabel);
     if (chart_->margins() != margins) chart_->setMargins(margins);
     PlaceFoot();
 }
