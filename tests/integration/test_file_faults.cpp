@@ -145,22 +145,6 @@ QString RunAndKill(QProcess& helper, int delayUs) {
 }
 #endif
 
-// A window recording every 100 ms, not searching at start.
-TForm1& StartWindow(WindowStation& s) {
-    AppSettings settings = AppSettings::Defaults();
-    settings.setRecordInterval(100);
-    s.StoreQuiet(settings);
-    TForm1& form = s.Start();
-    s.Show();
-    return form;
-}
-
-// The view "Запись" and " Начать".
-void StartRecording(TForm1& form) {
-    form.SelectViewIndex(3);
-    form.Recording().BitBtn1Z->click();
-}
-
 }  // namespace
 
 class FileFaultsTest : public QObject {
@@ -310,9 +294,9 @@ private slots:
 #endif
         WindowStation s;
         sim::Opacimeter instrument;
-        TForm1& form = StartWindow(s);
+        TForm1& form = s.StartShownRecordingEvery(100);
         QVERIFY(s.Connect(instrument));
-        StartRecording(form);
+        WindowStation::BeginRecording(form);
         RecordingSession& session = form.Recording().Session();
         QVERIFY(session.IsActive());
         QVERIFY(form.RecordTimer().isActive());
@@ -372,9 +356,9 @@ private slots:
                                                 .faultStartUs = kSilenceUs,
                                                 .selfStart = sim::TestKind::FreeAccel,
                                                 .selfStartUs = kSelfStartUs});
-        TForm1& form = StartWindow(s);
+        TForm1& form = s.StartShownRecordingEvery(100);
         QVERIFY(s.Connect(instrument));
-        StartRecording(form);
+        WindowStation::BeginRecording(form);
         RecordingSession& session = form.Recording().Session();
         QVERIFY(session.IsActive());
         // The instrument starts its test: the window would show the chart and asks

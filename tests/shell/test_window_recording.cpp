@@ -25,13 +25,8 @@ const QString kStopQuestion = QStringLiteral("Идет запись данных
 
 // A window showing "Запись" with a recording running every 100 ms.
 TForm1& StartRecording(WindowStation& s) {
-    AppSettings settings = AppSettings::Defaults();
-    settings.setRecordInterval(100);
-    s.StoreQuiet(settings);
-    TForm1& form = s.Start();
-    s.Show();
-    form.SelectViewIndex(3);
-    form.Recording().BitBtn1Z->click();  // " Начать"
+    TForm1& form = s.StartShownRecordingEvery(100);
+    WindowStation::BeginRecording(form);
     return form;
 }
 

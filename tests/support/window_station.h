@@ -3,11 +3,13 @@
 // hand-moved clock, scripted dialogs, a fixed clock for dates and the Russian
 // locale, and helpers to run it tick by tick without the event loop.
 #include "fake_port.h"
+#include "recording/recording_group.h"
 #include "scripted_interaction.h"
 #include "shell/main_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +48,21 @@ struct WindowStation {
     void StoreQuiet(AppSettings s = AppSettings::Defaults()) const {
         s.setConnectAtStart(0);
         Store(s);
+    }
+    // A shown window that records every `intervalMs` once a recording starts, not
+    // searching at start.
+    TForm1& StartShownRecordingEvery(int intervalMs) {
+        AppSettings settings = AppSettings::Defaults();
+        settings.setRecordInterval(intervalMs);
+        StoreQuiet(settings);
+        TForm1& shown = Start();
+        Show();
+        return shown;
+    }
+    // The view "Запись" and " Начать".
+    static void BeginRecording(TForm1& window) {
+        window.SelectViewIndex(3);
+        window.Recording().BitBtn1Z->click();
     }
 
     // Runs poll ticks by hand, 20 ms of the instrument's clock apart, until `done`
