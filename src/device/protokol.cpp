@@ -24,12 +24,13 @@ bool TProtokol::NextFrame(FrameData& d) {
             case 3:
             case 4:
             case 5:
-                d[parseState_ - 1] = c;
+                assembling_[parseState_ - 1] = c;
                 break;
             case 6:  // the marker is not examined
                 break;
             case 7:
-                if (c == DataFrameCheck(d)) {
+                if (c == DataFrameCheck(assembling_)) {
+                    d = assembling_;
                     ++parseIndex_;
                     releaseIndex_ = parseIndex_;
                     parseState_ = 0;

@@ -29,9 +29,9 @@ public:
 
     // Scans the bytes pushed so far. True as soon as one more frame is accepted;
     // its data bytes are then in `d`. False when no further complete frame with a
-    // matching check is held; a partly received frame stays for later calls.
-    // The data bytes are written into `d` as they are scanned, so pass the same
-    // record every time.
+    // matching check is held; a partly received frame stays for later calls and
+    // `d` is left as it was. The frame being assembled is kept here, so the record
+    // a caller passes only ever receives accepted frames.
     bool NextFrame(FrameData& d);
 
     // The ring holds at most this many unread bytes.
@@ -49,6 +49,7 @@ private:
     uint8_t releaseIndex_ = 0;  // oldest byte still needed
     uint8_t writeIndex_ = 0;    // where the next received byte goes
     uint8_t parseIndex_ = 0;    // next byte to examine
+    FrameData assembling_{};    // D1..D5 of the frame being assembled
     std::array<uint8_t, 256> ring_{};
 };
 
