@@ -1,16 +1,18 @@
 #include "live_display.h"
 
 #include <cmath>
+#include <limits>
 
 namespace kelvaron {
 
 double OpacityToK(double n) {
     const long double transmitted = 1.0L - static_cast<long double>(n) / 100.0L;
-    if (!(transmitted > 0.0L)) return 0.0;  // the logarithm of 0 or of a negative number
+    if (!(transmitted > 0.0L)) return std::numeric_limits<double>::infinity();
     return static_cast<double>(std::log(transmitted) * -2.3255813953488372093L);
 }
 
 QString FormatFixed(double value, int decimals, QChar separator, int precision) {
+    if (!std::isfinite(value)) return QStringLiteral(">>");
     // Digits before the point decide how many decimals the precision leaves.
     const double magnitude = std::fabs(value);
     const int integerDigits =

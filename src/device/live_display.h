@@ -8,12 +8,14 @@
 
 namespace kelvaron {
 
-// K (m-1) = -ln(1 - N/100) / 0.43 from N (%); 0 where the logarithm fails
-// (N of 100 % or more).
+// K (m-1) = -ln(1 - N/100) / 0.43 from N (%). Where the logarithm fails (N of
+// 100 % or more: no light passes) K is beyond any number: +infinity, shown over
+// range like every K above kMaxShownK, never as the 0 of a clean exhaust.
 double OpacityToK(double n);
 
 // `value` rounded to `precision` significant digits and written with exactly
-// `decimals` digits after `separator`: 45.27 with 1 decimal reads 45,3.
+// `decimals` digits after `separator`: 45.27 with 1 decimal reads 45,3. A value
+// beyond any number (the K of an opaque smoke) reads ">>", over range.
 QString FormatFixed(double value, int decimals, QChar separator, int precision = 4);
 
 // K above this shows as "   >>   " and is drawn at this value.

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace kelvaron;
 
 namespace {
@@ -24,8 +26,9 @@ private slots:
         QCOMPARE(FormatFixed(OpacityToK(45.3), 2, ','), QStringLiteral("1,40"));
         QVERIFY(std::abs(OpacityToK(17.8) - 0.45584) < 1e-4);
         QCOMPARE(OpacityToK(0), 0.0);
-        QCOMPARE(OpacityToK(100), 0.0);
-        QCOMPARE(OpacityToK(120), 0.0);
+        // No light passes at 100 % and above: K is over range, never 0.
+        QVERIFY(std::isinf(OpacityToK(100)) && OpacityToK(100) > 0);
+        QVERIFY(std::isinf(OpacityToK(120)) && OpacityToK(120) > 0);
     }
 
     void fixedFormatsRoundToFourSignificantDigits_data() {
@@ -39,6 +42,7 @@ private slots:
         QTest::newRow("123.45") << 123.45 << 1 << "123,5";
         QTest::newRow("negative") << -2.5 << 1 << "-2,5";
         QTest::newRow("tiny negative") << -0.001 << 1 << "0,0";
+        QTest::newRow("over range") << OpacityToK(100) << 3 << ">>";
     }
     void fixedFormatsRoundToFourSignificantDigits() {
         QFETCH(double, value);
@@ -67,8 +71,11 @@ private slots:
         QCOMPARE(t.barLabel, QStringLiteral("9,90"));
 
         t = Live(1000);
-        QCOMPARE(t.k, QStringLiteral("0,00"));
-        QCOMPARE(t.barValue, 0.0);
+        QCOMPARE(t.k, QStringLiteral("   >>   "));
+        QCOMPARE(t.barFoot, QStringLiteral(" >> "));
+        QCOMPARE(t.barValue, 9.9);
+        QCOMPARE(t.n, QStringLiteral("100,0"));
+        QCOMPARE(Live(999).k, QStringLiteral("   >>   "));  // 99,9 %: K 16,06, as always
     }
 
     void liveTextsInN() {
