@@ -129,6 +129,45 @@ private slots:
         QVERIFY(line.HungUp(1'000'000));
     }
 
+    void lateEchoGarbageAndStaleStatusPlayTheirLines() {
+        // Late: every reply whole on the line 20 to 45 ms after its request.
+        Opacimeter late(sim::Options{.fault = sim::Fault::Late, .seed = 3});
+        int64_t earliest = INT64_MAX, latest = 0;
+        for (int i = 0; i < 50; ++i) {
+            const int64_t askedUs = i * 100'000;
+            const uint8_t status[4] = {0xAA, 10, 0xA5, 10 ^ 0x0F};
+            late.Receive(status, 4, askedUs);
+            int64_t t = askedUs;
+            for (size_t got = 0; got < 8; t += 100) got += late.TakeDue(t).size();
+            earliest = std::min(earliest, t - askedUs);
+            latest = std::max(latest, t - askedUs);
+        }
+        QVERIFY2(earliest >= 20'000 && latest <= 45'100 && latest - earliest > 15'000,
+                 qPrintable(QString("%1 .. %2 us").arg(earliest).arg(latest)));
+
+        // Echo: the request itself comes back; garbage: bytes that form no frame.
+        Opacimeter echo(sim::Options{.fault = sim::Fault::Echo});
+        const uint8_t opacity[4] = {0xAA, 11, 0xA5, 11 ^ 0x0F};
+        echo.Receive(opacity, 4, 0);
+        QCOMPARE(echo.TakeDue(50'000), (std::vector<uint8_t>{0xAA, 11, 0xA5, 11 ^ 0x0F}));
+        Opacimeter garbage(sim::Options{.fault = sim::Fault::Garbage});
+        QVERIFY(Ask(garbage, 10, 0).empty());
+        QVERIFY(garbage.Replies().empty());
+
+        // Stale status: once after the test, "measuring" with the last progress.
+        Opacimeter stale(sim::Options{.fault = sim::Fault::StaleStatus});
+        Ask(stale, 3, 0);
+        const int64_t end = Opacimeter::kMaxSpeedUs;
+        QCOMPARE(Ask(stale, 10, end)[0], (FrameData{2, 3, 100, 0, 0}));
+        QCOMPARE(Ask(stale, 10, end + 100'000)[0], (FrameData{1, 0, 100, 0, 0}));
+
+        // A fault with an end lasts until then.
+        Opacimeter silent(sim::Options{
+            .fault = sim::Fault::Silence, .faultStartUs = 1'000'000, .faultEndUs = 2'000'000});
+        QVERIFY(Ask(silent, 10, 1'500'000).empty());
+        QCOMPARE(Ask(silent, 10, 2'000'000).size(), size_t{1});
+    }
+
     void noiseNeverHidesAReply() {
         Opacimeter instrument(sim::Options{.fault = sim::Fault::Noise, .seed = 7});
         int good = 0;

@@ -33,17 +33,19 @@ void OnSignal(int) { stopRequested = 1; }
 void OnOwnTestSignal(int) { ownTestRequested = 1; }
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: opacimeter-sim --dir PROGRAM_DIR [--port N] [--designation A-B]\n"
-                 "         [--firmware X.Y] [--short-results] [--outcome valid|decreasing|zone]\n"
-                 "         [--self-start free|max@SECONDS]\n"
-                 "         [--fault NAME[@SECONDS]] [--latency-ms MS] [--log FILE]\n"
-                 "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
-                 "         [--idle-smoke PERCENT] [--start-on-signal free|max]\n"
-                 "--start-on-signal: SIGUSR1 makes the instrument start that test itself\n"
-                 "faults: noise, bad-check, split, slow, silence, hang-up, burst\n"
-                 "--log writes \"TIME_US CODE\" for each request and \"TIME_US CODE rINTACT[b]\"\n"
-                 "for each reply (b: a frame of a burst)\n");
+    std::fprintf(
+        stderr,
+        "usage: opacimeter-sim --dir PROGRAM_DIR [--port N] [--designation A-B]\n"
+        "         [--firmware X.Y] [--short-results] [--outcome valid|decreasing|zone]\n"
+        "         [--self-start free|max@SECONDS]\n"
+        "         [--fault NAME[@START[-END]]] [--latency-ms MS] [--log FILE]\n"
+        "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
+        "         [--idle-smoke PERCENT] [--start-on-signal free|max]\n"
+        "--start-on-signal: SIGUSR1 makes the instrument start that test itself\n"
+        "faults: noise, bad-check, split, slow, silence, hang-up, burst, late,\n"
+        "        stale-status, echo, garbage; from START to END seconds (default: from 0 on)\n"
+        "--log writes \"TIME_US CODE\" for each request and\n"
+        "\"TIME_US CODE rINTACT[b] D1D2D3D4D5 PROGRESS\" for each reply (b: a frame of a burst)\n");
 }
 
 // "NAME@SECONDS" into NAME and microseconds (0 when no time is given).
@@ -108,6 +110,10 @@ int main(int argc, char** argv) {
         } else if (a == "--fault" && hasValue) {
             if (!kelvaron::sim::ParseFault(SplitAt(v, options.faultStartUs), options.fault))
                 return Usage(), 2;
+            const auto dash =
+                v.find('-', v.find('@') == std::string::npos ? v.size() : v.find('@'));
+            if (dash != std::string::npos)
+                options.faultEndUs = static_cast<int64_t>(std::atof(v.c_str() + dash + 1) * 1e6);
             ++i;
         } else if (a == "--latency-ms" && hasValue) {
             options.replyLatencyUs = static_cast<int64_t>(std::atof(v.c_str()) * 1000), ++i;
@@ -223,8 +229,10 @@ int main(int argc, char** argv) {
             const auto& replies = instrument.Replies();
             for (; loggedReplies < replies.size(); ++loggedReplies) {
                 const auto& r = replies[loggedReplies];
-                std::fprintf(log, "%lld %u r%d%s\n", static_cast<long long>(r.timeUs), r.code,
-                             r.intact ? 1 : 0, r.burst ? "b" : "");
+                std::fprintf(log, "%lld %u r%d%s %02X%02X%02X%02X%02X %u\n",
+                             static_cast<long long>(r.timeUs), r.code, r.intact ? 1 : 0,
+                             r.burst ? "b" : "", r.data[0], r.data[1], r.data[2], r.data[3],
+                             r.data[4], r.progress);
             }
             std::fflush(log);
         }

@@ -10,6 +10,7 @@ namespace {
 constexpr int64_t kByteUs = 1146;  // one byte at 9600 baud, 8 data bits, 2 stop bits
 constexpr int64_t kSplitGapUs = 15000;
 constexpr int64_t kSlowExtraUs = 30000;
+constexpr int64_t kLateMinUs = 20000, kLateMaxUs = 45000;
 constexpr uint8_t kReady = 1, kMeasuring = 2;
 constexpr uint8_t kModeNormal = 0, kModeZero = 1, kModeFreeAccel = 2, kModeMaxSpeed = 3;
 constexpr uint8_t kFreeAccelDone = 0x70;  // above 96: all six accelerations done
@@ -38,7 +39,8 @@ void PutDigits(std::array<uint8_t, 5>& d, int first, int count, int value) {
 
 bool ParseFault(const std::string& name, Fault& fault) {
     for (Fault f : {Fault::None, Fault::Noise, Fault::BadCheck, Fault::Split, Fault::Slow,
-                    Fault::Silence, Fault::HangUp, Fault::Burst}) {
+                    Fault::Silence, Fault::HangUp, Fault::Burst, Fault::Late, Fault::StaleStatus,
+                    Fault::Echo, Fault::Garbage}) {
         if (name == FaultName(f)) {
             fault = f;
             return true;
@@ -77,6 +79,14 @@ const char* FaultName(Fault fault) {
             return "hang-up";
         case Fault::Burst:
             return "burst";
+        case Fault::Late:
+            return "late";
+        case Fault::StaleStatus:
+            return "stale-status";
+        case Fault::Echo:
+            return "echo";
+        case Fault::Garbage:
+            return "garbage";
     }
     return "none";
 }
@@ -84,7 +94,8 @@ const char* FaultName(Fault fault) {
 Opacimeter::Opacimeter(Options options) : options_(options), random_(options.seed) {}
 
 bool Opacimeter::FaultActive(int64_t nowUs) const {
-    return options_.fault != Fault::None && nowUs >= options_.faultStartUs;
+    return options_.fault != Fault::None && nowUs >= options_.faultStartUs &&
+           nowUs < options_.faultEndUs;
 }
 
 bool Opacimeter::HungUp(int64_t nowUs) const {
@@ -130,6 +141,7 @@ void Opacimeter::Update(int64_t nowUs) {
         resultValidity_ = options_.outcome == Outcome::ZoneExceeded ? 1 : 0;
     }
     finished_ = running_;
+    if (FaultActive(nowUs) && options_.fault == Fault::StaleStatus) staleStatus_ = running_;
     running_ = TestKind::None;
 }
 
@@ -243,6 +255,11 @@ void Opacimeter::Receive(const uint8_t* data, size_t count, int64_t nowUs) {
 
 void Opacimeter::HandleCommand(uint8_t code, int64_t nowUs) {
     Update(nowUs);
+    if (FaultActive(nowUs) && options_.fault == Fault::Echo) {
+        // The request comes straight back, as through a loopback plug.
+        PutOnLine({0xAA, code, 0xA5, static_cast<uint8_t>(code ^ 0x0F)}, nowUs);
+        return;
+    }
     std::array<uint8_t, 5> d{};
     switch (code) {
         case 1:
@@ -283,6 +300,13 @@ void Opacimeter::HandleCommand(uint8_t code, int64_t nowUs) {
 }
 
 std::array<uint8_t, 5> Opacimeter::StatusReply(int64_t nowUs) {
+    Update(nowUs);
+    if (staleStatus_ != TestKind::None) {
+        // Still "measuring", with the last progress of the test that has ended.
+        const uint8_t mode = staleStatus_ == TestKind::FreeAccel ? kModeFreeAccel : kModeMaxSpeed;
+        staleStatus_ = TestKind::None;
+        return {kMeasuring, mode, progress_, 0, 0};
+    }
     return {State(nowUs), Mode(nowUs), Progress(nowUs), 0, 0};
 }
 
@@ -316,6 +340,13 @@ std::array<uint8_t, 8> DataFrame(const std::array<uint8_t, 5>& d) {
 void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_t nowUs) {
     const bool faulty = FaultActive(nowUs);
     if (faulty && (options_.fault == Fault::Silence || options_.fault == Fault::HangUp)) return;
+    if (faulty && options_.fault == Fault::Garbage) {
+        std::uniform_int_distribution<int> value(0, 255);
+        std::vector<uint8_t> noise(8);
+        for (uint8_t& b : noise) b = static_cast<uint8_t>(value(random_));
+        PutOnLine(noise, nowUs + options_.replyLatencyUs - 8 * kByteUs);
+        return;
+    }
     ++repliesSent_;
     std::array<uint8_t, 8> frame = DataFrame(d);
     const bool spoiled = faulty && options_.fault == Fault::BadCheck && repliesSent_ % 3 == 0;
@@ -323,6 +354,10 @@ void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_
 
     int64_t lineUs = nowUs + options_.replyLatencyUs - 8 * kByteUs;
     if (faulty && options_.fault == Fault::Slow) lineUs += kSlowExtraUs;
+    if (faulty && options_.fault == Fault::Late) {
+        std::uniform_int_distribution<int64_t> latency(kLateMinUs, kLateMaxUs);
+        lineUs = nowUs + latency(random_) - 8 * kByteUs;
+    }
     // Replies follow one another on the line; they never overlap.
     if (!outbox_.empty()) lineUs = std::max(lineUs, outbox_.back().dueUs + kByteUs);
     lineUs = std::max(lineUs, nowUs);
@@ -335,16 +370,21 @@ void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_
         }
     }
     Transmit(frame, lineUs, faulty && options_.fault == Fault::Split);
-    replies_.push_back({nowUs, code, !spoiled, false});
+    replies_.push_back({nowUs, code, !spoiled, false, d, progress_, Mode(nowUs)});
 
     if (faulty && options_.fault == Fault::Burst && repliesSent_ % 10 == 0) {
         // Far more than a receiver's 255-byte ring holds, all due in one instant.
         const auto extra = DataFrame({1, 0, 0, 0, kBurstMark});
         for (int i = 0; i < 40; ++i) {
             for (uint8_t b : extra) outbox_.push_back({lineUs, b});
-            replies_.push_back({nowUs, code, true, true});
+            replies_.push_back({nowUs, code, true, true, {1, 0, 0, 0, kBurstMark}, 0, 0});
         }
     }
+}
+
+void Opacimeter::PutOnLine(const std::vector<uint8_t>& bytes, int64_t nowUs) {
+    int64_t lineUs = std::max(nowUs, outbox_.empty() ? nowUs : outbox_.back().dueUs);
+    for (uint8_t b : bytes) outbox_.push_back({lineUs += kByteUs, b});
 }
 
 void Opacimeter::Transmit(const std::array<uint8_t, 8>& frame, int64_t& lineUs, bool split) {

@@ -5,6 +5,7 @@
 //
 // Time is in microseconds on any monotonic clock the caller chooses.
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <random>
@@ -16,13 +17,17 @@ namespace kelvaron::sim {
 // Named line faults a test or the tool can ask for.
 enum class Fault {
     None,
-    Noise,     // random bytes between replies
-    BadCheck,  // every third reply with a wrong check byte
-    Split,     // each reply in two parts, the second 15 ms after the first
-    Slow,      // replies 30 ms late, more than a poll tick
-    Silence,   // no replies at all from the fault's start on
-    HangUp,    // the line is hung up at the fault's start (the tool closes it)
-    Burst,     // every tenth reply is followed by 40 more frames at once (320 bytes)
+    Noise,        // random bytes between replies
+    BadCheck,     // every third reply with a wrong check byte
+    Split,        // each reply in two parts, the second 15 ms after the first
+    Slow,         // replies 30 ms late, more than a poll tick
+    Silence,      // no replies at all from the fault's start on
+    HangUp,       // the line is hung up at the fault's start (the tool closes it)
+    Burst,        // every tenth reply is followed by 40 more frames at once (320 bytes)
+    Late,         // each reply 20 to 45 ms after its request, at random: replies straddle ticks
+    StaleStatus,  // the first status after a test ends still reports it measuring
+    Echo,         // a loopback: the line returns every request instead of a reply
+    Garbage,      // a line of noise: 8 random bytes in place of every reply
 };
 bool ParseFault(const std::string& name, Fault& fault);
 const char* FaultName(Fault fault);
@@ -46,6 +51,7 @@ struct Options {
     bool wholeReplies = false;
     Fault fault = Fault::None;
     int64_t faultStartUs = 0;
+    int64_t faultEndUs = INT64_MAX;       // the fault lasts from its start until here
     TestKind selfStart = TestKind::None;  // a test the instrument starts by itself
     int64_t selfStartUs = 0;
     uint32_t seed = 1;
@@ -61,9 +67,12 @@ struct Request {
 // One reply frame the instrument put on the line.
 struct Reply {
     int64_t timeUs;
-    uint8_t code;  // the request it answers
-    bool intact;   // false when its check byte was spoiled on purpose
-    bool burst;    // one of the frames of a burst
+    uint8_t code;                   // the request it answers
+    bool intact;                    // false when its check byte was spoiled on purpose
+    bool burst;                     // one of the frames of a burst
+    std::array<uint8_t, 5> data{};  // D1..D5
+    uint8_t progress = 0;           // the instrument's own progress when it answered
+    uint8_t mode = 0;               // and its mode (2 or 3 while a test runs)
 };
 
 // D5 of the frames of a burst, so a receiver can tell them from the replies.
@@ -117,6 +126,7 @@ private:
     bool FaultActive(int64_t nowUs) const;
     std::array<uint8_t, 5> StatusReply(int64_t nowUs);
     std::array<uint8_t, 5> ResultReply(bool shortForm, TestKind kind);
+    void PutOnLine(const std::vector<uint8_t>& bytes, int64_t nowUs);
 
     // Where the running test is and what the engine does.
     uint8_t ScriptProgress(int64_t sinceUs) const;
@@ -137,6 +147,7 @@ private:
     int64_t zeroUntilUs_ = -1;
     bool selfStartDone_ = false;
     uint8_t progress_ = 0;
+    TestKind staleStatus_ = TestKind::None;  // the ended test a stale status still reports
     // The result of the last finished test, kept until it is read.
     TestKind finished_ = TestKind::None;
     int resultMeanX10_ = 0;
