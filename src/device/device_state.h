@@ -9,7 +9,7 @@
 namespace kelvaron {
 
 struct DeviceReadings {
-    FrameData frame{};        // D1..D5 of the frame last scanned
+    FrameData frame{};        // D1..D5 of the reply last taken
     uint8_t deviceState = 0;  // status D1: 1 ready, 2 measuring, 4 setting up
     uint8_t deviceMode = 0;   // status D2: 0 normal, 1 zero, 2 free accel., 3 max speed
     uint8_t progress = 0;     // status D3: test progress
@@ -42,7 +42,7 @@ struct PollControl {
     int32_t pendingRequest = 0;  // 0 none, 1 zero setting, 2 free-acceleration, 3 max-speed test
     bool startAwaited = false;   // a start command left; the next status reply enters the test
     int32_t finishedKind = 0;    // test whose result is fetched: 1 max speed, 2 free acceleration
-    int32_t silentTicks = 0;     // consecutive ticks without received bytes
+    int32_t silentTicks = 0;     // consecutive ticks without a valid reply
     bool collecting = false;     // the running test has reported progress above 0
     bool shortResults = false;   // the instrument knows only the short result requests
     bool linkLost = false;       // the link-lost notice is showing
@@ -55,6 +55,19 @@ struct PollControl {
     int32_t identSends = 0;      // identify requests sent on the current port
     int32_t identTicks = 0;      // ticks since the last identify request
     bool lastOpenOk = false;     // the last port open succeeded (that port is open)
+
+    // The one exchange in flight: a request is sent only when no other awaits
+    // its reply, so a reply is always read as the answer to its own request.
+    uint8_t awaitedRequest = 0;   // the request whose reply is awaited; 0 none
+    int32_t awaitedTicks = 0;     // ticks it has waited without its reply
+    bool awaitedSpoiled = false;  // frames came that cannot be told from its reply
+
+    // The test that ended, or was interrupted by a new search, last: while the
+    // instrument still reports it measuring in that mode (and its progress has not
+    // begun again), that is the old test, not a new one started by the instrument.
+    // Forgotten at the first status reply that reports a state other than measuring.
+    uint8_t endedTestMode = 0;  // 2 free acceleration, 3 maximum speed; 0 none
+    uint8_t endedTestProgress = 0;
 };
 
 // State values compare in the order of their codes ("from Polling up").

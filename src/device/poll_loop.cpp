@@ -1,5 +1,6 @@
 #include "poll_loop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -60,13 +61,53 @@ QString ModeLine(uint8_t deviceState, uint8_t deviceMode) {
     }
 }
 
+bool IsEchoedRequest(const FrameData& frame) {
+    return frame[1] == TProtokol::kMarker && frame[2] == (frame[0] ^ 0x0F) &&
+           frame[3] == TProtokol::kStart;
+}
+
+namespace {
+
+// Whether D(first)..D(first + count - 1) are all hexadecimal digits.
+bool Digits(const FrameData& d, int first, int count) {
+    for (int i = first; i < first + count; ++i)
+        if (d[static_cast<size_t>(i - 1)] > 0x0F) return false;
+    return true;
+}
+
+}  // namespace
+
+bool CanAnswer(uint8_t request, const FrameData& reply) {
+    switch (request) {
+        case request::kOpacity:
+        case request::kFreeAccelResultShort:
+        case request::kMaxSpeedResultShort:
+            return Digits(reply, 2, 3);
+        case request::kEngineSpeed:
+            return Digits(reply, 2, 4);
+        case request::kFreeAccelResult:
+        case request::kMaxSpeedResult:
+            return reply[0] >= 3 || Digits(reply, 3, 3);  // D1 of 3 and above: not supported
+        default:
+            return true;
+    }
+}
+
 PollLoop::PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
                    SerialLink& serial, PollHost& host)
     : readings_(readings), control_(control), protokol_(protokol), serial_(serial), host_(host) {}
 
+void PollLoop::Ask(uint8_t code) {
+    serial_.SendCommand(code);
+    control_.awaitedRequest = code;
+    control_.awaitedTicks = 0;
+    control_.awaitedSpoiled = false;
+}
+
 // ---- The port search ----
 
 void PollLoop::StartSearch(int portSearch) {
+    ForgetInstrument();
     control_.searchAttempts = 0;
     control_.searchProgress = 0;
     control_.searching = true;
@@ -77,6 +118,46 @@ void PollLoop::StartSearch(int portSearch) {
     control_.searchLimit = portSearch == 0 ? kPortsDefault : kPortsAll;
     control_.searchStep = static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
     SearchNextPort();
+}
+
+void PollLoop::ForgetInstrument() {
+    // A new search starts from nothing: what the instrument reported before and
+    // the test the loop followed never act after it. That test stays on screen as
+    // it was; an instrument still running it is not taken for one it started anew.
+    uint8_t followedMode = 0;
+    switch (control_.state) {
+        case PollState::FreeAccelTest:
+            followedMode = kModeFreeAccel;
+            break;
+        case PollState::MaxSpeedTest:
+            followedMode = kModeMaxSpeed;
+            break;
+        case PollState::ResultDelay:
+        case PollState::ResultRequest:
+            followedMode =
+                control_.finishedKind == kFinishedFreeAccel ? kModeFreeAccel : kModeMaxSpeed;
+            break;
+        case PollState::Polling:
+            if (control_.pendingRequest == kPendingFreeAccel) followedMode = kModeFreeAccel;
+            if (control_.pendingRequest == kPendingMaxSpeed) followedMode = kModeMaxSpeed;
+            break;
+        case PollState::Disconnected:
+        case PollState::Searching:
+            break;
+    }
+    if (followedMode != 0) {
+        control_.endedTestMode = followedMode;
+        control_.endedTestProgress = readings_.progress;
+    }
+    readings_ = DeviceReadings{};
+    control_.phase = 0;
+    control_.pendingRequest = 0;
+    control_.startAwaited = false;
+    control_.finishedKind = 0;
+    control_.collecting = false;
+    control_.awaitedRequest = 0;
+    control_.awaitedTicks = 0;
+    control_.awaitedSpoiled = false;
 }
 
 void PollLoop::SearchNextPort() {
@@ -149,17 +230,21 @@ void PollLoop::Timer2Timer() {
 }
 
 void PollLoop::Tick() {
-    const int waiting = serial_.BytesWaiting();
-    if (waiting > 0) {
-        ReceiveBytes(waiting);
+    ReceiveFrames();
+    const bool searching = control_.state == PollState::Searching;
+    const bool answered = searching ? TakeIdentifyReply() : TakeAnswer();
+    if (answered) {
         control_.silentTicks = 0;
     } else if (control_.state > PollState::Searching) {
+        // Silent: no valid reply, whether nothing came or only noise, echoes or
+        // frames that could not be told from one.
         ++control_.silentTicks;
         if (control_.silentTicks >= kSilenceLimitTicks) {
             ReportLinkLost();
             return;  // the link is lost: nothing more is sent
         }
-        TestSilenceSteps();
+        HeldValueSteps();
+        if (StillAwaiting()) return;  // nothing else leaves while a reply is awaited
     }
 
     if (control_.state == PollState::Polling) PollingStep();
@@ -167,9 +252,11 @@ void PollLoop::Tick() {
     if (control_.searching) SearchStep();
 }
 
-void PollLoop::ReceiveBytes(int waiting) {
+void PollLoop::ReceiveFrames() {
+    frames_.clear();
+    const int waiting = serial_.BytesWaiting();
+    if (waiting <= 0) return;
     const uint16_t max = static_cast<uint16_t>(std::min(waiting, 0xFFFF));
-    // The buffer is kept between ticks; it only grows.
     if (readBuffer_.size() < static_cast<size_t>(max) + 1)
         readBuffer_.resize(static_cast<size_t>(max) + 1);
     const int got = serial_.Read(readBuffer_.data(), max);
@@ -183,82 +270,121 @@ void PollLoop::ReceiveBytes(int waiting) {
             host_.Notify(kOverflowText);
         }
     }
-
-    // While searching, any frame may be the identify reply. Otherwise one request
-    // is outstanding when the tick starts, and the newest frame is its answer:
-    // frames before it in the same tick are late replies to requests already
-    // answered or given up. Reading every frame in turn, each as the answer to
-    // the request the frame before it had just sent, read a late opacity reply
-    // followed by the status reply the wrong way round.
-    FrameData newest{};
-    bool answered = false;
-    while (protokol_.NextFrame(readings_.frame)) {
-        if (control_.state == PollState::Searching) {
-            HandleFrame();
-        } else {
-            newest = readings_.frame;
-            answered = true;
-        }
-    }
-    if (answered) {
-        readings_.frame = newest;
-        HandleFrame();
-    }
+    FrameData frame{};
+    while (protokol_.NextFrame(frame)) frames_.push_back(frame);
 }
 
-void PollLoop::HandleFrame() {
+bool PollLoop::TakeIdentifyReply() {
+    // The identify reply names itself; any other frame is ignored while searching.
+    for (const FrameData& frame : frames_) {
+        if (frame[1] != kIdentifyReplyMark) continue;
+        readings_.frame = frame;
+        control_.searching = false;
+        host_.SetGauge(0);
+        control_.searchProgress = 0;
+        control_.state = PollState::Polling;
+        control_.phase = 0;
+        overflowShown_ = false;  // a new polling session
+        host_.ShowPortLine(PortLineIdentified(currentPort_, readings_));
+        return true;
+    }
+    return false;
+}
+
+bool PollLoop::TakeAnswer() {
+    // Our own requests coming back are no replies at all.
+    const auto echoes = std::remove_if(frames_.begin(), frames_.end(), IsEchoedRequest);
+    counts_.framesDropped += frames_.end() - echoes;
+    frames_.erase(echoes, frames_.end());
+    if (frames_.empty()) return false;
+
+    const uint8_t request = control_.awaitedRequest;
+    const bool one = frames_.size() == 1;
+    if (request == 0 || control_.awaitedSpoiled || !one || !CanAnswer(request, frames_[0])) {
+        // Nobody asked, or the answer cannot be told among the frames: all are
+        // dropped, and the request awaited is asked again once its limit is up,
+        // when its own reply can no longer come behind.
+        counts_.framesDropped += static_cast<int64_t>(frames_.size());
+        if (request != 0) control_.awaitedSpoiled = true;
+        return false;
+    }
+    control_.awaitedRequest = 0;
+    readings_.frame = frames_[0];
+    ++counts_.repliesTaken;
+    ++counts_.takenByRequest[std::min<size_t>(request, counts_.takenByRequest.size() - 1)];
+    HandleAnswer(request);
+    return true;
+}
+
+void PollLoop::HandleAnswer(uint8_t request) {
     switch (control_.state) {
-        case PollState::Searching:
-            HandleSearchingFrame();
-            break;
         case PollState::Polling:
-            HandlePollingFrame();
+            HandlePollingAnswer(request);
             break;
         case PollState::MaxSpeedTest:
-            HandleMaxSpeedFrame();
+            HandleMaxSpeedAnswer(request);
             break;
         case PollState::FreeAccelTest:
-            HandleFreeAccelFrame();
+            HandleFreeAccelAnswer(request);
             break;
         case PollState::ResultRequest:
-            HandleResultFrame();
+            HandleResultAnswer(request);
             break;
         case PollState::Disconnected:
+        case PollState::Searching:
         case PollState::ResultDelay:
             break;
     }
 }
 
-void PollLoop::HandleSearchingFrame() {
-    if (readings_.D2() != kIdentifyReplyMark) return;
-    control_.searching = false;
-    host_.SetGauge(0);
-    control_.searchProgress = 0;
-    control_.state = PollState::Polling;
-    control_.phase = 0;
-    overflowShown_ = false;  // a new polling session
-    host_.ShowPortLine(PortLineIdentified(currentPort_, readings_));
+bool PollLoop::StillAwaiting() {
+    const uint8_t request = control_.awaitedRequest;
+    if (request == 0) return false;
+    if (++control_.awaitedTicks < kReplyLimitTicks) return true;
+    // Given up: no reply within the limit, or none that could be told.
+    control_.awaitedRequest = 0;
+    ++counts_.requestsGivenUp;
+    switch (request) {
+        case request::kStatus:
+        case request::kOpacity:
+        case request::kEngineSpeed:
+            // Asked again, so a sample whose reply was lost or spoiled is completed.
+            Ask(request);
+            return true;
+        default:
+            // A zero or start command is not sent twice: the status shows what the
+            // instrument made of it. A result request leaves again below.
+            return false;
+    }
 }
 
-void PollLoop::HandlePollingFrame() {
-    // Replies are expected on phases 1 to 6; on 0, 7, 8 and 9 a frame (a late
-    // reply, or the answer to a command sent at phase 9) is ignored.
-    const int phase = control_.phase;
-    if (phase < 1 || phase > 6) return;
-    // A reply carries no type: it answers the request sent last. A reply that
-    // comes a tick late is so still read as what it is, and a late status reply
-    // is never shown as an opacity of 0.
-    if (lastRequest_ == request::kStatus) {
-        readings_.deviceState = readings_.D1();
-        readings_.deviceMode = readings_.D2();
-        readings_.progress = readings_.D3();
-        if (control_.startAwaited)
-            EnterTestState();
-        else
-            Send(request::kOpacity);
-    } else if (lastRequest_ == request::kOpacity) {
-        readings_.opacityX10 = HexDigits3(readings_, 2);
-        Send(request::kOpacity);
+void PollLoop::TakeStatusStateAndMode() {
+    readings_.deviceState = readings_.D1();
+    readings_.deviceMode = readings_.D2();
+    if (readings_.deviceState != kStateMeasuring) control_.endedTestMode = 0;
+}
+
+void PollLoop::HandlePollingAnswer(uint8_t request) {
+    switch (request) {
+        case request::kStatus:
+            TakeStatusStateAndMode();
+            readings_.progress = readings_.D3();
+            if (control_.startAwaited)
+                EnterTestState();
+            else
+                Ask(request::kOpacity);
+            break;
+        case request::kOpacity:
+            // The replies to the opacity requests of phases 1 to 5 are read, each
+            // followed by the next request; the sixth, answered at phase 7, opens
+            // the quiet ticks of the cycle and is not read.
+            if (control_.phase >= 2 && control_.phase <= 6) {
+                readings_.opacityX10 = HexDigits3(readings_, 2);
+                Ask(request::kOpacity);
+            }
+            break;
+        default:
+            break;  // the reply to a zero or start command: the status tells the rest
     }
 }
 
@@ -268,18 +394,18 @@ void PollLoop::EnterTestState() {
     control_.state = control_.pendingRequest == kPendingMaxSpeed ? PollState::MaxSpeedTest
                                                                  : PollState::FreeAccelTest;
     control_.pendingRequest = 0;
-    Send(request::kStatus);
+    Ask(request::kStatus);
 }
 
 void PollLoop::PollingStep() {
     const int phase = control_.phase;
-    if (phase == 0) Send(request::kStatus);
+    if (phase == 0) Ask(request::kStatus);
     if (phase < 8) RefreshModeAndReadings();
     if (phase == 9) {
         const int pending = control_.pendingRequest;
         // Each pending request is sent as the command of the same number.
         if (pending >= kPendingZero && pending <= kPendingMaxSpeed)
-            Send(static_cast<uint8_t>(pending));
+            Ask(static_cast<uint8_t>(pending));
         if (pending == kPendingFreeAccel || pending == kPendingMaxSpeed)
             control_.startAwaited = true;  // the request stays set for the test state
         else
@@ -306,16 +432,25 @@ void PollLoop::ZeroCommand() {
     if (PassCommandGate()) control_.pendingRequest = kPendingZero;
 }
 
+bool PollLoop::ReportsEndedTest() const {
+    // A progress below the ended test's last one begins a new sequence.
+    return readings_.deviceMode == control_.endedTestMode &&
+           readings_.progress >= control_.endedTestProgress;
+}
+
 void PollLoop::RefreshModeAndReadings() {
     const QString mode = ModeLine(readings_.deviceState, readings_.deviceMode);
     if (!mode.isEmpty()) host_.ShowStatusLine(mode);
 
     // A test the instrument began by itself is followed like one the operator started.
-    if (control_.state == PollState::Polling && readings_.deviceState == kStateMeasuring) {
+    if (control_.state == PollState::Polling && readings_.deviceState == kStateMeasuring &&
+        !ReportsEndedTest()) {
         if (readings_.deviceMode == kModeMaxSpeed) {
+            control_.endedTestMode = 0;
             control_.pendingRequest = kPendingMaxSpeed;
             if (events_) events_->InstrumentStartedTest(PollState::MaxSpeedTest);
         } else if (readings_.deviceMode == kModeFreeAccel) {
+            control_.endedTestMode = 0;
             control_.pendingRequest = kPendingFreeAccel;
             if (events_) events_->InstrumentStartedTest(PollState::FreeAccelTest);
         }
@@ -329,57 +464,57 @@ void PollLoop::EndTest(int finishedKind) {
     control_.phase = 0;
     control_.collecting = false;
     control_.finishedKind = finishedKind;
+    control_.endedTestMode = finishedKind == kFinishedFreeAccel ? kModeFreeAccel : kModeMaxSpeed;
+    control_.endedTestProgress = readings_.progress;
 }
 
-void PollLoop::HandleMaxSpeedFrame() {
-    if (control_.phase == 0) {  // status reply
-        readings_.deviceState = readings_.D1();
-        readings_.deviceMode = readings_.D2();
+void PollLoop::HandleMaxSpeedAnswer(uint8_t request) {
+    if (request == request::kStatus) {
+        TakeStatusStateAndMode();
         readings_.progress = readings_.D3();
         if (readings_.progress > 0) control_.collecting = true;
         if (readings_.progress < kMaxSpeedDone) {
-            Send(request::kOpacity);
+            Ask(request::kOpacity);
             control_.phase = 1;
         } else {
             EndTest(kFinishedMaxSpeed);
         }
-    } else if (control_.phase == 1) {  // opacity reply
+    } else if (request == request::kOpacity) {
         readings_.opacityX10 = HexDigits3(readings_, 2);
-        Send(request::kStatus);
+        Ask(request::kStatus);
         control_.phase = 0;
         if (events_) events_->AddMaxSpeedTrendPoint();
         RefreshModeAndReadings();
     }
 }
 
-void PollLoop::HandleFreeAccelFrame() {
-    switch (control_.phase) {
-        case 0: {  // status reply
-            readings_.deviceState = readings_.D1();
-            readings_.deviceMode = readings_.D2();
+void PollLoop::HandleFreeAccelAnswer(uint8_t request) {
+    switch (request) {
+        case request::kStatus: {
+            TakeStatusStateAndMode();
             const uint8_t progress = readings_.D3();
             if (progress > readings_.progress && events_)
                 events_->ShowMeasurementCaption(readings_.progress);
             readings_.progress = progress;
             if (progress > 0) control_.collecting = true;
             if (progress <= kFreeAccelLastSample) {
-                Send(request::kOpacity);
+                Ask(request::kOpacity);
                 control_.phase = 1;
             } else {
                 EndTest(kFinishedFreeAccel);
             }
             break;
         }
-        case 1:  // opacity reply
+        case request::kOpacity:
             readings_.opacityX10 = HexDigits3(readings_, 2);
-            Send(request::kEngineSpeed);
+            Ask(request::kEngineSpeed);
             control_.phase = 2;
             break;
-        case 2:  // engine-speed reply
+        case request::kEngineSpeed:
             readings_.engineSpeed = HexDigits4(readings_, 2);
-            Send(request::kStatus);
+            Ask(request::kStatus);
             control_.phase = 0;
-            if (events_) events_->AddFreeAccelSample();
+            if (events_) events_->AddFreeAccelSample(SampleValues::Answered);
             RefreshModeAndReadings();
             break;
         default:
@@ -387,19 +522,17 @@ void PollLoop::HandleFreeAccelFrame() {
     }
 }
 
-void PollLoop::HandleResultFrame() {
-    if (!control_.shortResults && readings_.D1() >= 3) {
+void PollLoop::HandleResultAnswer(uint8_t request) {
+    const bool fullForm =
+        request == request::kFreeAccelResult || request == request::kMaxSpeedResult;
+    if (fullForm && readings_.D1() >= 3) {
         // The instrument knows only the short result requests: use them from now on.
+        // This reply is no result.
         control_.shortResults = true;
         return;
     }
-    int32_t validity = 0, mean = 0;
-    if (control_.shortResults) {
-        mean = HexDigits3(readings_, 2);
-    } else {
-        validity = readings_.D2();
-        mean = HexDigits3(readings_, 3);
-    }
+    const int32_t validity = fullForm ? readings_.D2() : 0;
+    const int32_t mean = fullForm ? HexDigits3(readings_, 3) : HexDigits3(readings_, 2);
     const int kind = control_.finishedKind;
     control_.finishedKind = 0;
     control_.state = PollState::Polling;
@@ -407,17 +540,11 @@ void PollLoop::HandleResultFrame() {
     if (events_) events_->ResultArrived(kind, validity, mean);
 }
 
-void PollLoop::TestSilenceSteps() {
-    const bool maxSpeed = control_.state == PollState::MaxSpeedTest;
-    const bool freeAccel = control_.state == PollState::FreeAccelTest;
-    // While a reply is awaited the chart goes on with the values held.
-    if (freeAccel && control_.phase == 1 && events_) events_->AddFreeAccelSample();
-    if (maxSpeed && control_.phase == 1 && events_) events_->AddMaxSpeedTrendPoint();
-    // After 5, 10 and 15 silent ticks the status is asked again (20 lose the link).
-    if ((maxSpeed || freeAccel) && control_.silentTicks % kStatusRetryTicks == 0) {
-        control_.phase = 0;
-        Send(request::kStatus);
-    }
+void PollLoop::HeldValueSteps() {
+    // While the opacity reply is awaited the chart goes on with the values held.
+    if (control_.phase != 1 || !events_) return;
+    if (control_.state == PollState::FreeAccelTest) events_->AddFreeAccelSample(SampleValues::Held);
+    if (control_.state == PollState::MaxSpeedTest) events_->AddMaxSpeedTrendPoint();
 }
 
 void PollLoop::ResultSteps() {
@@ -433,9 +560,9 @@ void PollLoop::ResultSteps() {
         control_.phase = control_.phase == 0 ? 1 : 0;
         const bool freeAccel = control_.finishedKind == kFinishedFreeAccel;
         if (control_.shortResults)
-            Send(freeAccel ? request::kFreeAccelResultShort : request::kMaxSpeedResultShort);
+            Ask(freeAccel ? request::kFreeAccelResultShort : request::kMaxSpeedResultShort);
         else
-            Send(freeAccel ? request::kFreeAccelResult : request::kMaxSpeedResult);
+            Ask(freeAccel ? request::kFreeAccelResult : request::kMaxSpeedResult);
     }
 }
 
@@ -447,7 +574,8 @@ void PollLoop::SearchStep() {
     control_.identTicks = 0;
     if (control_.identSends < kIdentRequestsPerPort) {
         ++control_.identSends;
-        Send(request::kIdentify);
+        // The identify reply names itself: nothing awaits it.
+        serial_.SendCommand(request::kIdentify);
     } else {
         SearchNextPort();
     }

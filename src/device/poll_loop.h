@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 namespace kelvaron {
@@ -20,9 +22,12 @@ constexpr int kTickMs = 20;            // Timer2
 constexpr int kPortDelayMs = 650;      // TimerZad: after closing a silent port
 constexpr int kIdentPeriodTicks = 13;  // an identify request every 13th tick
 constexpr int kIdentRequestsPerPort = 12;
-constexpr int kPollingCycleTicks = 10;    // phases 0..9
-constexpr int kSilenceLimitTicks = 20;    // silent ticks from Polling up before the link is lost
-constexpr int kStatusRetryTicks = 5;      // in a test, silence asks for the status every 5 ticks
+constexpr int kPollingCycleTicks = 10;  // phases 0..9
+constexpr int kSilenceLimitTicks = 20;  // ticks without a valid reply before the link is lost
+// A reply is awaited this many ticks (100 ms) before its request is given up. A
+// reply usually comes within the tick; a USB adapter holds bytes up to 16 ms, and
+// a slow instrument answers up to 45 ms after the request, read at the third tick.
+constexpr int kReplyLimitTicks = 5;
 constexpr int kResultDelayTicks = 5;      // from the end of a test to the first result request
 constexpr int kMaxSpeedDone = 100;        // progress of a finished maximum-speed test
 constexpr int kFreeAccelLastSample = 96;  // progress above this: all six accelerations done
@@ -64,6 +69,33 @@ constexpr uint8_t kIdentifyReplyMark = 0x44;  // D2 of the identify reply
 QString PortLineOpened(int port);
 QString PortLineIdentified(int port, const DeviceReadings& r);
 
+// What became of the frames and requests of a run: for diagnostics and benches.
+struct ExchangeCounts {
+    int64_t repliesTaken = 0;                  // frames read as the answer to the request awaited
+    int64_t framesDropped = 0;                 // frames that could not be an answer (see PollLoop)
+    int64_t requestsGivenUp = 0;               // requests whose reply did not come within the limit
+    std::array<int64_t, 17> takenByRequest{};  // replies taken, by the request answered
+};
+
+// Whether `frame` is one of our own requests coming back, as from an echoing
+// adapter or a loopback plug: it begins with a command frame (AA, code, A5, the
+// code's check) followed by the start byte of the next one. No reply of the
+// instrument looks so (D2 0xA5 is no mode, validity or digit).
+bool IsEchoedRequest(const FrameData& frame);
+
+// Whether `reply` can be the answer to `request`: numbers come one hexadecimal
+// digit per byte, so a byte above 15 where a digit belongs marks a frame that is
+// no reply (line noise whose check happened to match).
+bool CanAnswer(uint8_t request, const FrameData& reply);
+
+// The poll loop reads every reply as the answer to its own request. A reply
+// carries no type, so one request at a time is in flight: the next leaves only
+// when the reply has been taken or the request given up after kReplyLimitTicks.
+// A tick that brings more frames than requests awaiting them (frames nobody
+// asked for, a late reply beside another) cannot tell which is the answer: its
+// frames, and any others before the limit, are dropped and the request is asked
+// again. Where replies come within the tick the cadence is the protocol's own;
+// where they come later, each exchange takes the ticks its reply needs.
 class PollLoop {
 public:
     PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
@@ -92,22 +124,29 @@ public:
     // A start command the gate has let through (2 free acceleration, 3 max speed).
     void SetPendingRequest(int request) { control_.pendingRequest = request; }
 
+    const ExchangeCounts& Counts() const { return counts_; }
+
 private:
     void Tick();
-    void ReceiveBytes(int waiting);
-    void HandleFrame();
-    void HandleSearchingFrame();
-    void HandlePollingFrame();
+    void ReceiveFrames();
+    bool TakeIdentifyReply();
+    bool TakeAnswer();
+    void HandleAnswer(uint8_t request);
+    void HandlePollingAnswer(uint8_t request);
+    void HandleMaxSpeedAnswer(uint8_t request);
+    void HandleFreeAccelAnswer(uint8_t request);
+    void HandleResultAnswer(uint8_t request);
+    void TakeStatusStateAndMode();
     void EnterTestState();
-    void HandleMaxSpeedFrame();
-    void HandleFreeAccelFrame();
-    void HandleResultFrame();
     void EndTest(int finishedKind);
-    void TestSilenceSteps();
+    void HeldValueSteps();
+    bool StillAwaiting();
     void ResultSteps();
     void RefreshModeAndReadings();
+    bool ReportsEndedTest() const;
     void PollingStep();
     void SearchStep();
+    void ForgetInstrument();
 
     void SearchNextPort();
     void TryPort();
@@ -115,10 +154,8 @@ private:
     void ReportNotFound();
     void ReportLinkLost();
 
-    void Send(uint8_t code) {
-        serial_.SendCommand(code);
-        lastRequest_ = code;
-    }
+    // Sends `code` and awaits its reply.
+    void Ask(uint8_t code);
 
     DeviceReadings& readings_;
     PollControl& control_;
@@ -127,8 +164,9 @@ private:
     PollHost& host_;
     TestEvents* events_ = nullptr;
     int currentPort_ = 1;
-    uint8_t lastRequest_ = 0;
-    std::vector<uint8_t> readBuffer_;  // the request sent last, which the next reply answers
+    std::vector<uint8_t> readBuffer_;  // kept between ticks; it only grows
+    std::vector<FrameData> frames_;    // the frames accepted in this tick
+    ExchangeCounts counts_;
     bool inTick_ = false;
     bool overflowShown_ = false;  // "Буфер переполнен" shown since the port opened or polling began
 };

@@ -53,6 +53,8 @@ QString MaxSpeedReportLine(int32_t meanX10, int32_t validity, QChar separator) {
 
 QString MeasurementRow(const TestResults& results, int n, const QString& oilText, QChar separator) {
     const auto i = static_cast<size_t>(n - 1);
+    // A measurement that took no sample has no values: its row shows no number.
+    if (!results.sampled[i]) return QString(9 + 4 * kColumnWidth, QLatin1Char(' '));
     return QString(9, QLatin1Char(' ')) + Column(FormatFixed(results.peakK[i], 3, separator, 5)) +
            Column(FormatFixed(results.peakN[i], 1, separator, 4)) + Column(oilText) +
            Column(QString::number(results.peakRpm[i]));

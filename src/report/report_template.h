@@ -65,7 +65,8 @@ QString FreeAccelReportLine(int32_t meanX10, int32_t validity, QChar separator);
 QString MaxSpeedReportLine(int32_t meanX10, int32_t validity, QChar separator);
 
 // The table row of measurement `n` (1..6): nine spaces and the columns K, N, the
-// oil text and the engine speed, each padded to at least 12 characters.
+// oil text and the engine speed, each padded to at least 12 characters; blank
+// columns for a measurement that took no sample.
 QString MeasurementRow(const TestResults& results, int n, const QString& oilText, QChar separator);
 
 // The built-in template: 29 lines, or 28 without the norms line "  #C".

@@ -99,6 +99,7 @@ void MeasurementSeries::ClearFreeAccelPeaks() {
     results_.peakK.fill(0.0);
     results_.peakN.fill(0.0);
     results_.peakRpm.fill(0);
+    results_.sampled.fill(false);
 }
 
 void MeasurementSeries::ResetMeasurementChart() {
@@ -137,7 +138,7 @@ double MeasurementSeries::ChartValue(double n) const {
     return std::min(OpacityToK(n), kMaxShownK);
 }
 
-void MeasurementSeries::AddFreeAccelSample() {
+void MeasurementSeries::AddFreeAccelSample(SampleValues values) {
     if (!control_.collecting) return;
     const int progress = readings_.progress;
     const double n = readings_.opacityX10 / 10.0;
@@ -146,8 +147,10 @@ void MeasurementSeries::AddFreeAccelSample() {
         if (!chart_.AddPoint(progress / 16, sampleIndex_, ChartValue(n))) return;  // sample dropped
     }
     const int measurement = progress / 16;
-    if (measurement >= 1 && measurement <= TestResults::kMeasurements) {
+    if (values == SampleValues::Answered && measurement >= 1 &&
+        measurement <= TestResults::kMeasurements) {
         const size_t i = static_cast<size_t>(measurement - 1);
+        results_.sampled[i] = true;
         if (n > results_.peakN[i]) {
             results_.peakN[i] = n;
             results_.peakK[i] = OpacityToK(n);

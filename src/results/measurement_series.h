@@ -69,7 +69,7 @@ public:
     // TestEvents
     void InstrumentStartedTest(PollState kind) override;
     void ShowMeasurementCaption(uint8_t oldProgress) override;
-    void AddFreeAccelSample() override;
+    void AddFreeAccelSample(SampleValues values) override;
     void AddMaxSpeedTrendPoint() override;
     void ResultArrived(int finishedKind, int32_t validity, int32_t meanX10) override;
 

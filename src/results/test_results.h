@@ -18,6 +18,8 @@ struct TestResults {
     std::array<double, kMeasurements> peakK{};  // m-1, from peakN
     std::array<double, kMeasurements> peakN{};  // %
     std::array<int32_t, kMeasurements> peakRpm{};
+    // Whether measurement n took a sample: one without shows no number, never 0.
+    std::array<bool, kMeasurements> sampled{};
 };
 
 }  // namespace kelvaron

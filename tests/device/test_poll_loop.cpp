@@ -153,58 +153,76 @@ private slots:
         QCOMPARE(b.host.refreshes > 0, true);
     }
 
-    void threeFramesInOneTickAtPhase3AreAnsweredByTheNewestAlone() {
-        // A hand-fed instrument: replies are injected as their requests leave.
+    // More frames in a tick than requests awaiting them: a late reply beside the
+    // answer, or frames nobody asked for. None can be told for the answer: all are
+    // dropped, nothing leaves until the request's limit is up, and then the same
+    // request is asked again and its reply read.
+    void framesBeyondTheRequestAwaitedAreDroppedAndTheRequestAskedAgain_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("awaited");
+        QTest::addColumn<QList<int>>("opacities");  // frames of the tick: opacity replies,
+        QTest::addColumn<bool>("withStatus");       // then a status reply
+        QTest::newRow("polling: three opacity frames")
+            << int(PollState::Polling) << 11 << QList<int>{100, 200, 453} << false;
+        QTest::newRow("polling: a late opacity reply with the status")
+            << int(PollState::Polling) << 10 << QList<int>{247} << true;
+        QTest::newRow("free acceleration: a late opacity reply with the status")
+            << int(PollState::FreeAccelTest) << 10 << QList<int>{600} << true;
+    }
+    void framesBeyondTheRequestAwaitedAreDroppedAndTheRequestAskedAgain() {
+        QFETCH(int, state);
+        QFETCH(int, awaited);
+        QFETCH(QList<int>, opacities);
+        QFETCH(bool, withStatus);
         PollBench b;
-        b.HandFed(PollState::Polling);
-        b.RunTicks(1);  // phase 0: status request
-        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));
-        b.RunTicks(1);  // phase 1: status reply, first opacity request
-        b.port.Inject(Opacity(50));
-        b.RunTicks(1);  // phase 2
-        QCOMPARE(b.control.phase, 3);
-        const size_t from = b.port.SentFrames().size();
-        for (int x : {100, 200, 453}) b.port.Inject(Opacity(x));
+        b.HandFed(static_cast<PollState>(state), static_cast<uint8_t>(awaited));
+        b.control.phase = awaited == 11 ? 3 : (state == int(PollState::Polling) ? 1 : 0);
+        b.readings.opacityX10 = 50;
+        for (int x : opacities) b.port.Inject(Opacity(x));
+        if (withStatus) b.port.Inject(PollBench::Frame({2, 2, 16, 0, 0}));
+        b.RunTicks(poll_timing::kReplyLimitTicks - 1);
+        QVERIFY(b.port.SentFrames().empty());
+        QCOMPARE(b.readings.opacityX10, 50);
+        QCOMPARE(b.readings.deviceState, uint8_t{0});
+        QCOMPARE(b.readings.progress, uint8_t{0});
         b.RunTicks(1);
-        // One request was outstanding: the newest frame answers it, and one
-        // opacity request follows.
-        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
-        QCOMPARE(b.readings.opacityX10, 453);
-        QCOMPARE(b.control.phase, 4);
+        QCOMPARE(b.CodesSince(0), std::vector<uint8_t>{static_cast<uint8_t>(awaited)});
+        QCOMPARE(b.loop.Counts().requestsGivenUp, int64_t{1});
+        // The reply to the request asked again is read as what it is.
+        b.port.Inject(awaited == 11 ? Opacity(321) : PollBench::Frame({2, 2, 16, 0, 0}));
+        b.RunTicks(1);
+        if (awaited == 11)
+            QCOMPARE(b.readings.opacityX10, 321);
+        else
+            QCOMPARE(b.readings.progress, uint8_t{16});
+        QCOMPARE(b.CodesSince(1), std::vector<uint8_t>{11});
     }
 
-    void lateOpacityReplyArrivingWithTheStatusReplyIsNotReadAsTheStatus() {
+    void echoesOfOurOwnRequestsAreNoReplies() {
         PollBench b;
-        b.HandFed(PollState::Polling);
-        b.readings.opacityX10 = 453;
-        b.RunTicks(1);  // phase 0: status request
-        const size_t from = b.port.SentFrames().size();
-        // At phase 1 a late opacity reply (N 24.7 %: D1 0, digits 7, 15, 0) comes
-        // together with the status reply (ready, normal mode).
-        b.port.Inject(Opacity(247));
-        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));
+        b.HandFed(PollState::Polling, 10);
+        b.control.phase = 1;
+        // A loopback plug returns the status request twice: the eight bytes form a
+        // frame with a good check byte.
+        for (int i = 0; i < 2; ++i) {
+            const auto f = CommandFrame(10);
+            b.port.Inject({f.begin(), f.end()});
+        }
         b.RunTicks(1);
-        QCOMPARE(b.readings.deviceState, uint8_t{1});
-        QCOMPARE(b.readings.deviceMode, uint8_t{0});
-        QCOMPARE(b.readings.opacityX10, 453);  // neither reply was read as an opacity
-        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
-        QVERIFY(b.loop.PassCommandGate());  // not "Идет настройка прибора"
-        b.port.Inject(Opacity(321));
-        b.RunTicks(1);
-        QCOMPARE(b.readings.opacityX10, 321);
+        QCOMPARE(b.loop.Counts().framesDropped, int64_t{1});
+        QCOMPARE(b.readings.deviceState, uint8_t{0});
+        QCOMPARE(b.control.silentTicks, 1);
+        QVERIFY(IsEchoedRequest({10, 0xA5, 5, 0xAA, 11}));
+        QVERIFY(!IsEchoedRequest({1, 0, 0, 0, 0}));
     }
 
-    void testStateTakesOnlyTheNewestFrameOfATick() {
-        PollBench b;
-        b.HandFed(PollState::FreeAccelTest);
-        b.control.phase = 0;  // a status request is outstanding
-        const size_t from = b.port.SentFrames().size();
-        b.port.Inject(Opacity(600));                        // late
-        b.port.Inject(PollBench::Frame({2, 2, 16, 0, 0}));  // the status: measurement 1
-        b.RunTicks(1);
-        QCOMPARE(b.readings.progress, uint8_t{16});
-        QCOMPARE(b.control.phase, 1);
-        QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{11}));
+    void repliesWhoseDigitsAreNoDigitsAreNotTaken() {
+        QVERIFY(CanAnswer(11, {0, 0xF, 0xF, 0xF, 0xFF}));
+        QVERIFY(!CanAnswer(11, {0, 0x10, 0, 0, 0}));
+        QVERIFY(!CanAnswer(7, {0, 0, 0, 0, 0x1B}));
+        QVERIFY(CanAnswer(15, {3, 0xFF, 0xFF, 0xFF, 0xFF}));  // "not supported"
+        QVERIFY(!CanAnswer(15, {0, 0, 0x20, 0, 0}));
+        QVERIFY(CanAnswer(10, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     }
 
     void lateStatusReplyIsReadAsStatusNotAsOpacity() {
@@ -261,16 +279,22 @@ private slots:
         QCOMPARE(b.control.state, PollState::Polling);
     }
 
-    void nineteenSilentTicksAndOneByteResetTheCount() {
+    void nineteenSilentTicksAndAValidReplyResetTheCountButNoiseDoesNot() {
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
         QVERIFY(b.IdentifyOnCom1(instrument));
         b.RunUntil(600'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
-        b.RunTicks(18);
+        b.RunTicks(17);
+        QCOMPARE(b.control.silentTicks, 18);
+        b.port.Inject({0x00, 0xAA, 0x13});  // bytes, but no reply
+        b.RunTicks(1);
         QCOMPARE(b.control.silentTicks, 19);
-        b.port.Inject({0x00});
+        // A reply to the request awaited, whatever it is, resets the count.
+        const uint8_t awaited = b.control.awaitedRequest;
+        QVERIFY(awaited == 10 || awaited == 11);
+        b.port.Inject(awaited == 10 ? PollBench::Frame({1, 0, 0, 0, 0}) : Opacity(12));
         b.RunTicks(1);
         QCOMPARE(b.control.silentTicks, 0);
         QVERIFY(!b.control.linkLost);

@@ -143,7 +143,7 @@ private slots:
     void freeAccelProgress96GoesOnAnd97EndsIt() {
         // A hand-fed instrument: every reply is injected as its request leaves.
         PollBench b;
-        b.HandFed(PollState::FreeAccelTest);
+        b.HandFed(PollState::FreeAccelTest, request::kStatus);
         b.readings.progress = 90;
         const auto reply = [&](FrameData d) {
             b.port.Inject(PollBench::Frame(d));
@@ -164,28 +164,43 @@ private slots:
         QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{11, 7, 10}));
     }
 
-    void silenceInATestAsksForTheStatusAt5And10And15Ticks() {
+    // Silence in a test: the request awaited is given up after 5, 10 and 15 silent
+    // ticks and asked again (so a sample whose reply was lost is completed), and
+    // nothing else leaves; the chart goes on with the values held.
+    void silenceInATestAsksTheAwaitedRequestAgainAt5And10And15Ticks_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("maximum speed") << kPendingMaxSpeed;
+        QTest::newRow("free acceleration") << kPendingFreeAccel;
+    }
+    void silenceInATestAsksTheAwaitedRequestAgainAt5And10And15Ticks() {
+        QFETCH(int, kind);
+        const PollState testState =
+            kind == kPendingMaxSpeed ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 3'000'000});
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingMaxSpeed);
-        QVERIFY(b.RunUntilState(PollState::MaxSpeedTest, 30));
+        Start(b, kind);
+        QVERIFY(b.RunUntilState(testState, 30));
         b.RunUntil(3'000'000);
         while (b.control.silentTicks == 0) b.RunTicks(1);
-        std::vector<int> statusAt;
+        const uint8_t awaited = b.control.awaitedRequest;
+        const int phase = b.control.phase;
+        QVERIFY(awaited != 0);
+        std::vector<int> askedAt;
         while (!b.control.linkLost) {
             const size_t before = b.port.SentFrames().size();
             b.RunTicks(1);
             const auto codes = b.CodesSince(before);
-            if (std::count(codes.begin(), codes.end(), uint8_t{10}) > 0)
-                statusAt.push_back(b.control.silentTicks);
-            if (!codes.empty()) QCOMPARE(codes, std::vector<uint8_t>{10});
-            QCOMPARE(b.control.state, PollState::MaxSpeedTest);
+            if (!codes.empty()) {
+                askedAt.push_back(b.control.silentTicks);
+                QCOMPARE(codes, std::vector<uint8_t>{awaited});
+            }
+            QCOMPARE(b.control.state, testState);
         }
-        QCOMPARE(statusAt, (std::vector<int>{5, 10, 15}));
+        QCOMPARE(askedAt, (std::vector<int>{5, 10, 15}));
         QCOMPARE(b.control.silentTicks, 20);
-        QCOMPARE(b.control.phase, 0);
+        QCOMPARE(b.control.phase, phase);
     }
 };
 

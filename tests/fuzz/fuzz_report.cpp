@@ -183,6 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         results.peakN[i] = opacityX10 / 10.0;
         results.peakK[i] = OpacityToK(opacityX10 / 10.0);
         results.peakRpm[i] = in.Int();
+        results.sampled[i] = results.peakRpm[i] >= 0;  // half the rows without a sample
     }
     const QByteArray templateBytes = in.Rest();
 

@@ -21,7 +21,7 @@ namespace {
 const QString kRow1 = QStringLiteral("         12,346      45,3        81,5        2450        ");
 const QString kRow2 = QStringLiteral("         0,500       19,4        81,5        2500        ");
 const QString kRow3 = QStringLiteral("         1,000       35,0        81,5        3000        ");
-const QString kRow4 = QStringLiteral("         0,000       0,0         81,5        0           ");
+const QString kRow4 = QString(57, QLatin1Char(' '));  // no sample taken: no number
 const QString kValidFree = QStringLiteral("K = 0,456 м-1 ,   Ср.дымность N = 17,8 % ");
 const QString kValidMax = QStringLiteral("K = 0,669 м-1 ,   Ср.дымность N = 25,0 % ");
 
@@ -40,6 +40,7 @@ ReportValues Values() {
     v.results.peakK = {12.3456, 0.5, 1.0, 0, 0, 0};
     v.results.peakN = {45.27, 19.4, 35.0, 0, 0, 0};
     v.results.peakRpm = {2450, 2500, 3000, 0, 0, 0};
+    v.results.sampled = {true, true, true, false, false, false};
     v.oilText = QStringLiteral("81,5");
     v.normText = QStringLiteral("    по ГОСТ без наддува:   2,5  м-1");
     v.normsInReport = true;
@@ -186,7 +187,7 @@ private slots:
         QTest::newRow("#0 unknown status") << true << 178 << 3 << "";
         QTest::newRow("#0 negative status") << true << 178 << -1 << "";
         QTest::newRow("#0 full opacity")
-            << true << 1000 << 0 << "K = 0,000 м-1 ,   Ср.дымность N = 100,0 % ";
+            << true << 1000 << 0 << "K = >> м-1 ,   Ср.дымность N = 100,0 % ";
         QTest::newRow("#A status 1")
             << false << 250 << 1 << "  Результат недействителен,превышение зоны  ";
         QTest::newRow("#A status 2 unknown") << false << 250 << 2 << "";

@@ -4,17 +4,20 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace kelvaron;
 using kelvaron::testing::TestBench;
 
 namespace {
 
 // A sample with the given progress, opacity (tenths of a percent) and speed.
-void Sample(TestBench& b, int progress, int opacityX10, int rpm) {
+void Sample(TestBench& b, int progress, int opacityX10, int rpm,
+            SampleValues values = SampleValues::Answered) {
     b.readings.progress = static_cast<uint8_t>(progress);
     b.readings.opacityX10 = opacityX10;
     b.readings.engineSpeed = rpm;
-    b.series.AddFreeAccelSample();
+    b.series.AddFreeAccelSample(values);
 }
 
 }  // namespace
@@ -47,6 +50,14 @@ private slots:
         Sample(b, 96, 100, 900);
         QCOMPARE(b.chart.curves[6].size(), size_t{1});
         QCOMPARE(b.results.peakN[5], 10.0);
+
+        // Values held while a reply is awaited are drawn but raise no peak, and
+        // a measurement with held samples alone has taken none.
+        Sample(b, 32, 700, 4800, SampleValues::Held);
+        QCOMPARE(b.chart.curves[2].size(), size_t{1});
+        QCOMPARE(b.results.peakN[1], 0.0);
+        QCOMPARE(b.results.peakRpm[1], 0);
+        QCOMPARE(b.results.sampled, (std::array<bool, 6>{true, false, false, false, false, true}));
     }
 
     void chartValueInKIsHeldAt9Point9AndNIsDrawnAsItIs() {
@@ -58,9 +69,9 @@ private slots:
         const auto& k = b.chart.curves[1];
         QCOMPARE(FormatFixed(k[0].second, 2, ','), QStringLiteral("9,10"));
         QCOMPARE(k[1].second, 9.9);
-        QCOMPARE(k[2].second, 0.0);  // 100 %: the conversion fails, K is 0
+        QCOMPARE(k[2].second, 9.9);  // 100 %: no light passes, K over range
         QCOMPARE(b.results.peakN[0], 100.0);
-        QCOMPARE(b.results.peakK[0], 0.0);
+        QVERIFY(std::isinf(b.results.peakK[0]));
 
         b.series.SetPlotsN(true);
         Sample(b, 32, 990, 0);
@@ -113,7 +124,9 @@ private slots:
         QVERIFY(!FreeAccelResultLine(178, 3, ',').has_value());
         QVERIFY(!MaxSpeedResultLine(178, 2, ',').has_value());
         QCOMPARE(FreeAccelResultLine(1000, 0, ',')->text,
-                 QStringLiteral(" Ср.коэфф.ослабл. K = 0,000 м-1 , Ср.дымность N = 100,0 % "));
+                 QStringLiteral(" Ср.коэфф.ослабл. K = >> м-1 , Ср.дымность N = 100,0 % "));
+        QCOMPARE(MaxSpeedResultLine(999, 0, ',')->text,
+                 QStringLiteral(" Ср.коэфф.ослабл. K = 16,065 м-1   Ср.дымность N = 99,9 % "));
     }
 
     void unknownValidityLeavesTheFootEmpty() {
@@ -131,8 +144,10 @@ private slots:
         b.results.maxSpeedMeanX10 = 250;
         b.results.freeAccelValidity = 1;
         b.results.peakRpm[3] = 4000;
+        b.results.sampled[3] = true;
         b.chart.AddPoint(2, 0, 1);
         b.series.EraseResults();
+        QVERIFY(!b.results.sampled[3]);
         QCOMPARE(b.results.maxSpeedMeanX10, 0);
         QCOMPARE(b.results.freeAccelValidity, 0);
         QCOMPARE(b.results.peakRpm[3], 0);

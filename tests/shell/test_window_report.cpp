@@ -37,7 +37,7 @@ class WindowReportTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void reportCarriesTheInstrumentsResultAndTheSixPeaksThenTheZerosOfAnErase() {
+    void reportCarriesTheInstrumentsResultAndTheSixPeaksThenNoneAfterAnErase() {
         WindowStation s;
         s.StoreQuiet();
         TForm1& form = s.Start();
@@ -64,15 +64,13 @@ private slots:
             QVERIFY2(columns[3].toInt() > 4000, qPrintable(row));
         }
 
-        // "Стереть": a valid zero result and zero rows, composed at once.
+        // "Стереть": a valid zero result and rows without numbers, composed at once.
         form.Column().BitBtn8->click();
         form.SelectViewIndex(2);
         const QStringList erased = Report(form);
         QCOMPARE(erased[13], QStringLiteral("      K = 0,000 м-1 ,   Ср.дымность N = 0,0 % "));
         for (int n = 1; n <= 6; ++n)
-            QCOMPARE(erased[15 + n], QStringLiteral("    %1         0,000       0,0         0,0    "
-                                                    "     0           ")
-                                         .arg(n));
+            QCOMPARE(erased[15 + n], QStringLiteral("    %1").arg(n) + QString(57, ' '));
     }
 
     void templateEditedOnDiskShowsAtTheNextSelectionEvenOfTheSameView() {
@@ -89,8 +87,7 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(2)).center());
         QCOMPARE(Report(form).value(0), QStringLiteral("Номер А123АА"));
-        QVERIFY2(Report(form).value(1).startsWith(QStringLiteral("7         0,000")),
-                 qPrintable(Report(form).value(1)));
+        QCOMPARE(Report(form).value(1), QStringLiteral("7") + QString(57, ' '));  // no test yet
 
         // A template that cannot be read leaves the report as it stands.
         QVERIFY(QFile::remove(s.Path("TemplateDef.txt")));

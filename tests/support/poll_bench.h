@@ -95,13 +95,14 @@ struct PollBench {
     }
     void RunMs(int ms) { RunUntil(clock.nowUs + int64_t{ms} * 1000); }
 
-    // A hand-fed line: COM1 open in `state` and the poll timer running; the test
-    // injects each reply itself.
-    void HandFed(PollState state) {
+    // A hand-fed line: COM1 open in `state`, `awaited` just asked, and the poll
+    // timer running; the test injects each reply itself.
+    void HandFed(PollState state, uint8_t awaited = 0) {
         port.AddSilentPort(1);
         port.Open(1, 9600);
         host.SetPollTimerEnabled(true);
         control.state = state;
+        control.awaitedRequest = awaited;
     }
     // A data frame carrying D1..D5, with its check byte.
     static std::vector<uint8_t> Frame(FrameData d) {
