@@ -150,6 +150,7 @@ void PollLoop::ForgetInstrument() {
         control_.endedTestProgress = readings_.progress;
     }
     readings_ = DeviceReadings{};
+    protokol_ = TProtokol{};  // nor a frame half received from the port before
     control_.phase = 0;
     control_.pendingRequest = 0;
     control_.startAwaited = false;
@@ -312,6 +313,7 @@ bool PollLoop::TakeAnswer() {
     readings_.frame = frames_[0];
     ++counts_.repliesTaken;
     ++counts_.takenByRequest[std::min<size_t>(request, counts_.takenByRequest.size() - 1)];
+    counts_.answerDigest = ExchangeDigest(counts_.answerDigest, request, readings_.frame);
     HandleAnswer(request);
     return true;
 }
@@ -340,14 +342,20 @@ void PollLoop::HandleAnswer(uint8_t request) {
 bool PollLoop::StillAwaiting() {
     const uint8_t request = control_.awaitedRequest;
     if (request == 0) return false;
-    if (++control_.awaitedTicks < kReplyLimitTicks) return true;
-    // Given up: no reply within the limit, or none that could be told.
+    ++control_.awaitedTicks;
+    if (control_.awaitedTicks < kReplyLimitTicks) return true;
+    // Given up: no reply within the limit, or none that could be told. A reply
+    // still on its way is dropped, so it is never read as the answer to the next.
+    if (control_.awaitedTicks == kReplyLimitTicks) ++counts_.requestsGivenUp;
+    control_.awaitedSpoiled = true;
+    if (control_.awaitedTicks < kReplyLimitTicks + kLateReplyTicks) return true;
     control_.awaitedRequest = 0;
-    ++counts_.requestsGivenUp;
+    const bool sixthOpacity = control_.state == PollState::Polling && control_.phase == 7;
     switch (request) {
         case request::kStatus:
         case request::kOpacity:
         case request::kEngineSpeed:
+            if (sixthOpacity) return false;  // its reply would not be read
             // Asked again, so a sample whose reply was lost or spoiled is completed.
             Ask(request);
             return true;

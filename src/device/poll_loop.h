@@ -24,10 +24,14 @@ constexpr int kIdentPeriodTicks = 13;  // an identify request every 13th tick
 constexpr int kIdentRequestsPerPort = 12;
 constexpr int kPollingCycleTicks = 10;  // phases 0..9
 constexpr int kSilenceLimitTicks = 20;  // ticks without a valid reply before the link is lost
-// A reply is awaited this many ticks (100 ms) before its request is given up. A
-// reply usually comes within the tick; a USB adapter holds bytes up to 16 ms, and
-// a slow instrument answers up to 45 ms after the request, read at the third tick.
-constexpr int kReplyLimitTicks = 5;
+// A reply is read up to this many ticks (80 ms) after its request. It usually
+// comes within the tick; a slow instrument answers 45 ms after the request, read
+// at the third tick, and a USB adapter holds bytes up to 16 ms more.
+constexpr int kReplyLimitTicks = 4;
+// Past the limit the request is given up. Whatever arrives in these ticks is a
+// reply too late to be told from the answer to the next request and is dropped;
+// then the request is asked again (120 ms after it first left).
+constexpr int kLateReplyTicks = 2;
 constexpr int kResultDelayTicks = 5;      // from the end of a test to the first result request
 constexpr int kMaxSpeedDone = 100;        // progress of a finished maximum-speed test
 constexpr int kFreeAccelLastSample = 96;  // progress above this: all six accelerations done
@@ -69,12 +73,24 @@ constexpr uint8_t kIdentifyReplyMark = 0x44;  // D2 of the identify reply
 QString PortLineOpened(int port);
 QString PortLineIdentified(int port, const DeviceReadings& r);
 
+// FNV-1a over the request code and the reply's five data bytes.
+constexpr uint64_t kExchangeDigestStart = 14695981039346656037ull;
+inline uint64_t ExchangeDigest(uint64_t digest, uint8_t request, const FrameData& reply) {
+    const auto fold = [&](uint8_t b) { digest = (digest ^ b) * 1099511628211ull; };
+    fold(request);
+    for (uint8_t b : reply) fold(b);
+    return digest;
+}
+
 // What became of the frames and requests of a run: for diagnostics and benches.
 struct ExchangeCounts {
     int64_t repliesTaken = 0;                  // frames read as the answer to the request awaited
     int64_t framesDropped = 0;                 // frames that could not be an answer (see PollLoop)
     int64_t requestsGivenUp = 0;               // requests whose reply did not come within the limit
     std::array<int64_t, 17> takenByRequest{};  // replies taken, by the request answered
+    // Every request answered with its reply, in order, folded by ExchangeDigest: a
+    // test compares it with the replies the instrument says it sent.
+    uint64_t answerDigest = kExchangeDigestStart;
 };
 
 // Whether `frame` is one of our own requests coming back, as from an echoing
@@ -90,7 +106,8 @@ bool CanAnswer(uint8_t request, const FrameData& reply);
 
 // The poll loop reads every reply as the answer to its own request. A reply
 // carries no type, so one request at a time is in flight: the next leaves only
-// when the reply has been taken or the request given up after kReplyLimitTicks.
+// when the reply has been taken, or the request given up after kReplyLimitTicks
+// and kLateReplyTicks more in which a late reply is dropped.
 // A tick that brings more frames than requests awaiting them (frames nobody
 // asked for, a late reply beside another) cannot tell which is the answer: its
 // frames, and any others before the limit, are dropped and the request is asked

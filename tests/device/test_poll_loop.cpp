@@ -153,38 +153,58 @@ private slots:
         QCOMPARE(b.host.refreshes > 0, true);
     }
 
-    // More frames in a tick than requests awaiting them: a late reply beside the
-    // answer, or frames nobody asked for. None can be told for the answer: all are
-    // dropped, nothing leaves until the request's limit is up, and then the same
-    // request is asked again and its reply read.
-    void framesBeyondTheRequestAwaitedAreDroppedAndTheRequestAskedAgain_data() {
+    // Frames that cannot be told for the answer: more in a tick than requests
+    // awaiting them (a late reply beside the answer, frames nobody asked for), our
+    // own request echoed back, digits that are no hexadecimal digits, a reply past
+    // its limit. All are dropped, nothing leaves until the limit and the late
+    // ticks after it are up, and then the same request is asked again and its
+    // reply read.
+    void framesThatCannotBeTheAnswerAreDroppedAndTheRequestAskedAgain_data() {
         QTest::addColumn<int>("state");
         QTest::addColumn<int>("awaited");
-        QTest::addColumn<QList<int>>("opacities");  // frames of the tick: opacity replies,
-        QTest::addColumn<bool>("withStatus");       // then a status reply
-        QTest::newRow("polling: three opacity frames")
-            << int(PollState::Polling) << 11 << QList<int>{100, 200, 453} << false;
-        QTest::newRow("polling: a late opacity reply with the status")
-            << int(PollState::Polling) << 10 << QList<int>{247} << true;
-        QTest::newRow("free acceleration: a late opacity reply with the status")
-            << int(PollState::FreeAccelTest) << 10 << QList<int>{600} << true;
+        QTest::addColumn<QList<QByteArray>>("frames");  // all in one tick
+        QTest::addColumn<int>("atTick");                // after the request left
+        const auto frame = [](FrameData d) {
+            const auto bytes = PollBench::Frame(d);
+            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                              static_cast<qsizetype>(bytes.size()));
+        };
+        const auto opacity = [&](int x10) {
+            return frame({0, uint8_t(x10 & 15), uint8_t(x10 >> 4 & 15), uint8_t(x10 >> 8), 0});
+        };
+        const QByteArray status = frame({2, 2, 16, 0, 0});
+        const int polling = int(PollState::Polling), test = int(PollState::FreeAccelTest);
+        QTest::newRow("three opacity frames")
+            << polling << 11 << QList<QByteArray>{opacity(100), opacity(200), opacity(453)} << 1;
+        QTest::newRow("a late opacity reply with the status")
+            << polling << 10 << QList<QByteArray>{opacity(247), status} << 1;
+        QTest::newRow("in a test: a late opacity reply with the status")
+            << test << 10 << QList<QByteArray>{opacity(600), status} << 1;
+        QTest::newRow("the status request echoed twice")
+            << polling << 10 << QList<QByteArray>{QByteArray::fromHex("AA0AA505AA0AA505")} << 1;
+        QTest::newRow("an opacity digit above 15")
+            << polling << 11 << QList<QByteArray>{frame({0, 0x10, 0, 0, 0})} << 1;
+        QTest::newRow("the status past its limit")
+            << polling << 10 << QList<QByteArray>{status} << poll_timing::kReplyLimitTicks + 1;
     }
-    void framesBeyondTheRequestAwaitedAreDroppedAndTheRequestAskedAgain() {
+    void framesThatCannotBeTheAnswerAreDroppedAndTheRequestAskedAgain() {
         QFETCH(int, state);
         QFETCH(int, awaited);
-        QFETCH(QList<int>, opacities);
-        QFETCH(bool, withStatus);
+        QFETCH(QList<QByteArray>, frames);
+        QFETCH(int, atTick);
         PollBench b;
         b.HandFed(static_cast<PollState>(state), static_cast<uint8_t>(awaited));
         b.control.phase = awaited == 11 ? 3 : (state == int(PollState::Polling) ? 1 : 0);
         b.readings.opacityX10 = 50;
-        for (int x : opacities) b.port.Inject(Opacity(x));
-        if (withStatus) b.port.Inject(PollBench::Frame({2, 2, 16, 0, 0}));
-        b.RunTicks(poll_timing::kReplyLimitTicks - 1);
+        b.RunTicks(atTick - 1);
+        for (const QByteArray& f : frames) b.port.Inject({f.begin(), f.end()});
+        b.RunTicks(poll_timing::kReplyLimitTicks + poll_timing::kLateReplyTicks - atTick);
         QVERIFY(b.port.SentFrames().empty());
         QCOMPARE(b.readings.opacityX10, 50);
         QCOMPARE(b.readings.deviceState, uint8_t{0});
         QCOMPARE(b.readings.progress, uint8_t{0});
+        QCOMPARE(b.control.silentTicks,
+                 poll_timing::kReplyLimitTicks + poll_timing::kLateReplyTicks - 1);
         b.RunTicks(1);
         QCOMPARE(b.CodesSince(0), std::vector<uint8_t>{static_cast<uint8_t>(awaited)});
         QCOMPARE(b.loop.Counts().requestsGivenUp, int64_t{1});
@@ -196,33 +216,6 @@ private slots:
         else
             QCOMPARE(b.readings.progress, uint8_t{16});
         QCOMPARE(b.CodesSince(1), std::vector<uint8_t>{11});
-    }
-
-    void echoesOfOurOwnRequestsAreNoReplies() {
-        PollBench b;
-        b.HandFed(PollState::Polling, 10);
-        b.control.phase = 1;
-        // A loopback plug returns the status request twice: the eight bytes form a
-        // frame with a good check byte.
-        for (int i = 0; i < 2; ++i) {
-            const auto f = CommandFrame(10);
-            b.port.Inject({f.begin(), f.end()});
-        }
-        b.RunTicks(1);
-        QCOMPARE(b.loop.Counts().framesDropped, int64_t{1});
-        QCOMPARE(b.readings.deviceState, uint8_t{0});
-        QCOMPARE(b.control.silentTicks, 1);
-        QVERIFY(IsEchoedRequest({10, 0xA5, 5, 0xAA, 11}));
-        QVERIFY(!IsEchoedRequest({1, 0, 0, 0, 0}));
-    }
-
-    void repliesWhoseDigitsAreNoDigitsAreNotTaken() {
-        QVERIFY(CanAnswer(11, {0, 0xF, 0xF, 0xF, 0xFF}));
-        QVERIFY(!CanAnswer(11, {0, 0x10, 0, 0, 0}));
-        QVERIFY(!CanAnswer(7, {0, 0, 0, 0, 0x1B}));
-        QVERIFY(CanAnswer(15, {3, 0xFF, 0xFF, 0xFF, 0xFF}));  // "not supported"
-        QVERIFY(!CanAnswer(15, {0, 0, 0x20, 0, 0}));
-        QVERIFY(CanAnswer(10, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     }
 
     void lateStatusReplyIsReadAsStatusNotAsOpacity() {
@@ -281,20 +274,14 @@ private slots:
 
     void nineteenSilentTicksAndAValidReplyResetTheCountButNoiseDoesNot() {
         PollBench b;
-        sim::Opacimeter instrument(
-            sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 600'000});
-        QVERIFY(b.IdentifyOnCom1(instrument));
-        b.RunUntil(600'000);
-        while (b.control.silentTicks == 0) b.RunTicks(1);
-        b.RunTicks(17);
+        b.HandFed(PollState::Polling, request::kStatus);  // asked again at 6, 12 and 18
+        b.control.phase = 1;
+        b.RunTicks(18);
         QCOMPARE(b.control.silentTicks, 18);
         b.port.Inject({0x00, 0xAA, 0x13});  // bytes, but no reply
         b.RunTicks(1);
         QCOMPARE(b.control.silentTicks, 19);
-        // A reply to the request awaited, whatever it is, resets the count.
-        const uint8_t awaited = b.control.awaitedRequest;
-        QVERIFY(awaited == 10 || awaited == 11);
-        b.port.Inject(awaited == 10 ? PollBench::Frame({1, 0, 0, 0, 0}) : Opacity(12));
+        b.port.Inject(PollBench::Frame({1, 0, 0, 0, 0}));
         b.RunTicks(1);
         QCOMPARE(b.control.silentTicks, 0);
         QVERIFY(!b.control.linkLost);

@@ -164,15 +164,15 @@ private slots:
         QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{11, 7, 10}));
     }
 
-    // Silence in a test: the request awaited is given up after 5, 10 and 15 silent
-    // ticks and asked again (so a sample whose reply was lost is completed), and
-    // nothing else leaves; the chart goes on with the values held.
-    void silenceInATestAsksTheAwaitedRequestAgainAt5And10And15Ticks_data() {
+    // Silence in a test: the request awaited is given up and asked again after 6,
+    // 12 and 18 silent ticks (so a sample whose reply was lost is completed), and
+    // nothing else leaves.
+    void silenceInATestAsksTheAwaitedRequestAgainAt6And12And18Ticks_data() {
         QTest::addColumn<int>("kind");
         QTest::newRow("maximum speed") << kPendingMaxSpeed;
         QTest::newRow("free acceleration") << kPendingFreeAccel;
     }
-    void silenceInATestAsksTheAwaitedRequestAgainAt5And10And15Ticks() {
+    void silenceInATestAsksTheAwaitedRequestAgainAt6And12And18Ticks() {
         QFETCH(int, kind);
         const PollState testState =
             kind == kPendingMaxSpeed ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
@@ -198,7 +198,7 @@ private slots:
             }
             QCOMPARE(b.control.state, testState);
         }
-        QCOMPARE(askedAt, (std::vector<int>{5, 10, 15}));
+        QCOMPARE(askedAt, (std::vector<int>{6, 12, 18}));
         QCOMPARE(b.control.silentTicks, 20);
         QCOMPARE(b.control.phase, phase);
     }

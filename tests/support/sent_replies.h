@@ -2,6 +2,7 @@
 // What the simulated instrument sent as answers, read from its own log of the
 // replies it put on the line intact: the yardstick for what the program shows,
 // samples and reports.
+#include "device/poll_loop.h"
 #include "opacimeter.h"
 
 #include <algorithm>
@@ -64,6 +65,19 @@ inline int64_t RepliesToRequests(const SentReplies& s) {
     for (const auto& [code, count] : s.byRequest)
         if (code != 14) all += count;
     return all;
+}
+
+// The replies the instrument sent intact to polling requests, the first `count`
+// of them in order, folded as the poll loop folds the answers it takes.
+inline uint64_t DigestOfFirstReplies(const sim::Opacimeter& instrument, int64_t count) {
+    uint64_t digest = kExchangeDigestStart;
+    for (const sim::Reply& r : instrument.Replies()) {
+        if (count == 0) break;
+        if (!r.intact || r.burst || r.code == 14) continue;
+        digest = ExchangeDigest(digest, r.code, r.data);
+        --count;
+    }
+    return digest;
 }
 
 }  // namespace kelvaron::testing

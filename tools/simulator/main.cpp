@@ -43,7 +43,8 @@ void Usage() {
         "         [--idle-smoke PERCENT] [--start-on-signal free|max]\n"
         "--start-on-signal: SIGUSR1 makes the instrument start that test itself\n"
         "faults: noise, bad-check, split, slow, silence, hang-up, burst, late,\n"
-        "        stale-status, echo, garbage; from START to END seconds (default: from 0 on)\n"
+        "        stale-status, echo, garbage; from START to END seconds (default: from 0 on;\n"
+        "        a hang-up lasts)\n"
         "--log writes \"TIME_US CODE\" for each request and\n"
         "\"TIME_US CODE rINTACT[b] D1D2D3D4D5 PROGRESS\" for each reply (b: a frame of a burst)\n");
 }

@@ -344,7 +344,7 @@ void Opacimeter::SendReply(uint8_t code, const std::array<uint8_t, 5>& d, int64_
         std::uniform_int_distribution<int> value(0, 255);
         std::vector<uint8_t> noise(8);
         for (uint8_t& b : noise) b = static_cast<uint8_t>(value(random_));
-        PutOnLine(noise, nowUs + options_.replyLatencyUs - 8 * kByteUs);
+        PutOnLine(noise, nowUs + std::max<int64_t>(0, options_.replyLatencyUs - 8 * kByteUs));
         return;
     }
     ++repliesSent_;

@@ -22,10 +22,10 @@ enum class Fault {
     Split,        // each reply in two parts, the second 15 ms after the first
     Slow,         // replies 30 ms late, more than a poll tick
     Silence,      // no replies at all from the fault's start on
-    HangUp,       // the line is hung up at the fault's start (the tool closes it)
+    HangUp,       // the line is hung up at the fault's start (the tool closes it for good)
     Burst,        // every tenth reply is followed by 40 more frames at once (320 bytes)
     Late,         // each reply 20 to 45 ms after its request, at random: replies straddle ticks
-    StaleStatus,  // the first status after a test ends still reports it measuring
+    StaleStatus,  // the status that finds the test ended still reports it measuring
     Echo,         // a loopback: the line returns every request instead of a reply
     Garbage,      // a line of noise: 8 random bytes in place of every reply
 };
