@@ -82,7 +82,7 @@ void TForm2::BuildWidgets() {
     auto* label7 = MakeLabel(this, "Label7", ownerCaption);
     auto* label8 = MakeLabel(this, "Label8", extraCaption);
     Edit1 = MakeField(this, "Edit1", kFieldChars, numberCaption);
-    Edit9 = MakeField(this, "Edit9", kFieldChars, vinCaption);
+    Edit9 = MakeField(this, "Edit9", kVinChars, vinCaption);
     Edit6 = MakeField(this, "Edit6", kFieldChars, makeCaption);
     Edit2 = MakeField(this, "Edit2", kFieldChars, ownerCaption);
     Edit7 = MakeField(this, "Edit7", kFieldChars, extraCaption);

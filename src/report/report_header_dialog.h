@@ -31,6 +31,7 @@ public:
     static constexpr int EditTemplate = 2;
     // Entry limits of the vehicle fields and of the station lines.
     static constexpr int kFieldChars = 15;
+    static constexpr int kVinChars = 17;  // a vehicle identification number has 17
 
     TForm2(ReportHeader& header, StationInfo& station, const Clock& clock,
            const QLocale& locale = QLocale::system(), QWidget* parent = nullptr);

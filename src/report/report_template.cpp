@@ -62,7 +62,9 @@ QString MeasurementRow(const TestResults& results, int n, const QString& oilText
 
 ReportCodes::ReportCodes(const ReportValues& v) {
     const QChar sep = v.decimalSeparator;
-    codes_[0] = FreeAccelReportLine(v.results.freeAccelMeanX10, v.results.freeAccelValidity, sep);
+    const TestResults& r = v.results;
+    if (r.hasFreeAccelResult)
+        codes_[0] = FreeAccelReportLine(r.freeAccelMeanX10, r.freeAccelValidity, sep);
     codes_[1] = v.stationLine1;
     codes_[2] = v.stationLine2;
     codes_[3] = v.header.vehicleNumber;
@@ -72,7 +74,8 @@ ReportCodes::ReportCodes(const ReportValues& v) {
     codes_[7] = ShortDate(v.moment.date(), v.locale);
     codes_[8] = LongTime(v.moment.time(), v.locale);
     codes_[9] = v.header.decision;
-    codes_[10] = MaxSpeedReportLine(v.results.maxSpeedMeanX10, v.results.maxSpeedValidity, sep);
+    if (r.hasMaxSpeedResult)
+        codes_[10] = MaxSpeedReportLine(r.maxSpeedMeanX10, r.maxSpeedValidity, sep);
     codes_[11] = v.header.vin;
     if (v.normsInReport) codes_[12] = QStringLiteral("Нормы:   ") + v.normText;
     for (int n = 1; n <= TestResults::kMeasurements; ++n)
@@ -150,24 +153,23 @@ QStringList DefaultTemplate(bool normsInReport) {
     return lines;
 }
 
-QStringList ComposeReportLines(const QString& programDir, const ReportValues& values,
-                               const QStringList& currentLines) {
+ComposedReport ComposeReportLines(const QString& programDir, const ReportValues& values) {
     const QString path = programDir + kTemplateFileName;
-    QStringList lines;
+    ComposedReport report;
     if (QFileInfo::exists(path)) {
         std::optional<QStringList> read = ReadTextLines(path);
-        // Rendering the report already shown a second time would garble it (a "#"
-        // inside a value would be taken for a code): it stays as it is.
-        if (!read) return currentLines;
-        lines = std::move(*read);
+        // A template that exists but cannot be read is left as it is, and the
+        // report of this vehicle is composed from the built-in one all the same.
+        report.templateUnreadable = !read;
+        report.lines = read ? std::move(*read) : DefaultTemplate(values.normsInReport);
     } else {
-        lines = DefaultTemplate(values.normsInReport);
-        WriteTextLines(path,
-                       lines);  // a failure leaves the file missing; the report is still shown
+        report.lines = DefaultTemplate(values.normsInReport);
+        // A failure leaves the file missing; the report is still shown.
+        WriteTextLines(path, report.lines);
     }
     const ReportCodes codes(values);
-    for (QString& line : lines) line = codes.Render(line);
-    return lines;
+    for (QString& line : report.lines) line = codes.Render(line);
+    return report;
 }
 
 }  // namespace kelvaron

@@ -74,10 +74,13 @@ QStringList DefaultTemplate(bool normsInReport);
 
 // The composed report. Reads `programDir` + "TemplateDef.txt"; when it is missing,
 // writes the built-in template there first (silently keeping on when that fails)
-// and uses it. Every line is then rendered with `values`. A template that exists
-// but cannot be read leaves the report as it stands: `currentLines` come back
-// unchanged, not rendered a second time. `programDir` ends with a separator.
-QStringList ComposeReportLines(const QString& programDir, const ReportValues& values,
-                               const QStringList& currentLines);
+// and uses it. A template that exists but cannot be read is left alone and the
+// built-in one is used, saying so. Every line is then rendered with `values`.
+// `programDir` ends with a separator.
+struct ComposedReport {
+    QStringList lines;
+    bool templateUnreadable = false;
+};
+ComposedReport ComposeReportLines(const QString& programDir, const ReportValues& values);
 
 }  // namespace kelvaron

@@ -86,6 +86,8 @@ void MeasurementSeries::StartMaxSpeedTest() {
 }
 
 void MeasurementSeries::EraseResults() {
+    results_.hasMaxSpeedResult = false;
+    results_.hasFreeAccelResult = false;
     results_.maxSpeedMeanX10 = 0;
     results_.maxSpeedValidity = 0;
     results_.freeAccelMeanX10 = 0;
@@ -169,10 +171,12 @@ void MeasurementSeries::AddMaxSpeedTrendPoint() {
 
 void MeasurementSeries::ResultArrived(int finishedKind, int32_t validity, int32_t meanX10) {
     if (finishedKind == kFinishedMaxSpeed) {
+        results_.hasMaxSpeedResult = true;
         results_.maxSpeedValidity = validity;
         results_.maxSpeedMeanX10 = meanX10;
         ShowMaxSpeedResult();
     } else {
+        results_.hasFreeAccelResult = true;
         results_.freeAccelValidity = validity;
         results_.freeAccelMeanX10 = meanX10;
         ShowFreeAccelResult();

@@ -10,6 +10,10 @@ namespace kelvaron {
 struct TestResults {
     static constexpr int kMeasurements = 6;
 
+    // Whether a test of each kind has brought its result in: until then, and after
+    // the results are erased, its result line is empty, not a valid zero result.
+    bool hasMaxSpeedResult = false;
+    bool hasFreeAccelResult = false;
     int32_t maxSpeedMeanX10 = 0;   // tenths of a percent
     int32_t maxSpeedValidity = 0;  // 0 valid, 1 zone exceeded
     int32_t freeAccelMeanX10 = 0;

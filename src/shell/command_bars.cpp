@@ -65,4 +65,17 @@ void StatusBar::SetModeLineRed(bool red) {
     Label2->setPalette(palette);
 }
 
+void StatusBar::ShowModeLine(const QString& text) {
+    if (text == modeLine_) return;
+    modeLine_ = text;
+    Label2->setText(text);
+}
+
+void StatusBar::ShowNotice(const QString& text) { Label2->setText(text); }
+
+void StatusBar::ShowText(const QString& text) {
+    modeLine_.clear();
+    Label2->setText(text);
+}
+
 }  // namespace kelvaron

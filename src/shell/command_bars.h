@@ -33,11 +33,21 @@ public:
     void ApplyLayout(const MainWindowLayout& layout);
     // The mode line in red while the link is lost, black otherwise.
     void SetModeLineRed(bool red);
+    // The instrument's mode (or the loss of the link). The poll loop repeats it
+    // every refresh; it replaces a notice only when it changes.
+    void ShowModeLine(const QString& text);
+    // A notice that stays until the mode line changes.
+    void ShowNotice(const QString& text);
+    // Any other text: the next mode line replaces it.
+    void ShowText(const QString& text);
 
     QLabel* Label2 = nullptr;        // mode line
     QPushButton* BitBtn4 = nullptr;  // "СВ.УСК."
     QPushButton* BitBtn5 = nullptr;  // "МАХ.ОБ."
     QPushButton* BitBtn2 = nullptr;  // "УСТ. 0"
+
+private:
+    QString modeLine_;  // the mode line shown last
 };
 
 }  // namespace kelvaron

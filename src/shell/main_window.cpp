@@ -320,7 +320,12 @@ void TForm1::ComposeReport() {
     values.moment = clock_->Now();
     values.locale = locale_;
     values.decimalSeparator = DecimalSeparator(locale_);
-    report_->SetLines(ComposeReportLines(programDir_, values, report_->Lines()));
+    const ComposedReport composed = ComposeReportLines(programDir_, values);
+    report_->SetLines(composed.lines);
+    // Said once when the template becomes unreadable, not at every composition.
+    if (composed.templateUnreadable && !templateUnreadable_)
+        status_->ShowNotice(QStringLiteral("Не удалось прочитать ") + kTemplateFileName);
+    templateUnreadable_ = composed.templateUnreadable;
 }
 
 void TForm1::ResetDecision() { reportHeader_.decision = QStringLiteral("________"); }
@@ -485,7 +490,7 @@ void TForm1::ConnectFileCommands() {
 }
 
 void TForm1::BitBtn1Click() {
-    status_->Label2->setText(QStringLiteral("Связь не установлена"));
+    status_->ShowText(QStringLiteral("Связь не установлена"));
     poll_.StartSearch(settings_.portSearch());
 }
 
@@ -502,7 +507,7 @@ void TForm1::SetPollTimerEnabled(bool enabled) {
 
 void TForm1::StartDelayTimer() { TimerZad.start(); }
 void TForm1::ShowPortLine(const QString& text) { bottom_->Label1->setText(text); }
-void TForm1::ShowStatusLine(const QString& text) { status_->Label2->setText(text); }
+void TForm1::ShowStatusLine(const QString& text) { status_->ShowModeLine(text); }
 void TForm1::SetStatusLineRed(bool red) { status_->SetModeLineRed(red); }
 
 void TForm1::SetGauge(int value) {

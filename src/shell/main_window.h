@@ -185,6 +185,7 @@ private:
     MainWindowLayout layout_;
     bool shown_ = false;
     bool closed_ = false;
+    bool templateUnreadable_ = false;  // the template could not be read at the last composition
 };
 
 }  // namespace kelvaron

@@ -105,9 +105,12 @@ bool SaveFileAtomically(const QString& path, const QByteArray& data,
 bool SaveFileAtomicallyOrInPlace(const QString& path, const QByteArray& data,
                                  const SaveInterruption& interruption) {
     switch (SaveThroughTemporary(path, data, interruption)) {
-        case Saved::Yes: return true;
-        case Saved::TemporaryRefused: return SaveInPlace(path, data);
-        case Saved::No: return false;
+        case Saved::Yes:
+            return true;
+        case Saved::TemporaryRefused:
+            return SaveInPlace(path, data);
+        case Saved::No:
+            return false;
     }
     return false;
 }

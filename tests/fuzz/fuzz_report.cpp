@@ -178,6 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     results.freeAccelValidity = in.Byte() % 4;
     results.maxSpeedMeanX10 = in.Int();
     results.maxSpeedValidity = in.Byte() % 3;
+    results.hasFreeAccelResult = results.freeAccelMeanX10 % 2 == 0;  // half without a test
+    results.hasMaxSpeedResult = results.maxSpeedMeanX10 % 2 == 0;
     for (size_t i = 0; i < TestResults::kMeasurements; ++i) {
         const int opacityX10 = static_cast<int16_t>(in.Byte() | in.Byte() << 8);
         results.peakN[i] = opacityX10 / 10.0;
@@ -244,7 +246,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // What every code stands for; the rows only when a line asks for one.
     const QChar sep = values.decimalSeparator;
     QString codes[128];
-    codes[u'0'] = FreeAccelReportLine(results.freeAccelMeanX10, results.freeAccelValidity, sep);
+    if (results.hasFreeAccelResult)
+        codes[u'0'] = FreeAccelReportLine(results.freeAccelMeanX10, results.freeAccelValidity, sep);
     codes[u'1'] = values.stationLine1;
     codes[u'2'] = values.stationLine2;
     codes[u'3'] = values.header.vehicleNumber;
@@ -254,7 +257,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     codes[u'7'] = QStringLiteral("08.12.2026");
     codes[u'8'] = QStringLiteral("9:05:07");
     codes[u'9'] = values.header.decision;
-    codes[u'A'] = MaxSpeedReportLine(results.maxSpeedMeanX10, results.maxSpeedValidity, sep);
+    if (results.hasMaxSpeedResult)
+        codes[u'A'] = MaxSpeedReportLine(results.maxSpeedMeanX10, results.maxSpeedValidity, sep);
     codes[u'B'] = values.header.vin;
     if (values.normsInReport) codes[u'C'] = QStringLiteral("Нормы:   ") + values.normText;
     qsizetype longest = 0;

@@ -140,13 +140,16 @@ private slots:
         QCOMPARE(d.header.vehicleNumber, QStringLiteral(" А123АА "));  // stored as typed
     }
 
-    void fieldsTakeAtMostFifteenCharacters() {
+    void fieldsTakeAtMostFifteenCharactersAndTheVinSeventeen() {
         HeaderDialog d;
         QVERIFY(d.Open());
         Type("0123456789ABCDEFG");
         QCOMPARE(d.form.Edit1->text(), QStringLiteral("0123456789ABCDE"));
-        for (QLineEdit* e : {d.form.Edit1, d.form.Edit9, d.form.Edit6, d.form.Edit2, d.form.Edit7})
+        for (QLineEdit* e : {d.form.Edit1, d.form.Edit6, d.form.Edit2, d.form.Edit7})
             QCOMPARE(e->maxLength(), 15);
+        d.form.Edit9->setFocus();
+        Type("XTA21099012345678Z");
+        QCOMPARE(d.form.Edit9->text(), QStringLiteral("XTA21099012345678"));
     }
 
     void openingFillsFromTheRecordsAndTheClock() {

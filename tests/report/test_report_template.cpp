@@ -35,6 +35,7 @@ ReportValues Values() {
     v.header.decision = QStringLiteral("ГОДЕН");
     v.stationLine1 = QStringLiteral("Станция техосмотра");
     v.stationLine2 = QStringLiteral("  тел. 123");
+    v.results.hasFreeAccelResult = v.results.hasMaxSpeedResult = true;
     v.results.freeAccelMeanX10 = 178;
     v.results.maxSpeedMeanX10 = 250;
     v.results.peakK = {12.3456, 0.5, 1.0, 0, 0, 0};
@@ -188,6 +189,8 @@ private slots:
         QTest::newRow("#0 negative status") << true << 178 << -1 << "";
         QTest::newRow("#0 full opacity")
             << true << 1000 << 0 << "K = >> м-1 ,   Ср.дымность N = 100,0 % ";
+        QTest::newRow("#0 no test yet") << true << -1 << 0 << "";
+        QTest::newRow("#A no test yet") << false << -1 << 0 << "";
         QTest::newRow("#A status 1")
             << false << 250 << 1 << "  Результат недействителен,превышение зоны  ";
         QTest::newRow("#A status 2 unknown") << false << 250 << 2 << "";
@@ -200,6 +203,8 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, expected);
         ReportValues v = Values();
+        // A mean of -1 stands for a test that has not brought its result in.
+        v.results.hasFreeAccelResult = v.results.hasMaxSpeedResult = meanX10 >= 0;
         if (freeAccel) {
             v.results.freeAccelMeanX10 = meanX10;
             v.results.freeAccelValidity = status;
@@ -244,7 +249,7 @@ private slots:
         const QString programDir = dir.path() + "/";
         ReportValues v = Values();
         v.normsInReport = norms;
-        const QStringList report = ComposeReportLines(programDir, v, {});
+        const QStringList report = ComposeReportLines(programDir, v).lines;
 
         const QByteArray bytes = FileBytes(programDir + "TemplateDef.txt");
         QCOMPARE(bytes, CrLfBytes(ExpectedDefaultLines(norms)));
@@ -272,19 +277,19 @@ private slots:
         const QString programDir = dir.path() + "/";
         ReportValues v = Values();
         v.normsInReport = false;
-        ComposeReportLines(programDir, v, {});
+        ComposeReportLines(programDir, v);
         const QByteArray first = FileBytes(programDir + "TemplateDef.txt");
         // Switching the option on later changes neither the file nor the lines
         // (the file has no "#C"); a "#C" typed in by hand shows only while it is on.
         v.normsInReport = true;
-        QCOMPARE(ComposeReportLines(programDir, v, {}).size(), 28);
+        QCOMPARE(ComposeReportLines(programDir, v).lines.size(), 28);
         QCOMPARE(FileBytes(programDir + "TemplateDef.txt"), first);
 
         PutFile(programDir + "TemplateDef.txt", "#C\r\n");
-        QCOMPARE(ComposeReportLines(programDir, v, {}),
+        QCOMPARE(ComposeReportLines(programDir, v).lines,
                  QStringList{"Нормы:       по ГОСТ без наддува:   2,5  м-1"});
         v.normsInReport = false;
-        QCOMPARE(ComposeReportLines(programDir, v, {}), QStringList{""});
+        QCOMPARE(ComposeReportLines(programDir, v).lines, QStringList{""});
     }
 
     void templatesAreReadWithAnyLineEnd_data() {
@@ -317,7 +322,7 @@ private slots:
         QTemporaryDir dir;
         const QString programDir = dir.path() + "/";
         PutFile(programDir + "TemplateDef.txt", bytes);
-        QCOMPARE(ComposeReportLines(programDir, Values(), {"old"}), expected);
+        QCOMPARE(ComposeReportLines(programDir, Values()).lines, expected);
         QCOMPARE(FileBytes(programDir + "TemplateDef.txt"), bytes);
     }
 
@@ -327,7 +332,7 @@ private slots:
         QByteArray bytes;
         for (int i = 0; i < 100000; ++i) bytes += "#3x";
         PutFile(programDir + "TemplateDef.txt", bytes);
-        const QStringList report = ComposeReportLines(programDir, Values(), {});
+        const QStringList report = ComposeReportLines(programDir, Values()).lines;
         QCOMPARE(report.size(), 1);
         QCOMPARE(report[0], QStringLiteral("А123ААx").repeated(100000));
     }
@@ -336,25 +341,27 @@ private slots:
         QTemporaryDir dir;
         const QString programDir = dir.path() + "/";
         PutFile(programDir + "TemplateDef.txt", "#3\r\n");
-        QCOMPARE(ComposeReportLines(programDir, Values(), {}), QStringList{"А123АА"});
+        QCOMPARE(ComposeReportLines(programDir, Values()).lines, QStringList{"А123АА"});
         PutFile(programDir + "TemplateDef.txt", "#4\r\n");
-        QCOMPARE(ComposeReportLines(programDir, Values(), {}), QStringList{"КАМАЗ"});
+        QCOMPARE(ComposeReportLines(programDir, Values()).lines, QStringList{"КАМАЗ"});
     }
 
-    void unreadableTemplateKeepsTheReportAsItWas() {
+    void unreadableTemplateGivesTheBuiltInReportAndSaysSo() {
         QTemporaryDir dir;
         const QString programDir = dir.path() + "/";
         // A folder in the template's place exists but cannot be read as a file.
         QVERIFY(QDir(dir.path()).mkdir("TemplateDef.txt"));
-        const QStringList shown = {"  Станция", "Доп.: доп#3", "a#"};
-        QCOMPARE(ComposeReportLines(programDir, Values(), shown), shown);
+        const ComposedReport report = ComposeReportLines(programDir, Values());
+        QVERIFY(report.templateUnreadable);
+        QCOMPARE(report.lines, ComposeReportLines(dir.path() + "/none/", Values()).lines);
         QVERIFY(QFileInfo(programDir + "TemplateDef.txt").isDir());
+        QVERIFY(!ComposeReportLines(dir.path() + "/none/", Values()).templateUnreadable);
     }
 
     void unwritableFolderStillGivesTheDefaultReport() {
         QTemporaryDir dir;
         const QString programDir = dir.path() + "/missing/folder/";
-        const QStringList report = ComposeReportLines(programDir, Values(), {});
+        const QStringList report = ComposeReportLines(programDir, Values()).lines;
         QCOMPARE(report.size(), 29);
         QCOMPARE(report[13], "      " + kValidFree);
         QVERIFY(!QFile::exists(programDir + "TemplateDef.txt"));
