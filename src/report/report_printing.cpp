@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include <algorithm>
 #include <utility>
 
 namespace kelvaron {
@@ -57,28 +58,68 @@ QFont ReportPrintFont() {
     return font;
 }
 
+namespace {
+
+// `line` cut into pieces no wider than `width` with `metrics`: after the last
+// blank that fits, or where the width ends in a run without blanks.
+QStringList CarriedOver(const QString& line, qreal width, const QFontMetricsF& metrics) {
+    QStringList pieces;
+    QString rest = line;
+    while (metrics.horizontalAdvance(rest) > width && rest.size() > 1) {
+        qsizetype fits = 1;  // at least one character a piece, however narrow the page
+        while (fits < rest.size() && metrics.horizontalAdvance(rest.left(fits + 1)) <= width)
+            ++fits;
+        const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '), fits - 1);
+        if (blank > 0) fits = blank + 1;
+        pieces << rest.left(fits);
+        rest = rest.mid(fits);
+    }
+    pieces << rest;
+    return pieces;
+}
+
+}  // namespace
+
 bool PrintReport(QPrinter& printer, const QStringList& lines) {
     if (!printer.isValid()) return false;
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-
-    // Sized in device pixels, so the glyphs and the pitch agree on every printer.
-    const int height = FontHeightPixels(kReportPointSize, printer.logicalDpiY());
-    QFont font = ReportPrintFont();
-    font.setPixelSize(height > 0 ? height : 1);
-    painter.setFont(font);
     painter.setPen(Qt::black);
-    // Text beyond the printable area is lost, on a file printer as on paper.
     const QRect printable(0, 0, printer.width(), printer.height());
     painter.setClipRect(printable);
 
-    // Qt places text by its baseline; the line's top-left corner is the ascent above.
-    const qreal ascent = QFontMetricsF(painter.font(), &printer).ascent();
+    // The largest size from 12 points down to 8 at which the widest line fits
+    // beside the left margin. Sized in device pixels, so the glyphs and the pitch
+    // agree on every printer.
+    const qreal width = printable.width() - kReportLeft;
+    QFont font = ReportPrintFont();
+    int height = 1;
+    for (int points = kReportPointSize; points >= kReportMinPointSize; --points) {
+        height = std::max(1, FontHeightPixels(points, printer.logicalDpiY()));
+        font.setPixelSize(height);
+        const QFontMetricsF metrics(font, &printer);
+        qreal widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= width) break;
+    }
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &printer);
+    // A line wider still goes on over the following lines.
+    QStringList printed;
+    for (const QString& line : lines) printed << CarriedOver(line, width, metrics);
+
+    // As many lines a page as there is room for their whole font height; then the
+    // next page. Qt places text by its baseline; the line's top-left corner is the
+    // ascent above.
     const qint64 pitch = ReportLinePitch(height);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const qint64 top = kReportTop + i * pitch;
-        if (top >= printable.height()) break;  // this line and every later one fall off the page
-        painter.drawText(QPointF(kReportLeft, static_cast<qreal>(top) + ascent), lines.at(i));
+    const qint64 perPage =
+        std::max<qint64>(1, (printable.height() - kReportTop - height) / pitch + 1);
+    for (qsizetype i = 0; i < printed.size(); ++i) {
+        if (i > 0 && i % perPage == 0 && !printer.newPage()) return false;
+        const qint64 top = kReportTop + (i % perPage) * pitch;
+        painter.drawText(QPointF(kReportLeft, static_cast<qreal>(top) + metrics.ascent()),
+                         printed.at(i));
     }
     return JobSucceeded(painter, printer);
 }

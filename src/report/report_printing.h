@@ -1,7 +1,7 @@
 #pragma once
-// Printing the report and the measurement chart. The report goes to the first
-// page only, line by line at fixed device-pixel positions; the chart is painted
-// by the caller on one landscape page. The print dialog is asked through the
+// Printing the report and the measurement chart. The report goes line by line
+// at fixed device-pixel positions, over as many pages as it needs; the chart is
+// painted by the caller on one landscape page. The print dialog is asked through the
 // interaction seam, so none of this needs the chart component or a window.
 #include <QFont>
 #include <QRectF>
@@ -19,11 +19,12 @@ class Interaction;
 // How a print with the print dialog ended.
 enum class PrintOutcome { Printed, Cancelled, Failed };
 
-// The report's place on the page and its font size: line i has its top-left
-// corner at (kReportLeft, kReportTop + i × pitch) device pixels.
+// The report's place on the page and its font size: line i of a page has its
+// top-left corner at (kReportLeft, kReportTop + i × pitch) device pixels.
 inline constexpr int kReportLeft = 200;
 inline constexpr int kReportTop = 20;
 inline constexpr int kReportPointSize = 12;
+inline constexpr int kReportMinPointSize = 8;  // the font is never made smaller
 
 // The height of a font of `pointSize` points on a device of `dpi` dots per inch,
 // in whole device pixels: the character height without the line gap, pointSize ×
@@ -41,10 +42,11 @@ int ReportLinePitch(int fontHeight);
 // Needs a running QGuiApplication.
 QFont ReportPrintFont();
 
-// Prints `lines` on `printer` as one job of one page: the font ReportPrintFont
-// sized FontHeightPixels(12, the printer's resolution), each line at its fixed
-// position, no wrapping, no page break. Whatever lies beyond the printable area
-// is lost; lines that would start below it are not sent at all. False when the
+// Prints `lines` on `printer` as one job, every line on paper: the font
+// ReportPrintFont sized FontHeightPixels(12, the printer's resolution), or the
+// largest size down to 8 points at which the widest line fits the printable
+// width; a line wider still at 8 points goes on over the lines below it. Each
+// line at its fixed position, a further page when one is full. False when the
 // printer is not usable or the job could not be started or finished.
 bool PrintReport(QPrinter& printer, const QStringList& lines);
 
