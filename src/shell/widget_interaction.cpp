@@ -26,6 +26,13 @@ QString SuffixFor(const FileDialog& dialog, int type) {
                                                            : QString();
 }
 
+// `name` with ".`suffix`" at its end, unless it has it already.
+QString WithSuffix(const QString& name, const QString& suffix) {
+    if (suffix.isEmpty() || name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+        return name;
+    return name + QLatin1Char('.') + suffix;
+}
+
 }  // namespace
 
 void WidgetInteraction::Notice(const QString& text) {
@@ -73,7 +80,11 @@ std::optional<FileChoice> WidgetInteraction::RunFileDialog(const FileDialog& d, 
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         dialog.setDefaultSuffix(SuffixFor(d, TypeIndex(d, filter)));
     });
-    if (save && !d.suggestedName.isEmpty()) dialog.selectFile(d.suggestedName);
+    // The suggestion shows the type's extension: the dialog swaps the extension
+    // when the type changes, and without one it took whatever followed a dot in
+    // the name (an owner "Иванов И.И.") for it, losing the date and time.
+    if (save && !d.suggestedName.isEmpty())
+        dialog.selectFile(WithSuffix(d.suggestedName, SuffixFor(d, type)));
     if (save && !d.askOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return FileChoice{dialog.selectedFiles().first(), TypeIndex(d, dialog.selectedNameFilter())};

@@ -3,19 +3,24 @@
 // they write, and the picture types kept in the settings.
 #include "file_bytes.h"
 #include "report/norms_list.h"
+#include "report/report_files.h"
 #include "report/report_template.h"
 #include "results/chart_area.h"
 #include "shell/colors.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
 #include "shell/text_codec.h"
+#include "shell/widget_interaction.h"
 #include "window_station.h"
 
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 
 using namespace kelvaron;
@@ -133,6 +138,27 @@ private slots:
         const QImage bmp(s.Path("Graph/shot.bmp"), "BMP");
         QCOMPARE(bmp.size(), form.Charts().Chart3->viewport()->size());
         QVERIFY(FileBytes(s.Path("Graph/shot.bmp")).startsWith("BM"));
+    }
+
+    // The real save dialog: switching the type swaps the extension of the name
+    // shown, also when the owner's initials put dots into it.
+    void switchingTheTypeKeepsTheSuggestedNameWhole() {
+        QTemporaryDir dir;
+        const QString base = QStringLiteral("А123АА_Иванов И.И._12-08_15-55");
+        QString shown;
+        WhenModal([&](QWidget* dialog) {
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (types && name) {
+                types->setCurrentIndex(1);
+                emit types->activated(1);
+                shown = name->text();
+            }
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        WidgetInteraction real(nullptr);
+        QVERIFY(!real.SaveFile(SaveChartDialog(dir.path(), base, 1)));
+        QCOMPARE(shown, base + QStringLiteral(".emf"));
     }
 
     void pictureTypesComeFromTheSettingsAndGoBackAtClose_data() {
