@@ -28,7 +28,7 @@ public:
     // The session's seams (see RecordingSession); the timer is the group's own.
     RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
                    Interaction& interaction, RecordingSession::LiveSource liveTexts,
-                   QWidget* parent, const QLocale& locale = QLocale::system());
+                   QWidget* parent, const QLocale& locale = ProgramLocale());
     ~RecordingGroup() override;
 
     RecordingSession& Session() { return session_; }

@@ -13,6 +13,7 @@
 #include "shell/app_settings.h"
 #include "shell/clock.h"
 #include "shell/interaction.h"
+#include "shell/locale_formats.h"
 
 #include <QLocale>
 #include <QString>
@@ -39,7 +40,7 @@ public:
     // `locale`.
     RecordingSession(AppSettings& settings, QString outputDir, const Clock& clock,
                      Interaction& interaction, RecordTimer& timer, LiveSource liveTexts,
-                     QLocale locale = QLocale::system());
+                     QLocale locale = ProgramLocale());
     ~RecordingSession();
     RecordingSession(const RecordingSession&) = delete;
     RecordingSession& operator=(const RecordingSession&) = delete;

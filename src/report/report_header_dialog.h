@@ -9,6 +9,7 @@
 // шаблон", closed without storing) it first opens the template file.
 #include "report/report_header.h"
 #include "shell/clock.h"
+#include "shell/locale_formats.h"
 #include "shell/station_info.h"
 
 #include <QDialog>
@@ -34,7 +35,7 @@ public:
     static constexpr int kVinChars = 17;  // a vehicle identification number has 17
 
     TForm2(ReportHeader& header, StationInfo& station, const Clock& clock,
-           const QLocale& locale = QLocale::system(), QWidget* parent = nullptr);
+           const QLocale& locale = ProgramLocale(), QWidget* parent = nullptr);
 
     // The decision list's texts as shown; the first is stored as eight underscores.
     static QStringList DecisionTexts();

@@ -5,6 +5,7 @@
 // and renders every line; nothing is cached between compositions.
 #include "report/report_header.h"
 #include "results/test_results.h"
+#include "shell/locale_formats.h"
 
 #include <QChar>
 #include <QDateTime>
@@ -21,15 +22,15 @@ inline const QString kTemplateFileName = QStringLiteral("TemplateDef.txt");
 
 // Everything a report shows, gathered at the moment of composition.
 struct ReportValues {
-    ReportHeader header;                 // #3 #4 #5 #6 #9 #B
-    QString stationLine1;                // #1
-    QString stationLine2;                // #2
-    TestResults results;                 // #0 #A and the rows of #F
-    QString oilText;                     // the live oil-temperature text, in every #F row
-    QString normText;                    // the current norm, for #C
-    bool normsInReport = true;           // #C prints the norm only when set
-    QDateTime moment;                    // #7 and #8
-    QLocale locale = QLocale::system();  // short date and long time formats
+    ReportHeader header;               // #3 #4 #5 #6 #9 #B
+    QString stationLine1;              // #1
+    QString stationLine2;              // #2
+    TestResults results;               // #0 #A and the rows of #F
+    QString oilText;                   // the live oil-temperature text, in every #F row
+    QString normText;                  // the current norm, for #C
+    bool normsInReport = true;         // #C prints the norm only when set
+    QDateTime moment;                  // #7 and #8
+    QLocale locale = ProgramLocale();  // short date and long time formats
     QChar decimalSeparator = QLatin1Char(',');
 };
 

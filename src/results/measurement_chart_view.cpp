@@ -1,6 +1,7 @@
 #include "measurement_chart_view.h"
 
 #include "shell/colors.h"
+#include "shell/locale_formats.h"
 #include "shell/text_fit.h"
 
 #include <QApplication>
@@ -37,6 +38,9 @@ MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
     chart_->setDropShadowEnabled(false);
     // The background reaches the edges of the view, on screen and in pictures.
     chart_->layout()->setContentsMargins(0, 0, 0, 0);
+    // Axis labels with the decimal comma, like every other number of the program.
+    chart_->setLocale(ProgramLocale());
+    chart_->setLocalizeNumbers(true);
     bottom_ = new QValueAxis(chart_);
     bottom_->setRange(0, kSamplesAcross);
     bottom_->setLabelsAngle(-90);

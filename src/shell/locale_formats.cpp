@@ -4,6 +4,8 @@
 
 namespace kelvaron {
 
+QLocale ProgramLocale() { return QLocale(QLocale::Russian, QLocale::Russia); }
+
 QString ShortDate(const QDate& date, const QLocale& locale) {
     return locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
 }

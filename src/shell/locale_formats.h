@@ -11,9 +11,13 @@
 namespace kelvaron {
 
 // The short date format of `locale` (dd.MM.yyyy in Russian).
-QString ShortDate(const QDate& date, const QLocale& locale = QLocale::system());
+// The program speaks Russian whatever the machine's locale: dates dd.MM.yyyy,
+// times H:mm:ss and the decimal comma, on screen, in files and on paper.
+QLocale ProgramLocale();
+
+QString ShortDate(const QDate& date, const QLocale& locale = ProgramLocale());
 // The long time format of `locale` without the time zone (H:mm:ss in Russian).
-QString LongTime(const QTime& time, const QLocale& locale = QLocale::system());
-QChar DecimalSeparator(const QLocale& locale = QLocale::system());
+QString LongTime(const QTime& time, const QLocale& locale = ProgramLocale());
+QChar DecimalSeparator(const QLocale& locale = ProgramLocale());
 
 }  // namespace kelvaron

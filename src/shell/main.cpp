@@ -1,10 +1,13 @@
 #include "shell/application_look.h"
+#include "shell/locale_formats.h"
 #include "shell/main_window.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Qt's own number and date formats (the chart's axes among them) as the program's.
+    QLocale::setDefault(kelvaron::ProgramLocale());
     kelvaron::ApplyApplicationLook(app);
     kelvaron::TForm1 form;
     form.show();

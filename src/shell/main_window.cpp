@@ -66,7 +66,7 @@ TForm1::TForm1(FormDeps deps)
       ownInteraction_(deps.interaction ? nullptr : std::make_unique<WidgetInteraction>(this)),
       interaction_(deps.interaction ? deps.interaction : ownInteraction_.get()),
       clock_(deps.clock ? deps.clock : &systemClock_),
-      locale_(deps.locale.value_or(QLocale::system())),
+      locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
       poll_(readings_, control_, protokol_, *serial_, *this),

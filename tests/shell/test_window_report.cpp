@@ -1,6 +1,8 @@
 // The report in the main window: composed after a test and after "Стереть", from
 // the template on disk at every selection of "Отчет", with the header typed into
 // its dialog and the norm chosen in the norms dialog.
+#include "device/live_panel.h"
+#include "device/value_box.h"
 #include "file_bytes.h"
 #include "report/norms_dialog.h"
 #include "report/report_header_dialog.h"
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -101,6 +104,25 @@ private slots:
         QCOMPARE(Report(form)[4].trimmed(), QStringLiteral("№ автомобиля:  B777BB       VIN:"));
         QCOMPARE(form.Status().Label2->text(),
                  QStringLiteral("Не удалось прочитать TemplateDef.txt"));
+    }
+
+    // Dates, times and numbers in Russian whatever the machine's locale: this test
+    // also runs under C.UTF-8 and ru_RU.UTF-8 (see the CMake file).
+    void datesAndNumbersAreRussianWhateverTheMachinesLocale() {
+        WindowStation s;
+        s.StoreQuiet();
+        TForm1& form = s.Start(QSize(1920, 1080), std::nullopt);
+        s.Show();
+        sim::Opacimeter instrument;
+        QVERIFY(s.Connect(instrument));
+        QVERIFY(s.TickUntil([&] { return form.Readings().opacityX10 != 0; }, 50));
+        s.TickUntil([] { return false; }, 10);
+        QVERIFY2(QRegularExpression("^\\d+,\\d$").match(form.Live().Edit8->text()).hasMatch(),
+                 qPrintable(form.Live().Edit8->text()));
+        QCOMPARE(form.MeasurementChart3().Chart()->locale().decimalPoint(), QStringLiteral(","));
+        QVERIFY(form.MeasurementChart3().Chart()->localizeNumbers());
+        form.SelectViewIndex(2);
+        QCOMPARE(Report(form)[8].simplified(), QStringLiteral("Дата: 06.12.2026 Время: 14:05:07"));
     }
 
     void headerTypedWithTheKeyboardReachesTheChartTitleAndTheReport() {

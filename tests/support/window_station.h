@@ -29,12 +29,13 @@ struct WindowStation {
 
     QString Path(const QString& name) const { return dir.path() + "/" + name; }
 
-    TForm1& Start(QSize workArea = QSize(1920, 1080)) {
+    // The Russian locale, or with `locale` empty the program's own choice.
+    TForm1& Start(QSize workArea = QSize(1920, 1080),
+                  std::optional<QLocale> locale = QLocale(QLocale::Russian, QLocale::Russia)) {
         auto fake = std::make_unique<FakePort>(clock);
         port = fake.get();
-        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(fake), &messages, &wallClock,
-                                                 workArea,
-                                                 QLocale(QLocale::Russian, QLocale::Russia)});
+        form = std::make_unique<TForm1>(
+            FormDeps{dir.path(), std::move(fake), &messages, &wallClock, workArea, locale});
         return *form;
     }
     void Show() {

@@ -46,7 +46,7 @@ double MedianMs(const QString& programDir, int runs, qsizetype& lines, qsizetype
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const QStringList report = ComposeReportLines(programDir, values, {});
+        const QStringList report = ComposeReportLines(programDir, values).lines;
         ms.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
@@ -79,7 +79,7 @@ int main() {
     const QString programDir = dir.path() + QLatin1Char('/');
 
     // The built-in template, written by the first composition and read afterwards.
-    ComposeReportLines(programDir, Values(), {});
+    ComposeReportLines(programDir, Values());
     Run("built-in template", programDir, 101, QFile(programDir + kTemplateFileName).size());
 
     constexpr qsizetype kMegabyte = 1 << 20;
