@@ -69,7 +69,7 @@ MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
 
     footStrip_ = new QGraphicsRectItem(chart_);
     footStrip_->setPen(Qt::NoPen);
-    footStrip_->setBrush(QApplication::palette().color(QPalette::Window));
+    SetFootStripOnPaper(false);
     foot_ = new QGraphicsSimpleTextItem(chart_);
     QFont font = foot_->font();
     font.setBold(true);
@@ -151,6 +151,11 @@ void MeasurementChartView::SetBackground(const QColor& color) {
         axis->setLinePenColor(textColor_);
         axis->setGridLineColor(grid);
     }
+}
+
+void MeasurementChartView::SetFootStripOnPaper(bool onPaper) {
+    footStrip_->setBrush(onPaper ? QColor(Qt::white)
+                                 : QApplication::palette().color(QPalette::Window));
 }
 
 void MeasurementChartView::SetLegendVisible(bool visible) { chart_->legend()->setVisible(visible); }

@@ -61,6 +61,8 @@ public:
     // The background; the title, legend and scales turn black or white to stay
     // readable on it.
     void SetBackground(const QColor& color);
+    // The strip under the chart: the window's colour on screen, white on paper.
+    void SetFootStripOnPaper(bool onPaper);
     void SetLegendVisible(bool visible);
     // The largest font sizes, in points, the window's proportions allow; the foot
     // gets a smaller one where its longest line would not fit the chart's width.

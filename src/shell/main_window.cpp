@@ -481,6 +481,7 @@ void TForm1::ConnectFileCommands() {
         files_.PrintChart(*charts_->Chart3, [this](bool white) {
             chart3View_.SetBackground(white ? QColor(Qt::white)
                                             : ColorFromRef(settings_.chartBackColor()));
+            chart3View_.SetFootStripOnPaper(white);
         });
     });
     connect(m.N33, &QAction::triggered, this,

@@ -19,8 +19,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 using namespace kelvaron;
@@ -197,13 +199,22 @@ private slots:
         settings.setChartBackColor(0x00404000);
         TForm1& form = StartWithVehicle(s, settings);
         QChart* chart = form.MeasurementChart3().Chart();
-        QColor during;
-        s.messages.whileOpen = [&] { during = chart->backgroundBrush().color(); };
+        QColor during, stripDuring;
+        s.messages.whileOpen = [&] {
+            during = chart->backgroundBrush().color();
+            // The strip under the chart, beside its centred text, as it is printed.
+            QImage picture(chart->scene()->sceneRect().size().toSize(), QImage::Format_RGB32);
+            QPainter painter(&picture);
+            chart->scene()->render(&painter);
+            const QRectF strip = form.MeasurementChart3().FootStripRect();
+            stripDuring = picture.pixelColor(strip.left() + 2, strip.bottom() - 2);
+        };
         s.messages.printerChoices.push_back(false);  // cancelled
         form.Menus().N13->trigger();                 // "Печать графика"
         QCOMPARE(form.Column().ListBox1->currentRow(), 1);
         QCOMPARE(s.messages.printDialogs, 1);
         QCOMPARE(during, QColor(Qt::white));
+        QCOMPARE(stripDuring, QColor(Qt::white));
         QCOMPARE(chart->backgroundBrush().color(), ColorFromRef(0x00404000));
     }
 
