@@ -44,12 +44,13 @@ MeasurementChartView::MeasurementChartView() : chart_(new QChart()) {
     bottom_ = new QValueAxis(chart_);
     bottom_->setRange(0, kSamplesAcross);
     bottom_->setLabelsAngle(-90);
-    bottom_->setLabelFormat(QStringLiteral("%d"));
+    // Localised labels take a precision: whole samples, and K's 2,5 steps or N's 25.
+    bottom_->setLabelFormat(QStringLiteral("%.0f"));
     left_ = new QValueAxis(chart_);
     right_ = new QValueAxis(chart_);
     for (QValueAxis* axis : {left_, right_}) {
         axis->setRange(0, 10);
-        axis->setLabelFormat(QStringLiteral("%g"));
+        axis->setLabelFormat(QStringLiteral("%.3g"));
     }
     chart_->addAxis(bottom_, Qt::AlignBottom);
     chart_->addAxis(left_, Qt::AlignLeft);

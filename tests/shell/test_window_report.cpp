@@ -16,9 +16,12 @@
 #include <QChart>
 #include <QDir>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -119,8 +122,21 @@ private slots:
         s.TickUntil([] { return false; }, 10);
         QVERIFY2(QRegularExpression("^\\d+,\\d$").match(form.Live().Edit8->text()).hasMatch(),
                  qPrintable(form.Live().Edit8->text()));
-        QCOMPARE(form.MeasurementChart3().Chart()->locale().decimalPoint(), QStringLiteral(","));
-        QVERIFY(form.MeasurementChart3().Chart()->localizeNumbers());
+        // The axis labels with the comma, and drawn: ink right of the plot area.
+        QChart* chart = form.MeasurementChart3().Chart();
+        QCOMPARE(chart->locale().decimalPoint(), QStringLiteral(","));
+        QVERIFY(chart->localizeNumbers());
+        QImage picture(chart->scene()->sceneRect().size().toSize(), QImage::Format_RGB32);
+        QPainter painter(&picture);
+        chart->scene()->render(&painter);
+        // Right of the right axis and its ticks, where its labels stand.
+        const QRect plot = chart->plotArea().toRect();
+        const QColor background = picture.pixelColor(plot.right() + 20, plot.top() - 5);
+        int ink = 0;
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            for (int x = plot.right() + 8; x <= plot.right() + 28 && x < picture.width(); ++x)
+                ink += picture.pixelColor(x, y) != background;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
         form.SelectViewIndex(2);
         QCOMPARE(Report(form)[8].simplified(), QStringLiteral("Дата: 06.12.2026 Время: 14:05:07"));
     }
