@@ -19,9 +19,31 @@
 using namespace kelvaron;
 using namespace kelvaron::testing;
 
+// How the operator picks a view: the menu (or its key), a click on its entry in
+// the view list, or the arrow keys in the list.
+enum class Chooser { Menu, Click, ArrowKey };
+Q_DECLARE_METATYPE(Chooser)
+
 namespace {
 
 const QString kStopQuestion = QStringLiteral("Идет запись данных в файл. Остановить?");
+
+void Choose(TForm1& form, int view, Chooser chooser) {
+    ViewList& list = *form.Column().ListBox1;
+    switch (chooser) {
+        case Chooser::Menu:
+            form.SelectViewIndex(view);
+            break;
+        case Chooser::Click:
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                              list.visualItemRect(list.item(view)).center());
+            break;
+        case Chooser::ArrowKey:
+            list.setFocus();
+            for (int row = list.currentRow(); row > view; --row) QTest::keyClick(&list, Qt::Key_Up);
+            break;
+    }
+}
 
 // A window showing "Запись" with a recording running every 100 ms.
 TForm1& StartRecording(WindowStation& s) {
@@ -38,29 +60,36 @@ class WindowRecordingTest : public QObject {
 private slots:
     void leavingTheRecordingViewAsksAndCancelKeepsItRunning_data() {
         QTest::addColumn<int>("view");
-        QTest::newRow("Таблица") << 0;
-        QTest::newRow("График") << 1;
-        QTest::newRow("Отчет") << 2;
+        QTest::addColumn<Chooser>("chooser");
+        QTest::newRow("Таблица") << 0 << Chooser::Menu;
+        QTest::newRow("График") << 1 << Chooser::Menu;
+        QTest::newRow("Отчет") << 2 << Chooser::Menu;
+        QTest::newRow("График, a click in the list") << 1 << Chooser::Click;
+        QTest::newRow("Отчет, the arrow key in the list") << 2 << Chooser::ArrowKey;
     }
     void leavingTheRecordingViewAsksAndCancelKeepsItRunning() {
         QFETCH(int, view);
+        QFETCH(Chooser, chooser);
         WindowStation s;
         TForm1& form = StartRecording(s);
         QVERIFY(form.Recording().Session().IsActive());
         QCOMPARE(form.RecordTimer().interval(), 100);
         s.messages.answers.push_back(Answer::Cancel);
-        form.SelectViewIndex(view);
+        Choose(form, view, chooser);
         QCOMPARE(s.messages.warnings.size(), 1);
         QCOMPARE(s.messages.warnings[0].text, kStopQuestion);
         QCOMPARE(s.messages.warnings[0].buttons, Buttons::OkCancel);
         QVERIFY(form.Recording().Session().IsActive());
-        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        ViewList& list = *form.Column().ListBox1;
+        QCOMPARE(list.currentRow(), 3);
+        QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(3)});  // highlighted
         QVERIFY(form.Recording().isVisible());
         // OK finishes the recording and shows the view.
         s.messages.answers.push_back(Answer::Ok);
-        form.SelectViewIndex(view);
+        Choose(form, view, chooser);
         QVERIFY(!form.Recording().Session().IsActive());
-        QCOMPARE(form.Column().ListBox1->currentRow(), view);
+        QCOMPARE(list.currentRow(), view);
+        QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(view)});
         QVERIFY(!form.Recording().isVisible());
         // "Запись" itself never asks.
         form.SelectViewIndex(3);
