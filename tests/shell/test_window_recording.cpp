@@ -98,11 +98,14 @@ private slots:
 
     void testStartsAskFirstAndStartOnlyWhenTheRecordingStops_data() {
         QTest::addColumn<int>("pending");
-        QTest::newRow("СВ.УСК.") << 2;
-        QTest::newRow("МАХ.ОБ.") << 3;
+        QTest::addColumn<bool>("byInstrument");
+        QTest::newRow("СВ.УСК.") << 2 << false;
+        QTest::newRow("МАХ.ОБ.") << 3 << false;
+        QTest::newRow("the instrument's own free acceleration") << 2 << true;
     }
     void testStartsAskFirstAndStartOnlyWhenTheRecordingStops() {
         QFETCH(int, pending);
+        QFETCH(bool, byInstrument);
         WindowStation s;
         TForm1& form = StartRecording(s);
         sim::Opacimeter instrument;
@@ -110,11 +113,19 @@ private slots:
         QVERIFY(s.TickUntil([&] { return form.Readings().deviceState == 1; }, 50));
         QPushButton* start = pending == 2 ? form.Status().BitBtn4 : form.Status().BitBtn5;
         s.messages.answers.push_back(Answer::Cancel);
-        start->click();
+        if (byInstrument) {
+            // Asked once; the answer holds until the loop has followed the start.
+            instrument.StartOwnTest(sim::TestKind::FreeAccel, s.clock.nowUs);
+            QVERIFY(
+                s.TickUntil([&] { return form.Control().state == PollState::FreeAccelTest; }, 50));
+        } else {
+            start->click();
+            QCOMPARE(form.Control().pendingRequest, 0);  // no test
+        }
         QCOMPARE(s.messages.warnings.size(), 1);
-        QCOMPARE(form.Control().pendingRequest, 0);  // no test
         QVERIFY(form.Recording().Session().IsActive());
         QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        if (byInstrument) return;
         s.messages.answers.push_back(Answer::Ok);
         start->click();
         QVERIFY(!form.Recording().Session().IsActive());
