@@ -67,8 +67,10 @@ void RecordingGroup::Build() {
     ComboBox1Z = Named(new QComboBox(this), "ComboBox1Z");
     ComboBox1Z->setEditable(true);
     ComboBox1Z->addItems(kIntervals);
-    // A typed text stays a text: it is not added to the list.
+    // A typed text stays a text: it is not added to the list, and it is not
+    // completed to an entry ("1" stays 1 ms, not the entry "100").
     ComboBox1Z->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1Z->setCompleter(nullptr);
     grid->addWidget(ComboBox1Z, 2, 2);
 
     Edit15Z = Named(new QLineEdit(this), "Edit15Z");
