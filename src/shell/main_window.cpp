@@ -227,6 +227,9 @@ void TForm1::ApplySettings() {
     ApplyChartQuantity();
     // 6., 7. The colours of the caption and value boxes.
     live_->ApplyColors(settings_);
+    // The recording group shows the interval and the one-point mode (the defaults
+    // restored in the options change them).
+    GroupBox12->SettingsChanged();
     // 8. The chart title and the report.
     RefreshChartHeader();
     ComposeReport();
