@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -469,10 +470,28 @@ private slots:
         QCOMPARE(shown(), (QList<bool>{false, false, true, false}));
         form.Menus().N36->trigger();
         QCOMPARE(shown(), (QList<bool>{true, false, false, true}));
+        // The recording group covers the column's buttons: Tab reaches only what is
+        // on screen, and the name field shows a whole file name.
+        RecordingGroup& group = form.Recording();
+        QSet<QWidget*> reached;
+        group.Edit14Z->setFocus();
+        for (int i = 0; i < 30; ++i) {
+            reached << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QVERIFY(reached.contains(group.BitBtn1Z));
+        QVERIFY(reached.contains(form.Column().ListBox1));
+        for (QWidget* w : reached)
+            QVERIFY2(w == form.Column().ListBox1 ||
+                         !(form.Column().isAncestorOf(w) || form.Live().isAncestorOf(w)),
+                     qPrintable(w->objectName()));
+        QVERIFY(group.Edit14Z->contentsRect().width() >=
+                group.Edit14Z->fontMetrics().horizontalAdvance("Kel_12-06_14-05-07.txt"));
         form.Column().ListBox1->setCurrentRow(1);  // as a click on the list
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
         QTest::keyClick(&form, Qt::Key_F2);
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
+        QCOMPARE(form.Column().BitBtn7->focusPolicy(), Qt::StrongFocus);  // uncovered again
     }
 
     void chartQuantityGivesBothChartsTheirScaleAndTitle() {
