@@ -98,8 +98,8 @@ std::optional<QColor> WidgetInteraction::ChooseColor(const QColor& initial) {
     return chosen;
 }
 
-void WidgetInteraction::OpenWithDesktop(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool WidgetInteraction::OpenWithDesktop(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace kelvaron

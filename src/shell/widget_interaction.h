@@ -17,7 +17,7 @@ public:
     std::optional<FileChoice> SaveFile(const FileDialog& dialog) override;
     bool ChoosePrinter(QPrinter& printer) override;
     std::optional<QColor> ChooseColor(const QColor& initial) override;
-    void OpenWithDesktop(const QString& path) override;
+    bool OpenWithDesktop(const QString& path) override;
 
 private:
     std::optional<FileChoice> RunFileDialog(const FileDialog& dialog, bool save);

@@ -424,14 +424,21 @@ private slots:
     void documentBesideTheProgramOpensOrWarns_data() {
         QTest::addColumn<bool>("present");
         QTest::addColumn<bool>("trailingSeparator");
-        QTest::newRow("present") << true << true;
-        QTest::newRow("present, folder without separator") << true << false;
-        QTest::newRow("missing") << false << true;
-        QTest::newRow("missing, folder without separator") << false << false;
+        QTest::addColumn<bool>("desktopOpens");  // a program is associated with its type
+        QTest::addColumn<QString>("warning");    // followed by the path; empty for none
+        const QString missing = QStringLiteral("Файл не найден :");
+        QTest::newRow("present") << true << true << true << QString();
+        QTest::newRow("present, folder without separator") << true << false << true << QString();
+        QTest::newRow("missing") << false << true << true << missing;
+        QTest::newRow("missing, folder without separator") << false << false << true << missing;
+        QTest::newRow("present, no program for its type")
+            << true << true << false << QStringLiteral("Не удалось открыть : ");
     }
     void documentBesideTheProgramOpensOrWarns() {
         QFETCH(bool, present);
         QFETCH(bool, trailingSeparator);
+        QFETCH(bool, desktopOpens);
+        QFETCH(QString, warning);
         QTemporaryDir dir;
         const QString path = dir.filePath("readme.txt");
         if (present) {
@@ -439,15 +446,14 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         ScriptedInteraction ui;
+        ui.desktopOpens = {desktopOpens};
         OpenDocument(dir.path() + (trailingSeparator ? "/" : ""), "readme.txt", ui);
-        if (present) {
-            QCOMPARE(ui.opened, QStringList{path});
+        QCOMPARE(ui.opened, present ? QStringList{path} : QStringList{});
+        if (warning.isEmpty()) {
             QVERIFY(ui.warnings.isEmpty());
         } else {
-            QVERIFY(ui.opened.isEmpty());
             QCOMPARE(ui.warnings.size(), 1);
-            QCOMPARE(ui.warnings[0].text,
-                     QStringLiteral("Файл не найден :") + QDir::toNativeSeparators(path));
+            QCOMPARE(ui.warnings[0].text, warning + QDir::toNativeSeparators(path));
             QCOMPARE(ui.warnings[0].buttons, Buttons::OkCancel);
         }
     }
