@@ -64,6 +64,8 @@ TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
         buttons->addWidget(b);
     }
     buttons->addStretch();
+    // Enter in the list or in "Набор:" confirms; on a focused button it presses that one.
+    BitBtn1->setDefault(true);
 
     auto* typed = new QHBoxLayout;
     typed->addWidget(Label2);

@@ -1,5 +1,6 @@
 #include "widget_interaction.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -28,8 +29,15 @@ QString SuffixFor(const FileDialog& dialog, int type) {
 
 }  // namespace
 
+QWidget* WidgetInteraction::DialogParent() const {
+    // A dialog asked for while another one is open (the options dialog's colour
+    // choice and restore question) stands over that one.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return parent_;
+}
+
 void WidgetInteraction::Notice(const QString& text) {
-    QMessageBox::information(parent_, Title(), text);
+    QMessageBox::information(DialogParent(), Title(), text);
 }
 
 Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
@@ -47,7 +55,7 @@ Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
             escape = QMessageBox::Cancel;
             break;
     }
-    QMessageBox box(QMessageBox::Warning, Title(), text, shown, parent_);
+    QMessageBox box(QMessageBox::Warning, Title(), text, shown, DialogParent());
     box.setEscapeButton(escape);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -62,7 +70,7 @@ Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
 }
 
 std::optional<FileChoice> WidgetInteraction::RunFileDialog(const FileDialog& d, bool save) {
-    QFileDialog dialog(parent_, d.title, d.folder);
+    QFileDialog dialog(DialogParent(), d.title, d.folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(d.types);
@@ -88,12 +96,12 @@ std::optional<FileChoice> WidgetInteraction::SaveFile(const FileDialog& dialog) 
 }
 
 bool WidgetInteraction::ChoosePrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, parent_);
+    QPrintDialog dialog(&printer, DialogParent());
     return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<QColor> WidgetInteraction::ChooseColor(const QColor& initial) {
-    const QColor chosen = QColorDialog::getColor(initial, parent_);
+    const QColor chosen = QColorDialog::getColor(initial, DialogParent());
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
 }

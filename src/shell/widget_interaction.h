@@ -21,6 +21,8 @@ public:
 
 private:
     std::optional<FileChoice> RunFileDialog(const FileDialog& dialog, bool save);
+    // The window a dialog stands over: the modal dialog open now, else the window.
+    QWidget* DialogParent() const;
 
     QWidget* parent_;
 };

@@ -6,13 +6,16 @@
 #include "shell/colors.h"
 #include "shell/open_document.h"
 #include "shell/options_dialog.h"
+#include "shell/widget_interaction.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -20,6 +23,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -401,6 +405,38 @@ private slots:
         QVERIFY(d.Open());
         QVERIFY(d.dlg.CheckBox5->isChecked());
         QCOMPARE(d.dlg.SpinEdit7->value(), 2);
+    }
+
+    // Qt's own dialogs, not the script: the colour dialog and the restore question
+    // stand over the options dialog, not over the window beneath it.
+    void dialogsOfTheOptionsStandOverThem_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("colour dialog") << "Button7";
+        QTest::newRow("restore question") << "Button24";
+    }
+    void dialogsOfTheOptionsStandOverThem() {
+        QFETCH(QString, button);
+        QWidget window;
+        WidgetInteraction ui(&window);
+        AppSettings settings = AppSettings::Defaults();
+        TPagesDlg dlg(settings, ui, &window);
+        window.show();
+        dlg.setWindowModality(Qt::ApplicationModal);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QPointer<QWidget> over;
+        QTimer poll;  // closes the dialog the button opens, once it is up
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* inner = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!inner || inner == &dlg) return;
+            poll.stop();
+            over = inner->parentWidget();
+            inner->reject();
+        });
+        poll.start(10);
+        dlg.findChild<QPushButton*>(button)->click();
+        QCOMPARE(over.data(), &dlg);
+        QCOMPARE(settings, AppSettings::Defaults());
     }
 
     void clickOnTheNLabelAsksToUnlockTheReport() {
