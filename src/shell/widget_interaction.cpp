@@ -29,6 +29,24 @@ QString SuffixFor(const FileDialog& dialog, int type) {
 
 }  // namespace
 
+QIcon NameOnlyFileIcons::icon(const QFileInfo& info) const {
+    if (info.isRoot()) return icon(Drive);
+    if (info.isDir()) return icon(Folder);
+    const QMimeType mime = mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    for (const QString& name : {mime.iconName(), mime.genericIconName()}) {
+        const QIcon themed = QIcon::fromTheme(name);
+        if (!themed.isNull()) return themed;
+    }
+    return icon(File);
+}
+
+QString NameOnlyFileIcons::type(const QFileInfo& info) const {
+    // Folders, drives and whatever is not a plain file cost Qt no read.
+    if (!info.isFile()) return QFileIconProvider::type(info);
+    const QMimeType mime = mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
 QWidget* WidgetInteraction::DialogParent() const {
     // A dialog asked for while another one is open (the options dialog's colour
     // choice and restore question) stands over that one.
@@ -70,7 +88,15 @@ Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
 }
 
 std::optional<FileChoice> WidgetInteraction::RunFileDialog(const FileDialog& d, bool save) {
+    // Declared first, so it outlives the dialog that uses it.
+    NameOnlyFileIcons icons;
     QFileDialog dialog(DialogParent(), d.title, d.folder);
+#ifndef Q_OS_WIN
+    // Qt's own dialog, with the icons above: a desktop's dialog may read files to
+    // tell their types.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(d.types);
