@@ -1,5 +1,6 @@
 #include "recording_group.h"
 
+#include "shell/code_page_validator.h"
 #include "shell/widget_kit.h"
 
 #include <QCheckBox>
@@ -78,6 +79,7 @@ void RecordingGroup::Build() {
     grid->addWidget(ComboBox1Z, 3, 2);
 
     Edit15Z = Named(new QLineEdit(this), "Edit15Z");
+    Edit15Z->setValidator(new Cp1251Validator(Edit15Z));  // the comment goes into the file
     grid->addWidget(Edit15Z, 4, 0, 1, 2);
     SpinEdit10Z = Named(new QSpinBox(this), "SpinEdit10Z");
     SpinEdit10Z->setRange(0, 999999);

@@ -557,6 +557,42 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("kept"), 2000);
     }
 
+    // Text that reaches the Windows-1251 files: typed key by key, a character the
+    // code page lacks ("≤") is refused, the rest is taken.
+    void fieldsForTheFilesTakeOnlyWhatTheCodePageHolds_data() {
+        QTest::addColumn<QString>("region");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("vehicle number") << "Form2"
+                                        << "Edit1";
+        QTest::newRow("additional text") << "Form2"
+                                         << "Edit7";
+        QTest::newRow("station line 1") << "Form2"
+                                        << "Edit3";
+        QTest::newRow("norm typed in the norms dialog") << "Form3"
+                                                        << "Edit1";
+        QTest::newRow("norms line under the chart") << "Panel12"
+                                                    << "Edit6";
+        QTest::newRow("recording comment") << "GroupBox12"
+                                           << "Edit15Z";
+        QTest::newRow("unlocked report view") << "client"
+                                              << "Memo1";
+    }
+    void fieldsForTheFilesTakeOnlyWhatTheCodePageHolds() {
+        QFETCH(QString, region);
+        QFETCH(QString, field);
+        Station s;
+        TForm1& form = s.Start();
+        form.Report().Unlock();
+        auto* w = form.findChild<QWidget*>(region)->findChild<QWidget*>(field);
+        QVERIFY(w);
+        w->setEnabled(true);  // the station lines after "Изменить"
+        for (QChar c : QStringLiteral("K ≤ 2,5 м-1 «№»"))
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        const auto* edit = qobject_cast<QLineEdit*>(w);
+        QCOMPARE(edit ? edit->text() : form.Report().toPlainText(),
+                 QStringLiteral("K  2,5 м-1 «№»"));
+    }
+
     void menuExitPressesTheExitButton() {
         Station s;
         TForm1& form = s.Start();
