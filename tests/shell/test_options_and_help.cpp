@@ -1,11 +1,14 @@
 // The options dialog, the help documents and the about box, driven as the
 // operator does: shown (never exec'd), clicked and keyed, with every question
 // and colour dialog answered by the script.
+#include "file_bytes.h"
 #include "scripted_interaction.h"
 #include "shell/about_box.h"
+#include "shell/application_look.h"
 #include "shell/colors.h"
 #include "shell/open_document.h"
 #include "shell/options_dialog.h"
+#include "shell/text_codec.h"
 #include "shell/widget_interaction.h"
 
 #include <QApplication>
@@ -28,6 +31,7 @@
 #include <functional>
 
 using namespace kelvaron;
+using kelvaron::testing::PutFile;
 using kelvaron::testing::ScriptedInteraction;
 
 namespace {
@@ -545,7 +549,12 @@ private slots:
         QCOMPARE(box.ProductName->text(), QStringLiteral("KELVARON"));
         QCOMPARE(box.VersionLabel->text(), QStringLiteral("Version :"));
         QCOMPARE(box.Version->text(), QStringLiteral("1.0.9.0"));
-        QCOMPARE(box.Contacts->text().count('\n'), 5);  // six contact lines
+        // No service contact beside the program: no contact at all, none invented.
+        QVERIFY(box.Company->isHidden());
+        QVERIFY(box.Contacts->isHidden());
+        for (const QLabel* label : box.findChildren<QLabel*>())
+            QVERIFY2(!label->text().contains("000") && !label->text().contains("example"),
+                     qPrintable(label->text()));
         QCOMPARE(box.BitBtn1->text(), QStringLiteral("о продукции"));
         QCOMPARE(box.BitBtn1->objectName(), QStringLiteral("BitBtn1"));
         QVERIFY(!box.BitBtn1->icon().isNull());
@@ -567,6 +576,26 @@ private slots:
         QCOMPARE(box.result(), int(QDialog::Accepted));
         QVERIFY(ui.opened.isEmpty());
         QVERIFY(ui.warnings.isEmpty());
+
+        // The service contact the installer wrote beside the program, blank lines
+        // left out, a line too long for the box cut.
+        PutFile(dir.filePath("service.txt"),
+                EncodeCp1251("Сервис-центр \"Дым\"\r\n\r\nтел.: 8 800 100-20-30\r\n" +
+                             QString(200, QChar(u'Ж')) + "\r\n"));
+        TAboutBox served(dir.path() + "/", ui);
+        served.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&served));
+        QCOMPARE(served.Company->text(), QStringLiteral("Сервис-центр \"Дым\""));
+        const QStringList contacts = served.Contacts->text().split('\n');
+        QCOMPARE(contacts.size(), 2);
+        QCOMPARE(contacts[0], QStringLiteral("тел.: 8 800 100-20-30"));
+        QVERIFY(contacts[1].startsWith(QStringLiteral("ЖЖЖ")) && contacts[1].size() < 200);
+        QVERIFY(served.rect().contains(
+            QRect(served.Contacts->mapTo(&served, QPoint(0, 0)), served.Contacts->sizeHint())));
+        // The program carries its icon, the box's small picture among its places.
+        ApplyApplicationLook(*qApp);
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QVERIFY(!QApplication::windowIcon().pixmap(32).isNull());
     }
 
     void aboutBoxWithoutAReadablePictureShowsThePlaceholder_data() {
