@@ -30,19 +30,12 @@ const QString kStopQuestion = QStringLiteral("Идет запись данных
 
 void Choose(TForm1& form, int view, Chooser chooser) {
     ViewList& list = *form.Column().ListBox1;
-    switch (chooser) {
-        case Chooser::Menu:
-            form.SelectViewIndex(view);
-            break;
-        case Chooser::Click:
-            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                              list.visualItemRect(list.item(view)).center());
-            break;
-        case Chooser::ArrowKey:
-            list.setFocus();
-            for (int row = list.currentRow(); row > view; --row) QTest::keyClick(&list, Qt::Key_Up);
-            break;
-    }
+    if (chooser == Chooser::Menu) return form.SelectViewIndex(view);
+    if (chooser == Chooser::Click)
+        return QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                 list.visualItemRect(list.item(view)).center());
+    list.setFocus();
+    for (int row = list.currentRow(); row > view; --row) QTest::keyClick(&list, Qt::Key_Up);
 }
 
 // A window showing "Запись" with a recording running every 100 ms.
