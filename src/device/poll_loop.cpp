@@ -451,17 +451,20 @@ void PollLoop::RefreshModeAndReadings() {
     if (!mode.isEmpty()) host_.ShowStatusLine(mode);
 
     // A test the instrument began by itself is followed like one the operator started.
+    // It is announced once: the refreshes until the start request goes out see the
+    // same start (and the announcement may ask the operator a question).
     if (control_.state == PollState::Polling && readings_.deviceState == kStateMeasuring &&
         !ReportsEndedTest()) {
-        if (readings_.deviceMode == kModeMaxSpeed) {
+        const auto follow = [this](int pending, PollState kind) {
             control_.endedTestMode = 0;
-            control_.pendingRequest = kPendingMaxSpeed;
-            if (events_) events_->InstrumentStartedTest(PollState::MaxSpeedTest);
-        } else if (readings_.deviceMode == kModeFreeAccel) {
-            control_.endedTestMode = 0;
-            control_.pendingRequest = kPendingFreeAccel;
-            if (events_) events_->InstrumentStartedTest(PollState::FreeAccelTest);
-        }
+            if (control_.pendingRequest == pending) return;
+            control_.pendingRequest = pending;
+            if (events_) events_->InstrumentStartedTest(kind);
+        };
+        if (readings_.deviceMode == kModeMaxSpeed)
+            follow(kPendingMaxSpeed, PollState::MaxSpeedTest);
+        else if (readings_.deviceMode == kModeFreeAccel)
+            follow(kPendingFreeAccel, PollState::FreeAccelTest);
     }
     host_.RefreshReadings();
     host_.SetGauge(readings_.progress);

@@ -46,9 +46,9 @@ QString RecordingFileName(const QString& outputDir, const QString& nameField,
            QStringLiteral(".txt");
 }
 
-QString RecordingHeader(const QString& intervalText) {
-    return QStringLiteral("K(m-1)\tN(%)\tTkam\tTos\tВремя\tКоммент.\tИнтервал=") + intervalText +
-           QStringLiteral("мс.\t") + kLineEnd;
+QString RecordingHeader(int intervalMs) {
+    return QStringLiteral("K(m-1)\tN(%)\tTkam\tTos\tВремя\tКоммент.\tИнтервал=") +
+           QString::number(intervalMs) + QStringLiteral("мс.\t") + kLineEnd;
 }
 
 QString RecordingRow(const LiveTexts& texts, const QString& time,

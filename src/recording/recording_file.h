@@ -23,8 +23,8 @@ QString RecordingPrefix(const QString& nameField);
 // "Kel_03-27_09-05-07.txt" on 27 March at 09:05:07 with the name "Kel".
 QString RecordingFileName(const QString& outputDir, const QString& nameField, const QDateTime& now);
 
-// The header line of a new file, CR LF included, for the interval field's text.
-QString RecordingHeader(const QString& intervalText);
+// The header line of a new file, CR LF included, naming the interval in ms.
+QString RecordingHeader(int intervalMs);
 
 // One row, CR LF included: the K, N, chamber and ambient texts of the live panel,
 // the time, and the comment when the row carries one.

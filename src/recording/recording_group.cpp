@@ -1,5 +1,6 @@
 #include "recording_group.h"
 
+#include "shell/code_page_validator.h"
 #include "shell/widget_kit.h"
 
 #include <QCheckBox>
@@ -49,11 +50,15 @@ RecordingGroup::~RecordingGroup() {
 
 void RecordingGroup::Build() {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Имя:"), this), 0, 0);
-    Edit14Z = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
-    grid->addWidget(Edit14Z, 0, 1);
+    // The name field has a row of its own, the group's whole width: it shows the
+    // name of a continued file, at the end of its path.
+    auto* nameLabel = new QLabel(QStringLiteral("Имя:"), this);
+    grid->addWidget(nameLabel, 0, 0);
     BitBtn14Z = MakeButton(this, "BitBtn14Z", QStringLiteral("Открыть"));
     grid->addWidget(BitBtn14Z, 0, 2);
+    Edit14Z = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
+    nameLabel->setBuddy(Edit14Z);
+    grid->addWidget(Edit14Z, 1, 0, 1, 3);
 
     GroupBox13 = Named(new QGroupBox(QStringLiteral("          Записано данных       "), this),
                        "GroupBox13");
@@ -61,37 +66,40 @@ void RecordingGroup::Build() {
     Label7Z = Named(new QLabel(QStringLiteral("0"), GroupBox13), "Label7Z");
     Label7Z->setAlignment(Qt::AlignCenter);
     rows->addWidget(Label7Z);
-    grid->addWidget(GroupBox13, 1, 0, 1, 3);
+    grid->addWidget(GroupBox13, 2, 0, 1, 3);
 
-    grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), this), 2, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), this), 3, 0, 1, 2);
     ComboBox1Z = Named(new QComboBox(this), "ComboBox1Z");
     ComboBox1Z->setEditable(true);
     ComboBox1Z->addItems(kIntervals);
-    // A typed text stays a text: it is not added to the list.
+    // A typed text stays a text: it is not added to the list, and it is not
+    // completed to an entry ("1" stays 1 ms, not the entry "100").
     ComboBox1Z->setInsertPolicy(QComboBox::NoInsert);
-    grid->addWidget(ComboBox1Z, 2, 2);
+    ComboBox1Z->setCompleter(nullptr);
+    grid->addWidget(ComboBox1Z, 3, 2);
 
     Edit15Z = Named(new QLineEdit(this), "Edit15Z");
-    grid->addWidget(Edit15Z, 3, 0, 1, 2);
+    Edit15Z->setValidator(new Cp1251Validator(Edit15Z));  // the comment goes into the file
+    grid->addWidget(Edit15Z, 4, 0, 1, 2);
     SpinEdit10Z = Named(new QSpinBox(this), "SpinEdit10Z");
     SpinEdit10Z->setRange(0, 999999);
     SpinEdit10Z->setValue(1);
-    grid->addWidget(SpinEdit10Z, 3, 2);
+    grid->addWidget(SpinEdit10Z, 4, 2);
 
     CheckBox3Z = Named(new QCheckBox(QStringLiteral("  1 точка"), this), "CheckBox3Z");
-    grid->addWidget(CheckBox3Z, 4, 0, 1, 2);
+    grid->addWidget(CheckBox3Z, 5, 0, 1, 2);
     BitBtn5Z = MakeButton(this, "BitBtn5Z", QStringLiteral("Коммент."));
-    grid->addWidget(BitBtn5Z, 4, 2);
+    grid->addWidget(BitBtn5Z, 5, 2);
 
     // " Законч." takes the place of " Начать", " Продолж" that of " Пауза".
     BitBtn1Z = MakeButton(this, "BitBtn1Z", QStringLiteral(" Начать"));
     BitBtn4Z = MakeButton(this, "BitBtn4Z", QStringLiteral(" Законч."));
-    grid->addWidget(BitBtn1Z, 5, 0);
-    grid->addWidget(BitBtn4Z, 5, 0);
+    grid->addWidget(BitBtn1Z, 6, 0);
+    grid->addWidget(BitBtn4Z, 6, 0);
     BitBtn2Z = MakeButton(this, "BitBtn2Z", QStringLiteral(" Пауза"));
     BitBtn3Z = MakeButton(this, "BitBtn3Z", QStringLiteral(" Продолж"));
-    grid->addWidget(BitBtn2Z, 5, 2);
-    grid->addWidget(BitBtn3Z, 5, 2);
+    grid->addWidget(BitBtn2Z, 6, 2);
+    grid->addWidget(BitBtn3Z, 6, 2);
 }
 
 void RecordingGroup::Connect() {

@@ -38,6 +38,8 @@ public:
     // Start-up, once the settings are loaded: the interval field and the timer
     // take the interval (below 1 it becomes 1000), the one-point box its flag.
     void LoadSettings();
+    // The settings changed from outside: the fields show them again.
+    void SettingsChanged() { session_.SettingsChanged(); }
     // The stop question before a view change or a test start (see the session).
     // On false the caller puts its view list back on "Запись".
     bool AskStopRecording() { return session_.AskStopRecording(); }

@@ -72,14 +72,14 @@ void RecordingSession::Start() {
         interaction_.Notice(kNotSaved);
         return;
     }
-    // The header keeps the interval text as it reads now, even an unusable one.
-    if (!file_.Create(path_, EncodeCp1251(RecordingHeader(intervalText_)))) {
-        Fail();
-        return;
-    }
     if (settings_.recordInterval() < 1) {
         settings_.setRecordInterval(kFallbackMs);
         intervalText_ = QString::number(kFallbackMs);
+    }
+    // The header names the interval the rows will come at.
+    if (!file_.Create(path_, EncodeCp1251(RecordingHeader(RunningInterval())))) {
+        Fail();
+        return;
     }
     BeginRunning();
 }
@@ -177,6 +177,15 @@ void RecordingSession::SetIntervalText(const QString& text) {
     interaction_.Notice(kBadInterval);
 }
 
+void RecordingSession::SettingsChanged() {
+    const QString text = QString::number(settings_.recordInterval());
+    if (text != intervalText_) {
+        intervalText_ = text;
+        SetTimerInterval(settings_.recordInterval());
+    }
+    Changed();
+}
+
 void RecordingSession::SetComment(const QString& text) { comment_ = text; }
 void RecordingSession::SetCommentNumber(int number) { commentNumber_ = number; }
 void RecordingSession::SetOnePoint(bool on) { settings_.setRecordOnePoint(on ? 1 : 0); }
@@ -186,8 +195,12 @@ void RecordingSession::SetOnePoint(bool on) { settings_.setRecordOnePoint(on ? 1
 void RecordingSession::BeginRunning() {
     rowsWritten_ = 0;
     state_ = RecordingState::Running;
-    SetTimerInterval(OnePoint() ? kOnePointMs : settings_.recordInterval());
+    SetTimerInterval(RunningInterval());
     Changed();
+}
+
+int RecordingSession::RunningInterval() const {
+    return OnePoint() ? kOnePointMs : settings_.recordInterval();
 }
 
 void RecordingSession::SetTimerInterval(int ms) {

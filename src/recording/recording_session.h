@@ -49,8 +49,9 @@ public:
     // the interval text and the timer take the interval.
     void LoadSettings();
 
-    // " Начать": a new file in the output folder, with its header. Asks before an
-    // existing file of the same name is replaced.
+    // " Начать": a new file in the output folder, with its header naming the
+    // interval the timer runs at. Asks before an existing file of the same name is
+    // replaced.
     void Start();
     // "Открыть": the operator chooses an existing file, which is continued after
     // an empty line, without a header.
@@ -81,6 +82,10 @@ public:
     void SetComment(const QString& text);
     void SetCommentNumber(int number);
     void SetOnePoint(bool on);
+    // The settings record changed from outside (the defaults restored): the
+    // fields show its interval and one-point mode, and a changed interval reaches
+    // the timer as a typed one does.
+    void SettingsChanged();
 
     const QString& Name() const { return name_; }
     const QString& IntervalText() const { return intervalText_; }
@@ -106,6 +111,8 @@ public:
 private:
     // The group shows a recording and the timer takes its interval.
     void BeginRunning();
+    // The interval the timer runs at while a recording runs.
+    int RunningInterval() const;
     // The timer's interval: `ms` when it is at least 1. An interval below 1 holds
     // the timer (no ticks) until a usable one is entered.
     void SetTimerInterval(int ms);

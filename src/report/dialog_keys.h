@@ -1,7 +1,8 @@
 #pragma once
-// Keyboard handling the two report dialogs share. Their buttons are never
-// "default" buttons (Enter in an entry field must not press "ОК" by itself);
-// instead Enter presses the button that has the focus, as Space does.
+// Keyboard handling the two report dialogs share. Enter presses the button that
+// has the focus, as Space does; no button becomes "default" by taking the focus.
+// The header dialog has no default button (Enter in a field moves on to the
+// next); the norms dialog's is "ОК".
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPushButton>

@@ -3,6 +3,7 @@
 #include "report/dialog_keys.h"
 #include "report/norms_list.h"
 #include "report/report_font.h"
+#include "shell/code_page_validator.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,6 +50,7 @@ TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setAccessibleName(QStringLiteral("Набор:"));
     Edit1->setFont(ReportFont(10));
+    Edit1->setValidator(new Cp1251Validator(Edit1));  // the norms file and the report
     Label2->setBuddy(Edit1);
 
     BitBtn1 = new QPushButton(QStringLiteral("ОК"), this);
@@ -64,6 +66,8 @@ TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
         buttons->addWidget(b);
     }
     buttons->addStretch();
+    // Enter in the list or in "Набор:" confirms; on a focused button it presses that one.
+    BitBtn1->setDefault(true);
 
     auto* typed = new QHBoxLayout;
     typed->addWidget(Label2);

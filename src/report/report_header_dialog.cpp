@@ -2,6 +2,7 @@
 
 #include "report/dialog_keys.h"
 #include "report/report_font.h"
+#include "shell/code_page_validator.h"
 #include "shell/locale_formats.h"
 
 #include <QGridLayout>
@@ -31,6 +32,7 @@ QLineEdit* MakeField(QWidget* parent, const char* name, int chars, const QString
     edit->setObjectName(QString::fromLatin1(name));
     edit->setFont(ReportFont(10));
     edit->setMaxLength(chars);
+    edit->setValidator(new Cp1251Validator(edit));  // the report and the station file
     edit->setAccessibleName(caption.simplified());
     const QFontMetrics metrics(edit->font());
     edit->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('W')) * (chars + 1) + 12);

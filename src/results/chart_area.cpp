@@ -2,6 +2,7 @@
 
 #include "results/measurement_chart_view.h"
 #include "shell/app_settings.h"
+#include "shell/code_page_validator.h"
 #include "shell/colors.h"
 #include "shell/layout.h"
 
@@ -40,6 +41,7 @@ ChartArea::ChartArea(MeasurementChartView& chart, QWidget* parent) : QFrame(pare
     Edit6 = new QLineEdit(Panel12);
     Edit6->setObjectName("Edit6");
     Edit6->setAccessibleName(QStringLiteral("Нормы:"));
+    Edit6->setValidator(new Cp1251Validator(Edit6));  // the report's norms line
     Label4->setBuddy(Edit6);
 }
 

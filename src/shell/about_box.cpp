@@ -1,7 +1,9 @@
 #include "about_box.h"
 
+#include "shell/application_look.h"
 #include "shell/jpeg_image.h"
 #include "shell/open_document.h"
+#include "shell/text_file.h"
 #include "shell/widget_kit.h"
 
 #include <QFrame>
@@ -23,6 +25,9 @@ namespace {
 constexpr int kClientWidth = 598;
 constexpr int kClientHeight = 298;
 const QSize kPictureSize(240, 180);
+// The service contact: its name and six lines at most, each no wider than this.
+constexpr int kContactLines = 7;
+constexpr int kContactWidth = 300;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
     return Named(new QLabel(text, parent), name);
@@ -49,33 +54,6 @@ QIcon DocumentIcon() {
 }
 
 }  // namespace
-
-QPixmap ProductIcon(int side) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(side / 32.0, side / 32.0);
-    // The measuring tube with its light source (red) and receiver (blue), a puff
-    // of smoke above it: the opacimeter in a few strokes.
-    p.setPen(QPen(QColor(50, 55, 65), 1));
-    QLinearGradient tube(0, 14, 0, 26);
-    tube.setColorAt(0, QColor(230, 234, 240));
-    tube.setColorAt(1, QColor(110, 118, 130));
-    p.setBrush(tube);
-    p.drawRoundedRect(QRectF(5, 14, 22, 11), 3, 3);
-    p.setBrush(QColor(200, 40, 40));
-    p.drawRect(QRectF(2, 15, 4, 9));
-    p.setBrush(QColor(40, 90, 180));
-    p.drawRect(QRectF(26, 15, 4, 9));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(90, 90, 95, 170));
-    p.drawEllipse(QPointF(13, 9), 4, 4);
-    p.drawEllipse(QPointF(18, 6), 5, 4);
-    p.setBrush(QColor(90, 90, 95, 110));
-    p.drawEllipse(QPointF(22, 3), 4, 3);
-    return pixmap;
-}
 
 QPixmap MissingPicture(QSize size) {
     QPixmap pixmap(size);
@@ -109,23 +87,16 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     Panel1->setLineWidth(2);
 
     Image1 = MakeLabel(Panel1, "Image1", QString());
-    Image1->setPixmap(ProductIcon(32));
+    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
     Image1->setFixedSize(36, 36);
     ProductNameLabel = MakeLabel(Panel1, "ProductNameLabel", QStringLiteral("Product Name :"));
     ProductName = MakeLabel(Panel1, "ProductName", QStringLiteral("KELVARON"));
     VersionLabel = MakeLabel(Panel1, "VersionLabel", QStringLiteral("Version :"));
     Version = MakeLabel(Panel1, "Version", QStringLiteral("1.0.9.0"));
-    Company = MakeLabel(Panel1, "Company", QStringLiteral("Поставщик: Пример-Сервис"));
-    // Placeholders of the supplier's contacts: reserved example domains and a
-    // number no telephone network hands out.
-    Contacts = MakeLabel(Panel1, "Contacts",
-                         QStringLiteral("тел.: +7 (000) 000-00-01\n"
-                                        "тел.: +7 (000) 000-00-02\n"
-                                        "e-mail: support@example.org\n"
-                                        "e-mail: sales@example.org\n"
-                                        "www.example.org\n"
-                                        "www.example.net"));
+    Company = MakeLabel(Panel1, "Company", QString());
+    Contacts = MakeLabel(Panel1, "Contacts", QString());
     Contacts->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LoadServiceContact();
 
     Image2 = MakeLabel(Panel1, "Image2", QString());
     Image2->setFixedSize(kPictureSize);
@@ -190,6 +161,24 @@ void TAboutBox::LoadPicture() {
         picture->size() == kPictureSize
             ? *picture
             : picture->scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TAboutBox::LoadServiceContact() {
+    // The lines that are not blank, as many as the box has room for, each cut to
+    // the width left of the picture.
+    const std::optional<QString> text =
+        ReadTextFile(DocumentPath(programDir_, kServiceContactFile));
+    QStringList lines;
+    const QFontMetrics metrics(Contacts->font());
+    for (const QString& line : text.value_or(QString()).split(QLatin1Char('\n'))) {
+        if (line.trimmed().isEmpty()) continue;
+        lines << metrics.elidedText(line.trimmed(), Qt::ElideRight, kContactWidth);
+        if (lines.size() == kContactLines) break;
+    }
+    Company->setText(lines.value(0));
+    Contacts->setText(lines.mid(1).join(QLatin1Char('\n')));
+    Company->setVisible(!Company->text().isEmpty());
+    Contacts->setVisible(!Contacts->text().isEmpty());
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

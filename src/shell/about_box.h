@@ -1,6 +1,7 @@
 #pragma once
-// TAboutBox, "About": the product's name and version, the supplier's contact
-// lines and the product picture, decoded from "produkt.jpg" beside the program.
+// TAboutBox, "About": the product's name and version, the service contact from
+// "service.txt" beside the program (nothing when it is missing), and the product
+// picture, decoded from "produkt.jpg" beside the program.
 // "о продукции" and a click on the picture close the box first and then open the
 // product document "produkt.txt" (or warn that it is missing).
 #include "shell/interaction.h"
@@ -17,6 +18,9 @@ namespace kelvaron {
 // The picture beside the program and the document behind "о продукции".
 inline const QString kProductPictureFile = QStringLiteral("produkt.jpg");
 inline const QString kProductDocumentFile = QStringLiteral("produkt.txt");
+// The service contact, written by the installer or the service, Windows-1251:
+// the first line names the service, the others are its telephones and addresses.
+inline const QString kServiceContactFile = QStringLiteral("service.txt");
 
 class TAboutBox final : public QDialog {
     Q_OBJECT
@@ -31,8 +35,8 @@ public:
     QLabel* ProductName = nullptr;  // "KELVARON"
     QLabel* VersionLabel = nullptr;
     QLabel* Version = nullptr;        // "1.0.9.0"
-    QLabel* Company = nullptr;        // the supplier
-    QLabel* Contacts = nullptr;       // telephones, e-mail and web addresses, one per line
+    QLabel* Company = nullptr;        // the service, hidden without a service contact
+    QLabel* Contacts = nullptr;       // its telephones and addresses, one per line
     QLabel* Image2 = nullptr;         // the product picture; a click opens the document
     QPushButton* BitBtn1 = nullptr;   // "о продукции"
     QPushButton* Button1 = nullptr;   // "Отмена"
@@ -47,6 +51,7 @@ protected:
 
 private:
     void LoadPicture();
+    void LoadServiceContact();
     void BitBtn1Click();
 
     QString programDir_;
@@ -54,8 +59,6 @@ private:
     bool showsPicture_ = false;
 };
 
-// The small product icon of the about box, drawn rather than shipped.
-QPixmap ProductIcon(int side);
 // What the about box shows when the product picture cannot be read.
 QPixmap MissingPicture(QSize size);
 

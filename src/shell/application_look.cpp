@@ -28,8 +28,11 @@ public:
 
 }  // namespace
 
+QIcon ProgramIcon() { return QIcon(QStringLiteral(":/kelvaron.png")); }
+
 void ApplyApplicationLook(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KELVARON"));
+    QApplication::setWindowIcon(ProgramIcon());
     QApplication::setStyle(new ToolTipTiming(QApplication::style()->name()));
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, ColorFromRef(kToolTipColor));

@@ -55,8 +55,9 @@ public:
     virtual std::optional<QColor> ChooseColor(const QColor& initial) = 0;
 
     // Hands an existing file to the desktop, which opens it with the program
-    // associated with its type.
-    virtual void OpenWithDesktop(const QString& path) = 0;
+    // associated with its type. False when the desktop could not take it (no
+    // program is associated with the type, or there is no way to ask).
+    virtual bool OpenWithDesktop(const QString& path) = 0;
 };
 
 }  // namespace kelvaron

@@ -14,6 +14,7 @@
 #include "shell/about_box.h"
 #include "shell/colors.h"
 #include "shell/command_bars.h"
+#include "shell/cover_focus.h"
 #include "shell/locale_formats.h"
 #include "shell/open_document.h"
 #include "shell/options_dialog.h"
@@ -119,6 +120,7 @@ TForm1::TForm1(FormDeps deps)
         },
         client_, locale_);
     GroupBox12->hide();
+    KeepCoveredOutOfFocus(GroupBox12, {live_, column_});
     menus_ = BuildMainMenus(menuBar());
     setMinimumSize(400, 300);
     FormCreate();
@@ -227,6 +229,9 @@ void TForm1::ApplySettings() {
     ApplyChartQuantity();
     // 6., 7. The colours of the caption and value boxes.
     live_->ApplyColors(settings_);
+    // The recording group shows the interval and the one-point mode (the defaults
+    // restored in the options change them).
+    GroupBox12->SettingsChanged();
     // 8. The chart title and the report.
     RefreshChartHeader();
     ComposeReport();

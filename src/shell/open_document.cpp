@@ -15,11 +15,13 @@ QString DocumentPath(const QString& programDir, const QString& fileName) {
 void OpenChosenFile(const QString& path, Interaction& interaction) {
     try {
         // A folder of that name is no document: it counts as missing.
-        if (QFileInfo(path).isFile()) {
-            interaction.OpenWithDesktop(path);
+        if (!QFileInfo(path).isFile()) {
+            interaction.Warn(kFileNotFound + QDir::toNativeSeparators(path), Buttons::OkCancel);
             return;
         }
-        interaction.Warn(kFileNotFound + QDir::toNativeSeparators(path), Buttons::OkCancel);
+        // A file no program is associated with would otherwise open silently never.
+        if (!interaction.OpenWithDesktop(path))
+            interaction.Warn(kCannotOpen + QDir::toNativeSeparators(path), Buttons::OkCancel);
     } catch (...) {
         // Opening a document is a courtesy: whatever fails, the program carries on.
     }

@@ -2,7 +2,11 @@
 
 #include "report/report_font.h"
 #include "shell/layout.h"
+#include "shell/text_codec.h"
 
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTextDocument>
 
 namespace kelvaron {
@@ -35,6 +39,21 @@ void ReportView::SetLines(const QStringList& lines) {
     for (QString& line : shown)
         if (line.size() > kShownChars) line = line.left(kShownChars) + QChar(0x2026);
     setPlainText(shown.join(QLatin1Char('\n')));
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event) {
+    if (!FitsCp1251(event->text())) return;
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void ReportView::inputMethodEvent(QInputMethodEvent* event) {
+    if (!FitsCp1251(event->commitString())) event->setCommitString({});
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void ReportView::insertFromMimeData(const QMimeData* source) {
+    if (source->hasText() && !FitsCp1251(source->text())) return;
+    QPlainTextEdit::insertFromMimeData(source);
 }
 
 void ReportView::ApplyLayout(const MainWindowLayout& l) {

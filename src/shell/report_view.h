@@ -24,6 +24,13 @@ public:
     // The hidden unlock of the options dialog: editable for the rest of the run.
     void Unlock() { setReadOnly(false); }
 
+protected:
+    // Unlocked, the view takes only characters the Windows-1251 report file holds:
+    // a key, a composed text or a paste bringing another changes nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
 private:
     QStringList lines_;
 };

@@ -3,6 +3,7 @@
 #include "shell/layout.h"
 #include "shell/widget_kit.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -30,6 +31,33 @@ void ViewList::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && hit.isValid() && hit.row() == before &&
         currentRow() == before)
         emit viewChosen();
+}
+
+bool ViewList::viewportEvent(QEvent* event) {
+    const bool used = QListWidget::viewportEvent(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            HighlightCurrentRow();
+            break;
+        default:
+            break;
+    }
+    return used;
+}
+
+void ViewList::keyPressEvent(QKeyEvent* event) {
+    QListWidget::keyPressEvent(event);
+    HighlightCurrentRow();
+}
+
+void ViewList::HighlightCurrentRow() {
+    const QListWidgetItem* current = currentItem();
+    if (!current || (current->isSelected() && selectedItems().size() == 1)) return;
+    const QSignalBlocker quiet(this);
+    setCurrentRow(currentRow(), QItemSelectionModel::ClearAndSelect);
 }
 
 RightColumn::RightColumn(QWidget* parent) : QFrame(parent) {

@@ -27,6 +27,14 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // A view refused while the list still handles the click or key (the stop
+    // question answered "Отмена") puts the current row back; the list then goes
+    // on to highlight the row it was moving to. The highlight follows the current row.
+    void HighlightCurrentRow();
 };
 
 class RightColumn final : public QFrame {

@@ -56,6 +56,15 @@ QByteArray EncodeCp1251(const QString& text) {
     return bytes;
 }
 
+bool FitsCp1251(const QString& text) {
+    const auto& table = UnicodeToByte();
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 && table.find(u) == table.end()) return false;
+    }
+    return true;
+}
+
 QString DecodeCp1251(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();

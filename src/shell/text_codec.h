@@ -10,4 +10,8 @@ namespace kelvaron {
 QByteArray EncodeCp1251(const QString& text);
 QString DecodeCp1251(const QByteArray& bytes);
 
+// True when every character of `text` has its byte in the code page, so that
+// EncodeCp1251 writes no "?" in its place.
+bool FitsCp1251(const QString& text);
+
 }  // namespace kelvaron

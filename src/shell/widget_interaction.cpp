@@ -1,5 +1,6 @@
 #include "widget_interaction.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -35,8 +36,33 @@ QString WithSuffix(const QString& name, const QString& suffix) {
 
 }  // namespace
 
+QIcon NameOnlyFileIcons::icon(const QFileInfo& info) const {
+    if (info.isRoot()) return icon(Drive);
+    if (info.isDir()) return icon(Folder);
+    const QMimeType mime = mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    for (const QString& name : {mime.iconName(), mime.genericIconName()}) {
+        const QIcon themed = QIcon::fromTheme(name);
+        if (!themed.isNull()) return themed;
+    }
+    return icon(File);
+}
+
+QString NameOnlyFileIcons::type(const QFileInfo& info) const {
+    // Folders, drives and whatever is not a plain file cost Qt no read.
+    if (!info.isFile()) return QFileIconProvider::type(info);
+    const QMimeType mime = mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
+QWidget* WidgetInteraction::DialogParent() const {
+    // A dialog asked for while another one is open (the options dialog's colour
+    // choice and restore question) stands over that one.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return parent_;
+}
+
 void WidgetInteraction::Notice(const QString& text) {
-    QMessageBox::information(parent_, Title(), text);
+    QMessageBox::information(DialogParent(), Title(), text);
 }
 
 Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
@@ -54,7 +80,7 @@ Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
             escape = QMessageBox::Cancel;
             break;
     }
-    QMessageBox box(QMessageBox::Warning, Title(), text, shown, parent_);
+    QMessageBox box(QMessageBox::Warning, Title(), text, shown, DialogParent());
     box.setEscapeButton(escape);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -69,7 +95,15 @@ Answer WidgetInteraction::Warn(const QString& text, Buttons buttons) {
 }
 
 std::optional<FileChoice> WidgetInteraction::RunFileDialog(const FileDialog& d, bool save) {
-    QFileDialog dialog(parent_, d.title, d.folder);
+    // Declared first, so it outlives the dialog that uses it.
+    NameOnlyFileIcons icons;
+    QFileDialog dialog(DialogParent(), d.title, d.folder);
+#ifndef Q_OS_WIN
+    // Qt's own dialog, with the icons above: a desktop's dialog may read files to
+    // tell their types.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(d.types);
@@ -99,18 +133,18 @@ std::optional<FileChoice> WidgetInteraction::SaveFile(const FileDialog& dialog) 
 }
 
 bool WidgetInteraction::ChoosePrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, parent_);
+    QPrintDialog dialog(&printer, DialogParent());
     return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<QColor> WidgetInteraction::ChooseColor(const QColor& initial) {
-    const QColor chosen = QColorDialog::getColor(initial, parent_);
+    const QColor chosen = QColorDialog::getColor(initial, DialogParent());
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
 }
 
-void WidgetInteraction::OpenWithDesktop(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool WidgetInteraction::OpenWithDesktop(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace kelvaron

@@ -171,6 +171,15 @@ private slots:
         g.ComboBox1Z->lineEdit()->clear();
         QCOMPARE(bench.ui.notices.size(), 2);
         QCOMPARE(g.ComboBox1Z->currentText(), "1000");
+        // What is typed is the interval: "1" is not completed to the entry "100".
+        bench.parent.show();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.parent));
+        g.ComboBox1Z->setFocus();
+        g.ComboBox1Z->lineEdit()->selectAll();
+        QTest::keyClicks(g.ComboBox1Z->lineEdit(), "1");
+        QCOMPARE(g.ComboBox1Z->currentText(), "1");
+        QCOMPARE(bench.settings.recordInterval(), 1);
+        QCOMPARE(g.TimerZap().interval(), 1);
         g.ComboBox1Z->lineEdit()->selectAll();
         QTest::keyClicks(g.ComboBox1Z->lineEdit(), "250");
         QCOMPARE(g.ComboBox1Z->currentText(), "250");

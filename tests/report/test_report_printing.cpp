@@ -107,7 +107,7 @@ public:
         return confirmed;
     }
     std::optional<QColor> ChooseColor(const QColor& c) override { return script.ChooseColor(c); }
-    void OpenWithDesktop(const QString& path) override { script.OpenWithDesktop(path); }
+    bool OpenWithDesktop(const QString& path) override { return script.OpenWithDesktop(path); }
 };
 
 // "Строка01", "Строка02", ...: one word per line, each found again by its text.

@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -469,10 +470,26 @@ private slots:
         QCOMPARE(shown(), (QList<bool>{false, false, true, false}));
         form.Menus().N36->trigger();
         QCOMPARE(shown(), (QList<bool>{true, false, false, true}));
+        // The recording group covers the column's buttons: Tab passes them by; the
+        // name field holds a whole file name.
+        RecordingGroup& group = form.Recording();
+        QSet<QWidget*> reached;
+        group.Edit14Z->setFocus();
+        for (int i = 0; i < 30; ++i) {
+            reached << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QVERIFY(reached.contains(group.BitBtn1Z) && reached.contains(form.Column().ListBox1));
+        for (QWidget* w : reached)
+            QVERIFY2(w == form.Column().ListBox1 || !form.Column().isAncestorOf(w),
+                     qPrintable(w->objectName()));
+        QVERIFY(group.Edit14Z->contentsRect().width() >=
+                group.Edit14Z->fontMetrics().horizontalAdvance("Kel_12-06_14-05-07.txt"));
         form.Column().ListBox1->setCurrentRow(1);  // as a click on the list
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
         QTest::keyClick(&form, Qt::Key_F2);
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
+        QCOMPARE(form.Column().BitBtn7->focusPolicy(), Qt::StrongFocus);  // uncovered again
     }
 
     void chartQuantityGivesBothChartsTheirScaleAndTitle() {
@@ -536,6 +553,33 @@ private slots:
         QCOMPARE(form.Live().Edit8->text(), QStringLiteral("kept"));
         form.SelectViewIndex(3);
         QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("kept"), 2000);
+    }
+
+    // Typed into a field whose text reaches a Windows-1251 file, a character the
+    // code page lacks ("≤") is refused, the rest taken.
+    void fieldsForTheFilesTakeOnlyWhatTheCodePageHolds_data() {
+        QTest::addColumn<QString>("field");  // region/field
+        QTest::newRow("vehicle number") << "Form2/Edit1";
+        QTest::newRow("additional text") << "Form2/Edit7";
+        QTest::newRow("station line 1") << "Form2/Edit3";
+        QTest::newRow("norm typed in the norms dialog") << "Form3/Edit1";
+        QTest::newRow("norms line under the chart") << "Panel12/Edit6";
+        QTest::newRow("recording comment") << "GroupBox12/Edit15Z";
+        QTest::newRow("unlocked report view") << "client/Memo1";
+    }
+    void fieldsForTheFilesTakeOnlyWhatTheCodePageHolds() {
+        QFETCH(QString, field);
+        Station s;
+        TForm1& form = s.Start();
+        form.Report().Unlock();
+        auto* w = form.findChild<QWidget*>(field.section('/', 0, 0))
+                      ->findChild<QWidget*>(field.section('/', 1));
+        w->setEnabled(true);  // the station lines after "Изменить"
+        for (QChar c : QStringLiteral("K ≤ 2,5 м-1 «№»"))
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        const auto* edit = qobject_cast<QLineEdit*>(w);
+        QCOMPARE(edit ? edit->text() : form.Report().toPlainText(),
+                 QStringLiteral("K  2,5 м-1 «№»"));
     }
 
     void menuExitPressesTheExitButton() {

@@ -1,12 +1,17 @@
 // The options dialog, the help documents and the about box, driven as the
 // operator does: shown (never exec'd), clicked and keyed, with every question
 // and colour dialog answered by the script.
+#include "file_bytes.h"
 #include "scripted_interaction.h"
 #include "shell/about_box.h"
+#include "shell/application_look.h"
 #include "shell/colors.h"
 #include "shell/open_document.h"
 #include "shell/options_dialog.h"
+#include "shell/text_codec.h"
+#include "shell/widget_interaction.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -20,10 +25,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
 using namespace kelvaron;
+using kelvaron::testing::PutFile;
 using kelvaron::testing::ScriptedInteraction;
 
 namespace {
@@ -403,6 +410,31 @@ private slots:
         QCOMPARE(d.dlg.SpinEdit7->value(), 2);
     }
 
+    // Qt's own dialogs, not the script: what the options ask stands over them.
+    void dialogsOfTheOptionsStandOverThem_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("colour dialog") << "Button7";
+        QTest::newRow("restore question") << "Button24";
+    }
+    void dialogsOfTheOptionsStandOverThem() {
+        QFETCH(QString, button);
+        QWidget window;
+        WidgetInteraction ui(&window);
+        AppSettings settings = AppSettings::Defaults();
+        TPagesDlg dlg(settings, ui, &window);
+        dlg.setWindowModality(Qt::ApplicationModal);
+        dlg.show();
+        QWidget* over = nullptr;
+        QTimer poll;  // closes the dialog the button opens
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* inner = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (inner && inner != &dlg) over = inner->parentWidget(), inner->reject();
+        });
+        poll.start(10);
+        dlg.findChild<QPushButton*>(button)->click();
+        QCOMPARE(over, &dlg);
+    }
+
     void clickOnTheNLabelAsksToUnlockTheReport() {
         OptionsDialog d;
         QSignalSpy unlock(&d.dlg, &TPagesDlg::reportUnlockRequested);
@@ -424,14 +456,21 @@ private slots:
     void documentBesideTheProgramOpensOrWarns_data() {
         QTest::addColumn<bool>("present");
         QTest::addColumn<bool>("trailingSeparator");
-        QTest::newRow("present") << true << true;
-        QTest::newRow("present, folder without separator") << true << false;
-        QTest::newRow("missing") << false << true;
-        QTest::newRow("missing, folder without separator") << false << false;
+        QTest::addColumn<bool>("desktopOpens");  // a program is associated with its type
+        QTest::addColumn<QString>("warning");    // followed by the path; empty for none
+        const QString missing = QStringLiteral("Файл не найден :");
+        QTest::newRow("present") << true << true << true << QString();
+        QTest::newRow("present, folder without separator") << true << false << true << QString();
+        QTest::newRow("missing") << false << true << true << missing;
+        QTest::newRow("missing, folder without separator") << false << false << true << missing;
+        QTest::newRow("present, no program for its type")
+            << true << true << false << QStringLiteral("Не удалось открыть : ");
     }
     void documentBesideTheProgramOpensOrWarns() {
         QFETCH(bool, present);
         QFETCH(bool, trailingSeparator);
+        QFETCH(bool, desktopOpens);
+        QFETCH(QString, warning);
         QTemporaryDir dir;
         const QString path = dir.filePath("readme.txt");
         if (present) {
@@ -439,15 +478,14 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         ScriptedInteraction ui;
+        ui.desktopOpens = {desktopOpens};
         OpenDocument(dir.path() + (trailingSeparator ? "/" : ""), "readme.txt", ui);
-        if (present) {
-            QCOMPARE(ui.opened, QStringList{path});
+        QCOMPARE(ui.opened, present ? QStringList{path} : QStringList{});
+        if (warning.isEmpty()) {
             QVERIFY(ui.warnings.isEmpty());
         } else {
-            QVERIFY(ui.opened.isEmpty());
             QCOMPARE(ui.warnings.size(), 1);
-            QCOMPARE(ui.warnings[0].text,
-                     QStringLiteral("Файл не найден :") + QDir::toNativeSeparators(path));
+            QCOMPARE(ui.warnings[0].text, warning + QDir::toNativeSeparators(path));
             QCOMPARE(ui.warnings[0].buttons, Buttons::OkCancel);
         }
     }
@@ -503,7 +541,7 @@ private slots:
         QCOMPARE(box.ProductName->text(), QStringLiteral("KELVARON"));
         QCOMPARE(box.VersionLabel->text(), QStringLiteral("Version :"));
         QCOMPARE(box.Version->text(), QStringLiteral("1.0.9.0"));
-        QCOMPARE(box.Contacts->text().count('\n'), 5);  // six contact lines
+        QVERIFY(box.Company->isHidden() && box.Contacts->isHidden());  // no service.txt
         QCOMPARE(box.BitBtn1->text(), QStringLiteral("о продукции"));
         QCOMPARE(box.BitBtn1->objectName(), QStringLiteral("BitBtn1"));
         QVERIFY(!box.BitBtn1->icon().isNull());
@@ -525,6 +563,17 @@ private slots:
         QCOMPARE(box.result(), int(QDialog::Accepted));
         QVERIFY(ui.opened.isEmpty());
         QVERIFY(ui.warnings.isEmpty());
+
+        // The service contact beside the program; a line too long for the box is cut.
+        PutFile(dir.filePath("service.txt"),
+                EncodeCp1251("Сервис\r\n\r\nтел.: 8 800 100-20-30\r\n" + QString(99, u'Ж')));
+        TAboutBox served(dir.path() + "/", ui);
+        QCOMPARE(served.Company->text(), QStringLiteral("Сервис"));
+        QCOMPARE(served.Contacts->text().section('\n', 0, 0),
+                 QStringLiteral("тел.: 8 800 100-20-30"));
+        QVERIFY(served.Contacts->sizeHint().width() <= 300);
+        ApplyApplicationLook(*qApp);  // the program's icon
+        QVERIFY(!QApplication::windowIcon().pixmap(32).isNull());
     }
 
     void aboutBoxWithoutAReadablePictureShowsThePlaceholder_data() {

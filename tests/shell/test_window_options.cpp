@@ -4,16 +4,20 @@
 #include "device/bar_chart.h"
 #include "device/live_panel.h"
 #include "device/value_box.h"
+#include "file_bytes.h"
+#include "recording/recording_group.h"
 #include "results/chart_area.h"
 #include "shell/colors.h"
 #include "shell/options_dialog.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
+#include "shell/text_codec.h"
 #include "window_station.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
@@ -155,6 +159,8 @@ private slots:
         settings.setKBackColor(0x00FF0000);
         settings.setChartBackColor(0x00FFFFFF);
         settings.setNormIndex(1);
+        settings.setRecordInterval(200);
+        settings.setRecordOnePoint(1);
         s.Store(settings);
         TForm1& form = s.Start();
         s.Show();
@@ -179,6 +185,14 @@ private slots:
         QCOMPARE(TextOf(form.Live().Edit5), QColor(255, 255, 0));
         QCOMPARE(form.MeasurementChart3().Chart()->backgroundBrush().color(), QColor(Qt::black));
         QVERIFY(!form.Charts().Panel12->isHidden());
+        // The recording group shows the restored interval and one-point mode, and a
+        // new file's header names the interval its rows come at.
+        QCOMPARE(form.Recording().ComboBox1Z->currentText(), QStringLiteral("1"));
+        QVERIFY(!form.Recording().CheckBox3Z->isChecked());
+        WindowStation::BeginRecording(form);
+        QCOMPARE(form.RecordTimer().interval(), 1);
+        QVERIFY(FileBytes(form.Recording().Session().FilePath())
+                    .contains(EncodeCp1251(QStringLiteral("\tИнтервал=1мс.\t\r\n"))));
     }
 
     void aClickOnTheNColourLabelUnlocksTheReportViewForTheRun() {

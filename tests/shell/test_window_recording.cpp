@@ -19,9 +19,24 @@
 using namespace kelvaron;
 using namespace kelvaron::testing;
 
+// How the operator picks a view: the menu (or its key), a click on its entry in
+// the view list, or the arrow keys in the list.
+enum class Chooser { Menu, Click, ArrowKey };
+Q_DECLARE_METATYPE(Chooser)
+
 namespace {
 
 const QString kStopQuestion = QStringLiteral("Идет запись данных в файл. Остановить?");
+
+void Choose(TForm1& form, int view, Chooser chooser) {
+    ViewList& list = *form.Column().ListBox1;
+    if (chooser == Chooser::Menu) return form.SelectViewIndex(view);
+    if (chooser == Chooser::Click)
+        return QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                 list.visualItemRect(list.item(view)).center());
+    list.setFocus();
+    for (int row = list.currentRow(); row > view; --row) QTest::keyClick(&list, Qt::Key_Up);
+}
 
 // A window showing "Запись" with a recording running every 100 ms.
 TForm1& StartRecording(WindowStation& s) {
@@ -38,29 +53,36 @@ class WindowRecordingTest : public QObject {
 private slots:
     void leavingTheRecordingViewAsksAndCancelKeepsItRunning_data() {
         QTest::addColumn<int>("view");
-        QTest::newRow("Таблица") << 0;
-        QTest::newRow("График") << 1;
-        QTest::newRow("Отчет") << 2;
+        QTest::addColumn<Chooser>("chooser");
+        QTest::newRow("Таблица") << 0 << Chooser::Menu;
+        QTest::newRow("График") << 1 << Chooser::Menu;
+        QTest::newRow("Отчет") << 2 << Chooser::Menu;
+        QTest::newRow("График, a click in the list") << 1 << Chooser::Click;
+        QTest::newRow("Отчет, the arrow key in the list") << 2 << Chooser::ArrowKey;
     }
     void leavingTheRecordingViewAsksAndCancelKeepsItRunning() {
         QFETCH(int, view);
+        QFETCH(Chooser, chooser);
         WindowStation s;
         TForm1& form = StartRecording(s);
         QVERIFY(form.Recording().Session().IsActive());
         QCOMPARE(form.RecordTimer().interval(), 100);
         s.messages.answers.push_back(Answer::Cancel);
-        form.SelectViewIndex(view);
+        Choose(form, view, chooser);
         QCOMPARE(s.messages.warnings.size(), 1);
         QCOMPARE(s.messages.warnings[0].text, kStopQuestion);
         QCOMPARE(s.messages.warnings[0].buttons, Buttons::OkCancel);
         QVERIFY(form.Recording().Session().IsActive());
-        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        ViewList& list = *form.Column().ListBox1;
+        QCOMPARE(list.currentRow(), 3);
+        QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(3)});  // highlighted
         QVERIFY(form.Recording().isVisible());
         // OK finishes the recording and shows the view.
         s.messages.answers.push_back(Answer::Ok);
-        form.SelectViewIndex(view);
+        Choose(form, view, chooser);
         QVERIFY(!form.Recording().Session().IsActive());
-        QCOMPARE(form.Column().ListBox1->currentRow(), view);
+        QCOMPARE(list.currentRow(), view);
+        QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(view)});
         QVERIFY(!form.Recording().isVisible());
         // "Запись" itself never asks.
         form.SelectViewIndex(3);
@@ -69,11 +91,14 @@ private slots:
 
     void testStartsAskFirstAndStartOnlyWhenTheRecordingStops_data() {
         QTest::addColumn<int>("pending");
-        QTest::newRow("СВ.УСК.") << 2;
-        QTest::newRow("МАХ.ОБ.") << 3;
+        QTest::addColumn<bool>("byInstrument");
+        QTest::newRow("СВ.УСК.") << 2 << false;
+        QTest::newRow("МАХ.ОБ.") << 3 << false;
+        QTest::newRow("the instrument's own free acceleration") << 2 << true;
     }
     void testStartsAskFirstAndStartOnlyWhenTheRecordingStops() {
         QFETCH(int, pending);
+        QFETCH(bool, byInstrument);
         WindowStation s;
         TForm1& form = StartRecording(s);
         sim::Opacimeter instrument;
@@ -81,11 +106,19 @@ private slots:
         QVERIFY(s.TickUntil([&] { return form.Readings().deviceState == 1; }, 50));
         QPushButton* start = pending == 2 ? form.Status().BitBtn4 : form.Status().BitBtn5;
         s.messages.answers.push_back(Answer::Cancel);
-        start->click();
+        if (byInstrument) {
+            // Asked once; the answer holds until the loop has followed the start.
+            instrument.StartOwnTest(sim::TestKind::FreeAccel, s.clock.nowUs);
+            QVERIFY(
+                s.TickUntil([&] { return form.Control().state == PollState::FreeAccelTest; }, 50));
+        } else {
+            start->click();
+            QCOMPARE(form.Control().pendingRequest, 0);  // no test
+        }
         QCOMPARE(s.messages.warnings.size(), 1);
-        QCOMPARE(form.Control().pendingRequest, 0);  // no test
         QVERIFY(form.Recording().Session().IsActive());
         QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        if (byInstrument) return;
         s.messages.answers.push_back(Answer::Ok);
         start->click();
         QVERIFY(!form.Recording().Session().IsActive());

@@ -23,12 +23,14 @@ public:
     };
 
     // Queued answers. Defaults when a queue runs dry: warnings answer Cancel,
-    // file dialogs, the print and the colour dialog are cancelled.
+    // file dialogs, the print and the colour dialog are cancelled, the desktop
+    // opens every file.
     std::deque<Answer> answers;
     std::deque<std::optional<FileChoice>> openChoices;
     std::deque<std::optional<FileChoice>> saveChoices;
     std::deque<bool> printerChoices;
     std::deque<std::optional<QColor>> colorChoices;
+    std::deque<bool> desktopOpens;  // whether the desktop has a program for the file
     // Runs while a modal dialog would be open (after the request is recorded):
     // lets a test look at the window, or raise a timer tick, "during" the box.
     std::function<void()> whileOpen;
@@ -75,7 +77,10 @@ public:
         During();
         return Next(colorChoices, std::optional<QColor>{});
     }
-    void OpenWithDesktop(const QString& path) override { opened << path; }
+    bool OpenWithDesktop(const QString& path) override {
+        opened << path;
+        return Next(desktopOpens, true);
+    }
 
 private:
     template <typename T>
