@@ -45,12 +45,14 @@ class XDisplay {
 public:
     // False when Xvfb is missing or will not start. Xvfb picks a free display
     // number itself (taking its lock) and writes it once it accepts clients, so
-    // two tests starting displays at the same moment never share one.
+    // two tests starting displays at the same moment never share one. It does not
+    // reset when its last client leaves: a program started again right after the
+    // last one closed found no display to connect to while it reset.
     bool Start(int width, int height) {
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (xvfb.isEmpty()) return false;
         process_.start(xvfb,
-                       {"-displayfd", "1", "-screen", "0",
+                       {"-displayfd", "1", "-noreset", "-screen", "0",
                         QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
         if (!process_.waitForStarted(3000)) return false;
         bool ready = process_.canReadLine();
