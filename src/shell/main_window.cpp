@@ -419,7 +419,9 @@ void TForm1::BitBtn11Click() {
 
 void TForm1::BitBtn12Click() {
     if (pagesDlg_->exec() == TPagesDlg::DefaultsRestored) {
-        // The whole default record, window geometry included.
+        // The whole default record, window geometry and the chart dialogs' types
+        // included.
+        files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
         if (settings_.IsMaximized()) {
             showMaximized();
         } else {
