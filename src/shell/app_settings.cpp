@@ -39,7 +39,7 @@ QByteArray AppSettings::ToBytes() const {
 
 AppSettings ReadSettingsFile(const QString& path) {
     // The file must be fit for reading and writing, as it will be rewritten at close.
-    if (IsMarkedReadOnly(path)) return AppSettings::Defaults();
+    if (IsWriteProtected(path)) return AppSettings::Defaults();
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return AppSettings::Defaults();
     const QByteArray bytes = file.read(AppSettings::kBytes);

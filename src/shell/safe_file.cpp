@@ -44,9 +44,9 @@ void SyncFolder(const QString& folder) {
 
 QString TemporaryPathFor(const QString& path) { return path + QStringLiteral(".tmp"); }
 
-bool IsMarkedReadOnly(const QString& path) {
+bool IsWriteProtected(const QString& path) {
     const QFileInfo info(path);
-    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+    return info.exists() && (!(info.permissions() & QFileDevice::WriteOwner) || !info.isWritable());
 }
 
 namespace {
@@ -55,7 +55,7 @@ enum class Saved { Yes, TemporaryRefused, No };
 
 Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
                            const SaveInterruption& interruption) {
-    if (IsMarkedReadOnly(path)) return Saved::No;
+    if (IsWriteProtected(path)) return Saved::No;
     const QString temporary = TemporaryPathFor(path);
     QFile file(temporary);
     if (interruption.refuseTemporary || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -87,7 +87,7 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
 // by what was beyond it of the old (which a reader of fixed records ignores). Only
 // then is the file cut to the new length.
 bool SaveInPlace(const QString& path, const QByteArray& data) {
-    if (IsMarkedReadOnly(path)) return false;
+    if (IsWriteProtected(path)) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;

@@ -19,12 +19,14 @@ struct SaveInterruption {
 // The temporary file a save of `path` writes first.
 QString TemporaryPathFor(const QString& path);
 
-// True when `path` exists and carries no write permission for its owner (the
-// read-only mark of the file system), whoever runs the program.
-bool IsMarkedReadOnly(const QString& path);
+// True when `path` exists and the program may not write it: it is marked
+// read-only (no write permission for its owner, the file system's read-only
+// mark, which holds whoever runs the program), or the user running the program
+// has no write access to it.
+bool IsWriteProtected(const QString& path);
 
 // Replaces the file at `path` with `data`. False, with the old file untouched,
-// when the folder cannot be written, the file is marked read-only, or the disk
+// when the folder cannot be written, the file is write-protected, or the disk
 // refuses the bytes.
 bool SaveFileAtomically(const QString& path, const QByteArray& data,
                         const SaveInterruption& interruption = {});

@@ -6,6 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace kelvaron;
 
 namespace {
@@ -92,13 +98,38 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), qint64{320});
     }
 
-    void readOnlyFileGivesDefaultsAndRefusesTheSave() {
+    void writeProtectedFileGivesDefaultsAndRefusesTheSave_data() {
+        QTest::addColumn<bool>("byAnotherUser");
+        QTest::newRow("marked read-only") << false;
+        QTest::newRow("writable for its owner only, run by another user") << true;
+    }
+    void writeProtectedFileGivesDefaultsAndRefusesTheSave() {
+        QFETCH(bool, byAnotherUser);
         QTemporaryDir dir;
         const QString path = dir.filePath("Kelvaron.dat");
         WriteAll(path, PatternRecord(5));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QCOMPARE(ReadSettingsFile(path), AppSettings::Defaults());
-        QVERIFY(!WriteSettingsFile(path, AppSettings::Defaults()));
+        const auto refused = [&path] {
+            return ReadSettingsFile(path) == AppSettings::Defaults() &&
+                   !WriteSettingsFile(path, AppSettings::Defaults());
+        };
+        if (!byAnotherUser) {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            QVERIFY(refused());
+        } else {
+#if defined(Q_OS_UNIX)
+            if (::geteuid() != 0) QSKIP("a file of another user is set up as root");
+            // The folder takes new files from anybody; the file is root's, 0644.
+            QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+            const pid_t child = ::fork();
+            if (child == 0)
+                _exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && refused() ? 0 : 1);
+            int status = -1;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+#else
+            QSKIP("another user's file is set up on Unix");
+#endif
+        }
         QCOMPARE(ReadAll(path), PatternRecord(5));
     }
 
