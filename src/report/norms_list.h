@@ -21,8 +21,9 @@ QStringList DefaultNorms();
 // - The file is missing: entries 0 and 1 of `list` are set to the built-in norms
 //   (added to a shorter list, replaced in a longer one, whose further entries
 //   stay) and the whole list is written to the file.
-// - The file exists but cannot be read: `list` holds the built-in norms and the
-//   file is left alone, so that a list the station keeps is never overwritten.
+// - The file exists but cannot be read (no read permission, no regular file,
+//   larger than kMaxTextFileBytes): `list` holds the built-in norms and the file
+//   is left alone, so that a list the station keeps is never overwritten.
 // A failed write is ignored.
 void LoadNormsList(const QString& path, QStringList& list);
 

@@ -38,8 +38,9 @@ QByteArray AppSettings::ToBytes() const {
 }
 
 AppSettings ReadSettingsFile(const QString& path) {
-    // The file must be fit for reading and writing, as it will be rewritten at close.
-    if (IsWriteProtected(path)) return AppSettings::Defaults();
+    // The file must be fit for reading and writing, as it will be rewritten at close;
+    // a FIFO or a device in its place would hold the start.
+    if (!IsRegularFile(path) || IsWriteProtected(path)) return AppSettings::Defaults();
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return AppSettings::Defaults();
     const QByteArray bytes = file.read(AppSettings::kBytes);

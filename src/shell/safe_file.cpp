@@ -42,6 +42,19 @@ void SyncFolder(const QString& folder) {
 
 }  // namespace
 
+bool IsRegularFile(const QString& path) { return QFileInfo(path).isFile(); }
+
+std::optional<QByteArray> ReadWholeFile(const QString& path, qint64 limit) {
+    // Checked before opening: opening a FIFO for reading waits for a writer.
+    if (!IsRegularFile(path)) return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit) return std::nullopt;
+    // One byte past the limit tells a file that grew since from one that did not.
+    QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit) return std::nullopt;
+    return bytes;
+}
+
 QString TemporaryPathFor(const QString& path) { return path + QStringLiteral(".tmp"); }
 
 bool IsWriteProtected(const QString& path) {
@@ -55,6 +68,8 @@ enum class Saved { Yes, TemporaryRefused, No };
 
 Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
                            const SaveInterruption& interruption) {
+    const QFileInfo old(path);
+    if (old.exists() && !old.isFile()) return Saved::No;
     if (IsWriteProtected(path)) return Saved::No;
     const QString temporary = TemporaryPathFor(path);
     QFile file(temporary);
@@ -87,7 +102,7 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
 // by what was beyond it of the old (which a reader of fixed records ignores). Only
 // then is the file cut to the new length.
 bool SaveInPlace(const QString& path, const QByteArray& data) {
-    if (IsWriteProtected(path)) return false;
+    if (!IsRegularFile(path) || IsWriteProtected(path)) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;

@@ -2,6 +2,7 @@
 // entry and text a stored index gives. Files are checked byte for byte.
 #include "file_bytes.h"
 #include "report/norms_list.h"
+#include "shell/safe_file.h"
 #include "shell/text_codec.h"
 
 #include <QDir>
@@ -11,6 +12,10 @@
 #include <QTest>
 
 #include <limits>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 using namespace kelvaron;
 using kelvaron::testing::FileBytes;
@@ -108,13 +113,39 @@ private slots:
         QCOMPARE(read, list);
     }
 
-    void unreadableFileGivesTheBuiltInNormsAndIsNotOverwritten() {
+    void unreadableFileGivesTheBuiltInNormsAndIsNeverWritten_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("over the size limit") << "large";
+        QTest::newRow("a FIFO") << "fifo";
+        QTest::newRow("a link to /dev/zero") << "/dev/zero";
+    }
+    void unreadableFileGivesTheBuiltInNormsAndIsNeverWritten() {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("norma.txt"));
+        const QString path = dir.filePath("norma.txt");
+        const QByteArray large = QByteArray("2,5\r\n").repeated(kMaxTextFileBytes / 5 + 1);
+        if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("norma.txt"));
+        } else if (kind == "large") {
+            PutFile(path, large);
+        } else {
+#if defined(Q_OS_UNIX)
+            QVERIFY(kind == "fifo" ? ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0
+                                   : QFile::link(kind, path));
+#else
+            QSKIP("FIFOs and device files as Unix has them");
+#endif
+        }
         QStringList list = {"a", "b", "c"};
-        LoadNormsList(dir.filePath("norma.txt"), list);
+        LoadNormsList(path, list);
         QCOMPARE(list, (QStringList{kFirst, kSecond}));
-        QVERIFY(QFileInfo(dir.filePath("norma.txt")).isDir());
+        const QFileInfo left(path);
+        QCOMPARE(left.isDir(), kind == "folder");
+        QCOMPARE(left.isFile(), kind == "large");
+        QCOMPARE(left.isSymLink() ? left.symLinkTarget() : kind, kind);
+        if (kind == "large") QCOMPARE(FileBytes(path), large);
+        QVERIFY(!QFile::exists(TemporaryPathFor(path)));
     }
 
     void addingAppendsTheTextAsTyped_data() {
