@@ -138,8 +138,11 @@ private slots:
 #endif
         }
         QStringList list = {"a", "b", "c"};
-        LoadNormsList(path, list);
+        const NormsSource source = LoadNormsList(path, list);
         QCOMPARE(list, (QStringList{kFirst, kSecond}));
+        // "Добавить" keeps the new norm for the run, and the station's file stays.
+        QCOMPARE(AddNorm(path, list, " 3,5 м-1", source), std::optional<int>(2));
+        QCOMPARE(list.last(), " 3,5 м-1");
         const QFileInfo left(path);
         QCOMPARE(left.isDir(), kind == "folder");
         QCOMPARE(left.isFile(), kind == "large");
@@ -163,8 +166,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("norma.txt");
         QStringList list;
-        LoadNormsList(path, list);
-        const std::optional<int> index = AddNorm(path, list, text);
+        const NormsSource source = LoadNormsList(path, list);
+        const std::optional<int> index = AddNorm(path, list, text, source);
         QCOMPARE(index.has_value(), added);
         if (added) {
             QCOMPARE(*index, 2);
