@@ -7,9 +7,12 @@
 //
 // Saves are never torn by a crash or a power loss mid-write: the bytes go to a
 // temporary file beside the target, are flushed to the disk, and the temporary
-// file is then renamed over the old one in one step.
+// file is then renamed over the old one in one step. The new file keeps the old
+// one's mode (and owner, where the user may set it), and a symbolic link is
+// written through to the file it leads to, so the link stays.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -36,7 +39,8 @@ bool IsRegularFile(const QString& path);
 // nothing when it is missing, is no regular file, is larger, or cannot be read.
 std::optional<QByteArray> ReadWholeFile(const QString& path, qint64 limit);
 
-// The temporary file a save of `path` writes first.
+// The temporary file a save of `path` writes first (for a symbolic link, a save
+// writes beside the file the link leads to).
 QString TemporaryPathFor(const QString& path);
 
 // True when `path` exists and the program may not write it: it is marked
@@ -44,6 +48,12 @@ QString TemporaryPathFor(const QString& path);
 // mark, which holds whoever runs the program), or the user running the program
 // has no write access to it.
 bool IsWriteProtected(const QString& path);
+
+// Removes from `folder` the temporary files that saves cut short (the program
+// killed, the power lost) left there: the temporary file of every name that
+// matches one of `savedNames` (wildcards allowed, "*.txt"). Only regular files
+// are removed, never a link or a folder.
+void RemoveStaleTemporaries(const QString& folder, const QStringList& savedNames);
 
 // Replaces the file at `path` with `data`. False, with the old file untouched,
 // when the folder cannot be written, the file is write-protected or is no

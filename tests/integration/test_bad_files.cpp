@@ -3,7 +3,7 @@
 // size limit), 5 MB, cut by LF or by CR alone, or carry the byte 0x98 that
 // Windows-1251 leaves undefined; a settings record with every field at its
 // extremes; a station record whose length byte is 200; a FIFO or a device in the
-// place of each file.
+// place of each file; temporary files left by saves cut short.
 //
 // For each: what the window shows, that its event loop still turns (a timer
 // armed afterwards fires), and what is left of the file. Only an empty norms
@@ -434,7 +434,7 @@ private slots:
         QCOMPARE(back.ToBytes().toHex(' '), expected.ToBytes().toHex(' '));
     }
 
-    // ---- Files that are no files ----
+    // ---- Files that are no files; temporary files of saves cut short ----
 
     void fileThatIsNoFileIsUnreadableAndStays_data() {
         QTest::addColumn<QString>("name");
@@ -471,6 +471,19 @@ private slots:
         QVERIFY(::lstat(path.constData(), &left) == 0);
         QVERIFY(kind == "fifo" ? S_ISFIFO(left.st_mode) : S_ISLNK(left.st_mode));
 #endif
+    }
+
+    void temporaryFilesOfSavesCutShortGoAtStart() {
+        WindowStation s;
+        s.StoreQuiet();
+        QVERIFY(QDir(s.dir.path()).mkdir("Text") && QDir(s.dir.path()).mkdir("Graph"));
+        const QStringList ours = {"Kelvaron.dat.tmp", "norma.txt.tmp", "Text/А123АА_12-08.txt.tmp",
+                                  "Graph/А123АА_12-08.emf.tmp"};
+        const QStringList others = {"notes.tmp", "Text/notes.tmp", "Graph/А123АА_12-08.emf"};
+        for (const QString& name : ours + others) PutFile(s.Path(name), "x");
+        s.Start();
+        for (const QString& name : ours) QVERIFY2(!QFile::exists(s.Path(name)), qPrintable(name));
+        for (const QString& name : others) QVERIFY2(QFile::exists(s.Path(name)), qPrintable(name));
     }
 
     // ---- Station record ----

@@ -2,6 +2,7 @@
 #include "shell/app_settings.h"
 #include "shell/station_info.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,6 +132,39 @@ private slots:
 #endif
         }
         QCOMPARE(ReadAll(path), PatternRecord(5));
+    }
+
+    void saveReplacesTheFileALinkLeadsToAndKeepsItsModeAndOwner_data() {
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("mode 0640") << false << 0640;
+        QTest::newRow("mode 0604, linked from another folder") << true << 0604;
+    }
+    void saveReplacesTheFileALinkLeadsToAndKeepsItsModeAndOwner() {
+#if !defined(Q_OS_UNIX)
+        QSKIP("modes, owners and links as Unix has them");
+#else
+        QFETCH(bool, linked);
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("station"));
+        const QString path = dir.filePath("Kelvaron.dat");
+        const QString file = linked ? dir.filePath("station/Kelvaron.dat") : path;
+        WriteAll(file, PatternRecord(1));
+        if (linked) QVERIFY(QFile::link(file, path));
+        const QByteArray name = QFile::encodeName(file);
+        const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();  // root hands it over
+        QVERIFY(::chmod(name.constData(), static_cast<mode_t>(mode)) == 0 &&
+                ::chown(name.constData(), owner, static_cast<gid_t>(-1)) == 0);
+        QVERIFY(WriteSettingsFile(path, AppSettings::FromBytes(PatternRecord(2))));
+        QCOMPARE(ReadAll(file), PatternRecord(2));
+        QCOMPARE(QFileInfo(path).isSymLink(), linked);
+        struct stat saved {};
+        QVERIFY(::stat(name.constData(), &saved) == 0);
+        QCOMPARE(static_cast<int>(saved.st_mode & 07777), mode);
+        QCOMPARE(saved.st_uid, owner);
+        QVERIFY(!QFile::exists(TemporaryPathFor(path)) && !QFile::exists(TemporaryPathFor(file)));
+#endif
     }
 
     void missingFileGivesDefaultsAndMissingFolderRefusesTheSave() {
