@@ -441,10 +441,9 @@ private slots:
         QTest::addColumn<QString>("kind");  // "fifo", or the device it links to
         for (const char* name : {"Kelvaron.dat", "Kelvaron.sto", "TemplateDef.txt", "norma.txt"})
             QTest::addRow("%s: a FIFO", name) << name << "fifo";
-        QTest::newRow("TemplateDef.txt: /dev/zero") << "TemplateDef.txt"
-                                                    << "/dev/zero";
-        QTest::newRow("norma.txt: /dev/urandom") << "norma.txt"
-                                                 << "/dev/urandom";
+        for (const char* device : {"/dev/zero", "/dev/urandom"})
+            for (const char* name : {"TemplateDef.txt", "norma.txt"})
+                QTest::addRow("%s: %s", name, device) << name << device;
     }
     void fileThatIsNoFileIsUnreadableAndStays() {
 #if !defined(Q_OS_UNIX)
