@@ -99,7 +99,7 @@ TForm3::TForm3(QString normsPath, AppSettings& settings, QWidget* parent)
 }
 
 void TForm3::LoadList() {
-    LoadNormsList(normsPath_, norms_);
+    normsSource_ = LoadNormsList(normsPath_, norms_);
     ShowList();
 }
 
@@ -138,7 +138,7 @@ void TForm3::BitBtn1Click() {
 }
 
 void TForm3::BitBtn3Click() {
-    const std::optional<int> added = AddNorm(normsPath_, norms_, Edit1->text());
+    const std::optional<int> added = AddNorm(normsPath_, norms_, Edit1->text(), normsSource_);
     if (!added) return;
     ListBox1->addItem(Shown(norms_.last()));
     ListBox1->setCurrentRow(*added);

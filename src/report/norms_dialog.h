@@ -8,6 +8,7 @@
 // exec() and takes NormText() back (changed only by "ОК"), then composes the
 // report; when the result is EditNorms ("Редактировать нормы") it first opens
 // the norms file.
+#include "report/norms_list.h"
 #include "shell/app_settings.h"
 
 #include <QDialog>
@@ -62,6 +63,7 @@ private:
     QString normsPath_;
     AppSettings& settings_;
     QStringList norms_;
+    NormsSource normsSource_ = NormsSource::File;
     QString normText_;
 };
 

@@ -27,28 +27,30 @@ QStringList DefaultNorms() {
             QStringLiteral("    по ГОСТ с наддувом:    3,0  м-1")};
 }
 
-void LoadNormsList(const QString& path, QStringList& list) {
+NormsSource LoadNormsList(const QString& path, QStringList& list) {
     if (QFileInfo::exists(path)) {
         std::optional<QStringList> read = ReadTextLines(path);
         if (!read) {
             list = DefaultNorms();
-            return;
+            return NormsSource::StandIn;
         }
         list = std::move(*read);
-        if (!list.isEmpty()) return;
+        if (!list.isEmpty()) return NormsSource::File;
     }
     PutDefaults(list);
     SaveNormsList(path, list);
+    return NormsSource::File;
 }
 
 bool SaveNormsList(const QString& path, const QStringList& list) {
     return WriteTextLines(path, list);
 }
 
-std::optional<int> AddNorm(const QString& path, QStringList& list, const QString& text) {
+std::optional<int> AddNorm(const QString& path, QStringList& list, const QString& text,
+                           NormsSource source) {
     if (IsBlank(text)) return std::nullopt;
     list << text;
-    SaveNormsList(path, list);
+    if (source == NormsSource::File) SaveNormsList(path, list);
     return static_cast<int>(list.size() - 1);
 }
 

@@ -3,8 +3,6 @@
 #include "shell/safe_file.h"
 #include "shell/text_codec.h"
 
-#include <QFile>
-
 namespace kelvaron {
 
 QStringList SplitLines(const QString& text) {
@@ -23,11 +21,9 @@ QStringList SplitLines(const QString& text) {
 }
 
 std::optional<QStringList> ReadTextLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return SplitLines(DecodeCp1251(bytes));
+    const std::optional<QByteArray> bytes = ReadWholeFile(path, kMaxTextFileBytes);
+    if (!bytes) return std::nullopt;
+    return SplitLines(DecodeCp1251(*bytes));
 }
 
 bool WriteTextLines(const QString& path, const QStringList& lines) {

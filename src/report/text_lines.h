@@ -16,7 +16,8 @@ QStringList SplitLines(const QString& text);
 
 // The lines of the file at `path`, decoded from Windows-1251; every byte becomes
 // one character, so binary bytes pass through. Nothing when the file cannot be
-// opened or read whole.
+// opened or read whole, is no regular file (a FIFO, a device) or holds more than
+// kMaxTextFileBytes.
 std::optional<QStringList> ReadTextLines(const QString& path);
 
 // Writes every line followed by CR LF, in Windows-1251, replacing the file in one

@@ -38,8 +38,9 @@ QByteArray AppSettings::ToBytes() const {
 }
 
 AppSettings ReadSettingsFile(const QString& path) {
-    // The file must be fit for reading and writing, as it will be rewritten at close.
-    if (IsMarkedReadOnly(path)) return AppSettings::Defaults();
+    // The file must be fit for reading and writing, as it will be rewritten at close;
+    // a FIFO or a device in its place would hold the start.
+    if (!IsRegularFile(path) || IsWriteProtected(path)) return AppSettings::Defaults();
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return AppSettings::Defaults();
     const QByteArray bytes = file.read(AppSettings::kBytes);
@@ -63,10 +64,24 @@ void FitWindowToWorkArea(AppSettings& settings, QSize workArea) {
     settings.setMaximized(0);
 }
 
+namespace {
+
+// Whether the span of `length` (at least 1) from `start` meets the span from
+// `first` to `last`. In 64 bits: a place stored near the int limits plus the
+// window's size overflows an int, which let a window far off every screen pass
+// for one on the desktop.
+bool Meets(int32_t start, int32_t length, int first, int last) {
+    const int64_t end = int64_t{start} + std::max(int32_t{1}, length) - 1;
+    return start <= last && end >= first;
+}
+
+}  // namespace
+
 void KeepWindowOnDesktop(AppSettings& settings, const QRect& desktop) {
-    const QRect window(settings.windowLeft(), settings.windowTop(),
-                       std::max(1, settings.windowWidth()), std::max(1, settings.windowHeight()));
-    if (desktop.isEmpty() || window.intersects(desktop)) return;
+    if (desktop.isEmpty()) return;
+    if (Meets(settings.windowLeft(), settings.windowWidth(), desktop.left(), desktop.right()) &&
+        Meets(settings.windowTop(), settings.windowHeight(), desktop.top(), desktop.bottom()))
+        return;
     const AppSettings& d = AppSettings::Defaults();
     settings.setWindowLeft(d.windowLeft());
     settings.setWindowTop(d.windowTop());

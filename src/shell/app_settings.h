@@ -76,8 +76,9 @@ private:
 };
 
 // The whole record from the settings file, or the default record when the file
-// is missing, shorter than one record, marked read-only or cannot be opened for
-// reading and writing. A longer file gives its first 320 bytes. Never merged.
+// is missing, is no regular file, shorter than one record, write-protected (see
+// IsWriteProtected) or cannot be opened for reading and writing. A longer file
+// gives its first 320 bytes. Never merged.
 AppSettings ReadSettingsFile(const QString& path);
 
 // Writes the record as exactly 320 bytes; false when the file cannot be written.

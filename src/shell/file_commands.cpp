@@ -30,8 +30,8 @@ FileCommands::FileCommands(Interaction& interaction, const Clock& clock, const R
       folders_(FileDialogFolders::Initial(programDir)) {}
 
 void FileCommands::SetStoredTypes(int saveType, int openType) {
-    saveType_ = StoredDialogType(saveType, kSaveChartTypes);
-    openType_ = StoredDialogType(openType, kOpenChartTypes);
+    saveType_ = saveType;
+    openType_ = openType;
 }
 
 QString FileCommands::SuggestedName() const { return StampedBaseName(header_, clock_.Now()); }

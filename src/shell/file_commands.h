@@ -24,7 +24,9 @@ public:
                  const QString& programDir);
 
     // The picture types the chart dialogs start with, as stored in the settings
-    // (counting from 1; 0 or out of range means the first type).
+    // (counting from 1; 0 or out of range shows the first type). SaveType and
+    // OpenType give the stored values back unchanged until the operator chooses a
+    // file, and with it a type, in that dialog.
     void SetStoredTypes(int saveType, int openType);
     int SaveType() const { return saveType_; }
     int OpenType() const { return openType_; }
@@ -51,8 +53,8 @@ private:
     const Clock& clock_;
     const ReportHeader& header_;
     FileDialogFolders folders_;
-    int saveType_ = kChartBitmap;
-    int openType_ = 1;
+    int saveType_ = 0;  // as stored: the dialog shows StoredDialogType of it
+    int openType_ = 0;
     QPrinter printer_{QPrinter::HighResolution};  // remembers the last choice
 };
 

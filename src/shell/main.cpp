@@ -1,4 +1,5 @@
 #include "shell/application_look.h"
+#include "shell/end_request.h"
 #include "shell/locale_formats.h"
 #include "shell/main_window.h"
 
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
     // Qt's own number and date formats (the chart's axes among them) as the program's.
     QLocale::setDefault(kelvaron::ProgramLocale());
     kelvaron::ApplyApplicationLook(app);
+    // A shutdown or a logout closes the windows as the close box does: a dialog
+    // open first, then the main window with its close steps.
+    kelvaron::OnEndRequest([] { QApplication::closeAllWindows(); });
     kelvaron::TForm1 form;
     form.show();
     return QApplication::exec();

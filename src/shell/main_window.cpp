@@ -152,6 +152,12 @@ void TForm1::FormCreate() {
         const QString path = programDir_ + QLatin1String(folder);
         if (!QFileInfo(path).isDir()) QDir().mkdir(path);
     }
+    // The temporary files of saves cut short (the program killed, the power lost).
+    RemoveStaleTemporaries(programDir_,
+                           {kSettingsFile, kStationFile, kTemplateFileName, kNormsFileName});
+    RemoveStaleTemporaries(programDir_ + QStringLiteral("Text"), {QStringLiteral("*.txt")});
+    RemoveStaleTemporaries(programDir_ + QStringLiteral("Graph"),
+                           {QStringLiteral("*.bmp"), QStringLiteral("*.emf")});
     // 7. The file dialogs start in "Text" and "Graph" (FileCommands) and "Output".
     // 8. The settings file.
     settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
@@ -429,7 +435,9 @@ void TForm1::BitBtn11Click() {
 
 void TForm1::BitBtn12Click() {
     if (pagesDlg_->exec() == TPagesDlg::DefaultsRestored) {
-        // The whole default record, window geometry included.
+        // The whole default record, window geometry and the chart dialogs' types
+        // included.
+        files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
         if (settings_.IsMaximized()) {
             showMaximized();
         } else {

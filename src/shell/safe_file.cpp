@@ -1,5 +1,6 @@
 #include "safe_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,6 +11,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -40,13 +42,68 @@ void SyncFolder(const QString& folder) {
 #endif
 }
 
+// Gives the new file, still open, the mode and the owner of the file it is to
+// replace, so that what the station set on the file survives the save. The
+// owner is kept as far as the user may set it (all of it for root, the group
+// for a member of it). On Windows the read-only mark is the one permission, and
+// a file carrying it is never replaced.
+void TakeModeAndOwner(QFile& file, const QString& replaced) {
+#ifndef _WIN32
+    struct stat old {};
+    if (::stat(QFile::encodeName(replaced).constData(), &old) != 0) return;
+    const int fd = file.handle();
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // The user's own file then: the mode below still holds.
+    }
+    ::fchmod(fd, old.st_mode & 07777);
+#else
+    (void)file;
+    (void)replaced;
+#endif
+}
+
+// The file a save of `path` replaces: `path` itself, or the file its symbolic
+// link leads to, through a chain of links, so that the link itself stays.
+QString ReplacedPath(const QString& path) {
+    QString at = path;
+    for (int links = 0; links < 32; ++links) {
+        const QFileInfo info(at);
+        if (!info.isSymLink()) break;
+        at = info.symLinkTarget();
+    }
+    return at;
+}
+
 }  // namespace
+
+bool IsRegularFile(const QString& path) { return QFileInfo(path).isFile(); }
+
+std::optional<QByteArray> ReadWholeFile(const QString& path, qint64 limit) {
+    // Checked before opening: opening a FIFO for reading waits for a writer.
+    if (!IsRegularFile(path)) return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit) return std::nullopt;
+    // One byte past the limit tells a file that grew since from one that did not.
+    QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit) return std::nullopt;
+    return bytes;
+}
 
 QString TemporaryPathFor(const QString& path) { return path + QStringLiteral(".tmp"); }
 
-bool IsMarkedReadOnly(const QString& path) {
+bool IsWriteProtected(const QString& path) {
     const QFileInfo info(path);
-    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+    return info.exists() && (!(info.permissions() & QFileDevice::WriteOwner) || !info.isWritable());
+}
+
+void RemoveStaleTemporaries(const QString& folder, const QStringList& savedNames) {
+    QStringList temporaries;
+    for (const QString& name : savedNames) temporaries << TemporaryPathFor(name);
+    const QDir dir(folder);
+    for (const QString& name :
+         dir.entryList(temporaries, QDir::Files | QDir::Hidden | QDir::NoSymLinks))
+        QFile::remove(dir.filePath(name));
 }
 
 namespace {
@@ -55,15 +112,23 @@ enum class Saved { Yes, TemporaryRefused, No };
 
 Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
                            const SaveInterruption& interruption) {
-    if (IsMarkedReadOnly(path)) return Saved::No;
-    const QString temporary = TemporaryPathFor(path);
+    const QString replaced = ReplacedPath(path);
+    const QFileInfo old(replaced);
+    if (old.exists() && !old.isFile()) return Saved::No;
+    if (IsWriteProtected(replaced)) return Saved::No;
+    const QString temporary = TemporaryPathFor(replaced);
+    // A temporary file left by a save cut short may carry the mode it was given
+    // for the rename, read-only perhaps: it goes, and the new one is made afresh.
+    QFile::remove(temporary);
     QFile file(temporary);
-    if (interruption.refuseTemporary || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (interruption.refuseTemporary || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return Saved::TemporaryRefused;
 
     const bool interrupted = interruption.afterBytes >= 0 && interruption.afterBytes <= data.size();
     const qint64 count = interrupted ? interruption.afterBytes : data.size();
-    const bool written = file.write(data.constData(), count) == count && SyncToDisk(file);
+    bool written = file.write(data.constData(), count) == count;
+    if (written && !interrupted && old.exists()) TakeModeAndOwner(file, replaced);
+    written = written && SyncToDisk(file);
     file.close();
     if (interrupted) return Saved::No;  // the process "died" here: the temporary file stays
     if (!written) {
@@ -73,12 +138,12 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
 
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
+                            std::filesystem::path(replaced.toStdU16String()), error);
     if (error) {
         QFile::remove(temporary);
         return Saved::No;
     }
-    SyncFolder(QFileInfo(path).absolutePath());
+    SyncFolder(QFileInfo(replaced).absolutePath());
     return Saved::Yes;
 }
 
@@ -87,7 +152,7 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
 // by what was beyond it of the old (which a reader of fixed records ignores). Only
 // then is the file cut to the new length.
 bool SaveInPlace(const QString& path, const QByteArray& data) {
-    if (IsMarkedReadOnly(path)) return false;
+    if (!IsRegularFile(path) || IsWriteProtected(path)) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;

@@ -29,6 +29,7 @@ StationInfo StationInfo::Defaults() {
 }
 
 void ReadStationFile(const QString& path, StationInfo& info) {
+    if (!IsRegularFile(path)) return;  // a FIFO in its place would hold the start
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return;
     const QByteArray first = file.read(StationInfo::kRecordBytes);

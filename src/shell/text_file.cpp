@@ -3,17 +3,13 @@
 #include "safe_file.h"
 #include "text_codec.h"
 
-#include <QFile>
-
 namespace kelvaron {
 
 std::optional<QString> ReadTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    bytes.replace("\r\n", "\n");
-    return DecodeCp1251(bytes);
+    std::optional<QByteArray> bytes = ReadWholeFile(path, kMaxTextFileBytes);
+    if (!bytes) return std::nullopt;
+    bytes->replace("\r\n", "\n");
+    return DecodeCp1251(*bytes);
 }
 
 bool WriteTextFile(const QString& path, const QString& text) {

@@ -8,7 +8,8 @@
 namespace kelvaron {
 
 // The whole file as text, with its line ends (CR LF, or a lone LF) turned into
-// "\n". Empty when the file cannot be read.
+// "\n". Empty when the file cannot be read, is no regular file or is larger
+// than kMaxTextFileBytes.
 std::optional<QString> ReadTextFile(const QString& path);
 
 // Writes `text` whole, each "\n" written as CR LF; the old file survives a crash

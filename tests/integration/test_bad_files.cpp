@@ -1,8 +1,9 @@
 // Bad files beside the program, named and tried on a real main window: report
-// templates and norms lists that are binary, empty, one 5 MB line, cut by LF or
-// by CR alone, or carry the byte 0x98 that Windows-1251 leaves undefined; a
-// settings record with every field at its extremes; a station record whose
-// length byte is 200.
+// templates and norms lists that are binary, empty, one line of almost 1 MB (the
+// size limit), 5 MB, cut by LF or by CR alone, or carry the byte 0x98 that
+// Windows-1251 leaves undefined; a settings record with every field at its
+// extremes; a station record whose length byte is 200; a FIFO or a device in the
+// place of each file; temporary files left by saves cut short.
 //
 // For each: what the window shows, that its event loop still turns (a timer
 // armed afterwards fires), and what is left of the file. Only an empty norms
@@ -21,11 +22,13 @@
 #include "results/chart_area.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
+#include "shell/safe_file.h"
 #include "shell/text_codec.h"
 #include "window_station.h"
 
 #include <QChart>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -37,6 +40,10 @@
 
 #include <climits>
 #include <random>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -156,9 +163,9 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QByteArray();
         QByteArray huge = "#3 ";
         const QByteArray piece = EncodeCp1251(QStringLiteral("Строка отчета без конца; "));
-        while (huge.size() < 5 * 1024 * 1024) huge += piece;
+        while (huge.size() + piece.size() + 2 <= kMaxTextFileBytes) huge += piece;
         huge += "#3";
-        QTest::newRow("one 5 MB line") << huge << huge;
+        QTest::newRow("one line of almost 1 MB") << huge << huge;
         const QByteArray built = CrLf(DefaultTemplate(true));
         QTest::newRow("LF only") << QByteArray(built).replace("\r\n", "\n") << built;
         QTest::newRow("CR only") << QByteArray(built).replace("\r\n", "\r") << built;
@@ -257,8 +264,11 @@ private slots:
         QTest::newRow("binary, NULs") << random << EditorLines(random);
         QTest::newRow("empty") << QByteArray() << DefaultNorms();
         QByteArray huge = EncodeCp1251(QStringLiteral("    норма "));
-        while (huge.size() < 5 * 1024 * 1024) huge += "2,5 м-1 ";
-        QTest::newRow("one 5 MB line") << huge << QStringList{DecodeCp1251(huge)};
+        while (huge.size() + 8 <= kMaxTextFileBytes) huge += "2,5 м-1 ";
+        QTest::newRow("one line of almost 1 MB") << huge << QStringList{DecodeCp1251(huge)};
+        // Beyond the size limit a norms list cannot be read: the built-in norms
+        // stand in, and the file stays.
+        QTest::newRow("5 MB") << huge.repeated(5) << DefaultNorms();
         const QStringList three = {QStringLiteral("  норма 1"), QString(),
                                    QStringLiteral("норма 3")};
         QTest::newRow("LF only") << QByteArray(CrLf(three)).replace("\r\n", "\n") << three;
@@ -398,7 +408,7 @@ private slots:
 
         // Closed: a whole record, each field as stored but those the program mends
         // (the norm index, the interval) and those it takes at close: the window's
-        // place and size and the type indexes of the chart dialogs.
+        // place and size (the chart dialogs' types stay: none was chosen).
         const QRect frame = form.frameGeometry();
         qInfo("bad-files: settings %s: window at %d,%d, %d x %d", QTest::currentDataTag(),
               frame.left(), frame.top(), frame.width(), frame.height());
@@ -413,8 +423,6 @@ private slots:
         // A window stored off the desktop comes back where the operator can reach it.
         QVERIFY2(frame.intersects(QRect(0, 0, 1920, 1080)),
                  qPrintable(QStringLiteral("%1,%2").arg(frame.left()).arg(frame.top())));
-        QVERIFY(back.graphSaveFilter() >= 1 && back.graphSaveFilter() <= 2);
-        QVERIFY(back.graphOpenFilter() >= 1 && back.graphOpenFilter() <= 3);
         AppSettings expected = stored;
         if (stored.normIndex() < 0 || stored.normIndex() > 1) expected.setNormIndex(0);
         MendRecordInterval(expected);
@@ -423,9 +431,58 @@ private slots:
         expected.setWindowTop(back.windowTop());
         expected.setWindowWidth(back.windowWidth());
         expected.setWindowHeight(back.windowHeight());
-        expected.setGraphSaveFilter(back.graphSaveFilter());
-        expected.setGraphOpenFilter(back.graphOpenFilter());
         QCOMPARE(back.ToBytes().toHex(' '), expected.ToBytes().toHex(' '));
+    }
+
+    // ---- Files that are no files; temporary files of saves cut short ----
+
+    void fileThatIsNoFileIsUnreadableAndStays_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");  // "fifo", or the device it links to
+        for (const char* name : {"Kelvaron.dat", "Kelvaron.sto", "TemplateDef.txt", "norma.txt"})
+            QTest::addRow("%s: a FIFO", name) << name << "fifo";
+        for (const char* device : {"/dev/zero", "/dev/urandom"})
+            for (const char* name : {"TemplateDef.txt", "norma.txt"})
+                QTest::addRow("%s: %s", name, device) << name << device;
+    }
+    void fileThatIsNoFileIsUnreadableAndStays() {
+#if !defined(Q_OS_UNIX)
+        QSKIP("FIFOs and device files as Unix has them");
+#else
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        WindowStation s;
+        if (name != "Kelvaron.dat") s.StoreQuiet();
+        const QByteArray path = QFile::encodeName(s.Path(name));
+        QVERIFY(kind == "fifo" ? ::mkfifo(path.constData(), 0644) == 0
+                               : QFile::link(kind, s.Path(name)));
+        TForm1& form = StartShown(s);
+        QTest::keyClick(&form, Qt::Key_F4);  // the report composed
+        LoopTurns();
+        if (name == "Kelvaron.dat") QCOMPARE(form.Settings(), AppSettings::Defaults());
+        QCOMPARE(form.Station().line1, StationInfo::Defaults().line1);
+        QCOMPARE(form.NormsDialog().Norms(), DefaultNorms());
+        QVERIFY(form.close());
+        // Only the settings are written at close, and over a FIFO they cannot be.
+        QCOMPARE(s.messages.notices.contains(QStringLiteral("Диск защищен от записи.")),
+                 name == "Kelvaron.dat");
+        struct stat left {};
+        QVERIFY(::lstat(path.constData(), &left) == 0);
+        QVERIFY(kind == "fifo" ? S_ISFIFO(left.st_mode) : S_ISLNK(left.st_mode));
+#endif
+    }
+
+    void temporaryFilesOfSavesCutShortGoAtStart() {
+        WindowStation s;
+        s.StoreQuiet();
+        QVERIFY(QDir(s.dir.path()).mkdir("Text") && QDir(s.dir.path()).mkdir("Graph"));
+        const QStringList ours = {"Kelvaron.dat.tmp", "norma.txt.tmp", "Text/А123АА_12-08.txt.tmp",
+                                  "Graph/А123АА_12-08.emf.tmp"};
+        const QStringList others = {"notes.tmp", "Text/notes.tmp", "Graph/А123АА_12-08.emf"};
+        for (const QString& name : ours + others) PutFile(s.Path(name), "x");
+        s.Start();
+        for (const QString& name : ours) QVERIFY2(!QFile::exists(s.Path(name)), qPrintable(name));
+        for (const QString& name : others) QVERIFY2(QFile::exists(s.Path(name)), qPrintable(name));
     }
 
     // ---- Station record ----

@@ -2,7 +2,8 @@
 // there as COM1: it finds the instrument, polls it with the protocol's cadence,
 // and stops asking once the instrument falls silent. Only counts of requests
 // are checked, so a busy machine cannot fail it; the timing of the cycle is
-// measured by scripts/bench.
+// measured by scripts/bench. And the end of a session (SIGTERM, SIGHUP, SIGINT)
+// closes the program with its close steps: the settings are written.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <vector>
+
+#include <csignal>
 
 namespace {
 
@@ -100,6 +103,39 @@ private slots:
         const auto after = std::count_if(requests.begin(), requests.end(),
                                          [](const Logged& r) { return r.timeS >= kSilenceAtS; });
         QVERIFY2(after <= 20, qPrintable(QString("%1 requests after the silence").arg(after)));
+    }
+
+    void endOfSessionClosesTheProgramAsItsCloseBoxDoes_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM, a shutdown") << int{SIGTERM};
+        QTest::newRow("SIGHUP, a logout") << int{SIGHUP};
+        QTest::newRow("SIGINT") << int{SIGINT};
+    }
+    void endOfSessionClosesTheProgramAsItsCloseBoxDoes() {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QString program = dir.filePath("kelvaron");
+        QVERIFY(QFile::copy(KELVARON_EXE, program));
+        // A record of zeros: no search at start, and a window size of 0 that the
+        // close replaces with the window's own.
+        QFile settings(dir.filePath("Kelvaron.dat"));
+        QVERIFY(settings.open(QIODevice::WriteOnly) &&
+                settings.write(QByteArray(320, '\0')) == 320);
+        settings.close();
+
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QProcess app;
+        app.start(program, {});
+        // The signal comes once the window is being built (its folders stand).
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dir.filePath("Output")).isDir(), 10'000);
+        QCOMPARE(::kill(static_cast<pid_t>(app.processId()), signal), 0);
+        QVERIFY(app.waitForFinished(10'000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        const QByteArray saved = settings.readAll();
+        QVERIFY2(saved.size() == 320 && saved.mid(140, 8) != QByteArray(8, '\0'),
+                 "no window size written at close");
     }
 };
 

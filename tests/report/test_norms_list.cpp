@@ -2,6 +2,7 @@
 // entry and text a stored index gives. Files are checked byte for byte.
 #include "file_bytes.h"
 #include "report/norms_list.h"
+#include "shell/safe_file.h"
 #include "shell/text_codec.h"
 
 #include <QDir>
@@ -108,13 +109,27 @@ private slots:
         QCOMPARE(read, list);
     }
 
-    void unreadableFileGivesTheBuiltInNormsAndIsNotOverwritten() {
+    void unreadableFileGivesTheBuiltInNormsAndIsNeverWritten_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("over the size limit") << "large";
+    }
+    void unreadableFileGivesTheBuiltInNormsAndIsNeverWritten() {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("norma.txt"));
+        const QString path = dir.filePath("norma.txt");
+        const QByteArray large = QByteArray("2,5\r\n").repeated(kMaxTextFileBytes / 5 + 1);
+        if (kind == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("norma.txt"));
+        else
+            PutFile(path, large);
         QStringList list = {"a", "b", "c"};
-        LoadNormsList(dir.filePath("norma.txt"), list);
+        const NormsSource source = LoadNormsList(path, list);
         QCOMPARE(list, (QStringList{kFirst, kSecond}));
-        QVERIFY(QFileInfo(dir.filePath("norma.txt")).isDir());
+        // "Добавить" keeps the new norm for the run, and the station's file stays.
+        QCOMPARE(AddNorm(path, list, " 3,5 м-1", source), std::optional<int>(2));
+        QCOMPARE(QFileInfo(path).isDir(), kind == "folder");
+        if (kind == "large") QCOMPARE(FileBytes(path), large);
     }
 
     void addingAppendsTheTextAsTyped_data() {
@@ -132,8 +147,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("norma.txt");
         QStringList list;
-        LoadNormsList(path, list);
-        const std::optional<int> index = AddNorm(path, list, text);
+        const NormsSource source = LoadNormsList(path, list);
+        const std::optional<int> index = AddNorm(path, list, text, source);
         QCOMPARE(index.has_value(), added);
         if (added) {
             QCOMPARE(*index, 2);

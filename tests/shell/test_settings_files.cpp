@@ -6,6 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace kelvaron;
 
 namespace {
@@ -92,14 +98,54 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), qint64{320});
     }
 
-    void readOnlyFileGivesDefaultsAndRefusesTheSave() {
+    void writeProtectedFileGivesDefaultsAndRefusesTheSave_data() {
+        QTest::addColumn<bool>("byAnotherUser");
+        QTest::newRow("marked read-only") << false;
+        QTest::newRow("writable for its owner only, run by another user") << true;
+    }
+    void writeProtectedFileGivesDefaultsAndRefusesTheSave() {
+        QFETCH(bool, byAnotherUser);
         QTemporaryDir dir;
         const QString path = dir.filePath("Kelvaron.dat");
         WriteAll(path, PatternRecord(5));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QCOMPARE(ReadSettingsFile(path), AppSettings::Defaults());
-        QVERIFY(!WriteSettingsFile(path, AppSettings::Defaults()));
+        const auto refused = [&path] {
+            return ReadSettingsFile(path) == AppSettings::Defaults() &&
+                   !WriteSettingsFile(path, AppSettings::Defaults());
+        };
+        if (!byAnotherUser) {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            QVERIFY(refused());
+        } else {
+#if defined(Q_OS_UNIX)
+            // Root's file, 0644, in a folder open to all, tried by user 65534.
+            if (::geteuid() != 0 || ::chmod(qPrintable(dir.path()), 0777) != 0) QSKIP("not root");
+            const pid_t child = ::fork();
+            if (child == 0) _exit(::setuid(65534) == 0 && refused() ? 0 : 1);
+            int status = -1;
+            QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), 0);
+#else
+            QSKIP("another user's file is set up on Unix");
+#endif
+        }
         QCOMPARE(ReadAll(path), PatternRecord(5));
+    }
+
+    void saveWritesThroughALinkKeepingTheModeAndOwner() {
+#if defined(Q_OS_UNIX)
+        QTemporaryDir dir;
+        const QString file = dir.filePath("station.dat"), link = dir.filePath("Kelvaron.dat");
+        WriteAll(file, PatternRecord(1));
+        QVERIFY(QFile::link(file, link));
+        const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();  // root hands it over
+        QVERIFY(::chmod(qPrintable(file), 0604) == 0 && ::chown(qPrintable(file), owner, -1) == 0);
+        QVERIFY(WriteSettingsFile(link, AppSettings::FromBytes(PatternRecord(2))));
+        struct stat saved {};
+        QVERIFY(QFileInfo(link).isSymLink() && ::stat(qPrintable(file), &saved) == 0);
+        QCOMPARE(ReadAll(file), PatternRecord(2));
+        QCOMPARE(saved.st_mode & 07777, 0604u);
+        QCOMPARE(saved.st_uid, owner);
+#endif
     }
 
     void missingFileGivesDefaultsAndMissingFolderRefusesTheSave() {
@@ -190,25 +236,25 @@ private slots:
     }
 
     void windowStoredOffTheDesktopComesBackToTheDefaultPlace_data() {
-        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QPoint>("stored");  // left, top
         QTest::addColumn<QPoint>("placed");
-        QTest::newRow("far right") << QRect(100000, 10, 640, 480) << QPoint(0, 0);
-        QTest::newRow("far above") << QRect(10, -100000, 640, 480) << QPoint(0, 0);
-        QTest::newRow("one pixel on the desktop")
-            << QRect(1919, 1079, 640, 480) << QPoint(1919, 1079);
-        QTest::newRow("half off to the left") << QRect(-300, 5, 640, 480) << QPoint(-300, 5);
+        QTest::newRow("far right") << QPoint(100000, 10) << QPoint(0, 0);
+        QTest::newRow("far above") << QPoint(10, -100000) << QPoint(0, 0);
+        QTest::newRow("one pixel on the desktop") << QPoint(1919, 1079) << QPoint(1919, 1079);
+        QTest::newRow("half off to the left") << QPoint(-300, 5) << QPoint(-300, 5);
+        // Its right and bottom edges overflow an int (the X server, in 16 bits,
+        // put it at -637, -477).
+        QTest::newRow("near the int limit") << QPoint(2147483011, 2147483171) << QPoint(0, 0);
     }
     void windowStoredOffTheDesktopComesBackToTheDefaultPlace() {
-        QFETCH(QRect, stored);
+        QFETCH(QPoint, stored);
         QFETCH(QPoint, placed);
         AppSettings s = AppSettings::Defaults();
-        s.setWindowLeft(stored.left());
-        s.setWindowTop(stored.top());
-        s.setWindowWidth(stored.width());
-        s.setWindowHeight(stored.height());
+        s.setWindowLeft(stored.x());
+        s.setWindowTop(stored.y());
         KeepWindowOnDesktop(s, QRect(0, 0, 1920, 1080));
         QCOMPARE(QPoint(s.windowLeft(), s.windowTop()), placed);
-        QCOMPARE(QSize(s.windowWidth(), s.windowHeight()), stored.size());
+        QCOMPARE(QSize(s.windowWidth(), s.windowHeight()), QSize(638, 478));
     }
 
     void recordIntervalBelowOneStartsAs1000() {

@@ -7,6 +7,7 @@
 #include "report/report_template.h"
 #include "results/chart_area.h"
 #include "shell/colors.h"
+#include "shell/options_dialog.h"
 #include "shell/report_view.h"
 #include "shell/right_column.h"
 #include "shell/text_codec.h"
@@ -165,19 +166,30 @@ private slots:
 
     void pictureTypesComeFromTheSettingsAndGoBackAtClose_data() {
         QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("defaultsRestored");  // "Настройки по умолчанию" first
         QTest::addColumn<int>("shown");
-        QTest::newRow("fresh settings") << 0 << 1;
-        QTest::newRow("metafile") << 2 << 2;
-        QTest::newRow("damaged") << 9 << 1;
+        QTest::addColumn<int>("kept");  // the save type at close: none was chosen
+        QTest::newRow("fresh settings") << 0 << false << 1 << 0;
+        QTest::newRow("metafile") << 2 << false << 2 << 2;
+        QTest::newRow("damaged") << 9 << false << 1 << 9;
+        QTest::newRow("metafile, then the defaults") << 2 << true << 1 << 0;
     }
     void pictureTypesComeFromTheSettingsAndGoBackAtClose() {
         QFETCH(int, stored);
+        QFETCH(bool, defaultsRestored);
         QFETCH(int, shown);
+        QFETCH(int, kept);
         WindowStation s;
         AppSettings settings = AppSettings::Defaults();
         settings.setGraphSaveFilter(stored);
         settings.setGraphOpenFilter(stored);
         TForm1& form = StartWithVehicle(s, settings);
+        if (defaultsRestored) {
+            s.messages.answers = {Answer::Yes};
+            WhenModal(
+                [](QWidget* options) { static_cast<TPagesDlg*>(options)->Button24->click(); });
+            form.Column().BitBtn12->click();
+        }
         form.Menus().N12->trigger();  // cancelled
         QCOMPARE(s.messages.saveDialogs.last().type, shown);
         s.messages.openChoices.push_back(FileChoice{s.Path("Graph/missing.bmp"), 3});
@@ -189,7 +201,7 @@ private slots:
                  QStringLiteral("Файл не найден :") + s.Path("Graph/missing.bmp"));
         QVERIFY(s.messages.opened.isEmpty());
         form.close();
-        QCOMPARE(s.SavedSettings().graphSaveFilter(), shown);
+        QCOMPARE(s.SavedSettings().graphSaveFilter(), kept);
         QCOMPARE(s.SavedSettings().graphOpenFilter(), 3);
     }
 
