@@ -6,7 +6,7 @@
 // The RTF source is plain text: its first line is the title, and paragraphs are
 // separated by blank lines. A character the code page cannot hold fails the
 // build rather than turning into "?" in the shipped file.
-#include "shell/text_codec.h"
+#include "base/text_codec.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The shared records of the device link: what the instrument last reported, and
 // the poll loop's own control variables. One instance of each, owned by the main
 // window; only the poll loop writes them.
-#include "protokol.h"
+#include "device/protokol.h"
 
 #include <cstdint>
 

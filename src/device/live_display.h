@@ -1,43 +1,12 @@
 #pragma once
-// What the live panel shows: the conversion of opacity N to the absorption
-// coefficient K, and the texts of the value boxes and the small bar chart.
-#include "device_state.h"
-
-#include <QChar>
-#include <QString>
+// What the live panel shows: the texts of the value boxes and the small bar
+// chart, from the instrument's readings.
+#include "base/quantities.h"
+#include "device/device_state.h"
 
 namespace kelvaron {
 
-// K (m-1) = -ln(1 - N/100) / 0.43 from N (%). Where the logarithm fails (N of
-// 100 % or more: no light passes) K is beyond any number: +infinity, shown over
-// range like every K above kMaxShownK, never as the 0 of a clean exhaust.
-double OpacityToK(double n);
-
-// `value` rounded to `precision` significant digits and written with exactly
-// `decimals` digits after `separator`: 45.27 with 1 decimal reads 45,3. A value
-// beyond any number (the K of an opaque smoke) reads ">>", over range.
-QString FormatFixed(double value, int decimals, QChar separator, int precision = 4);
-
-// K above this shows as "   >>   " and is drawn at this value.
-constexpr double kMaxShownK = 9.9;
-
-struct LiveTexts {
-    QString k;            // Edit5
-    QString n;            // Edit8
-    QString rpm;          // Edit1
-    QString oil;          // Edit2
-    QString chamber;      // Edit3
-    QString ambient;      // Edit4
-    double barValue = 0;  // the one bar of the small chart
-    QString barLabel;
-    QString barFoot;  // the small chart's foot
-};
-
 // The texts of the live panel. `plotN` is true when the charts plot N, false for K.
 LiveTexts FormatLiveReadings(const DeviceReadings& r, bool plotN, QChar separator);
-
-// The oil temperature: a 12-bit two's complement in tenths of a degree; outside
-// -2.5 .. 125.0 degrees it reads "НЕТ".
-QString FormatOilTemperature(int32_t oilTempX10, QChar separator);
 
 }  // namespace kelvaron

@@ -1,4 +1,4 @@
-#include "poll_loop.h"
+#include "device/poll_loop.h"
 
 #include <algorithm>
 #include <cmath>

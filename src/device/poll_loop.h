@@ -2,11 +2,11 @@
 // The poll loop: the port search, the 20 ms polling cycle and the supervision of
 // the link. Plain code: the port, the timers and the window are reached through
 // SerialLink and PollHost, so a test drives it tick by tick.
-#include "device_state.h"
-#include "poll_host.h"
-#include "protokol.h"
-#include "serial_link.h"
-#include "test_events.h"
+#include "device/device_state.h"
+#include "device/poll_host.h"
+#include "device/protokol.h"
+#include "device/serial_link.h"
+#include "device/measurement_events.h"
 
 #include <QString>
 

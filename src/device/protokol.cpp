@@ -1,4 +1,4 @@
-#include "protokol.h"
+#include "device/protokol.h"
 
 namespace kelvaron {
 

@@ -1,6 +1,6 @@
-#include "serial.h"
+#include "device/serial.h"
 
-#include "port_names.h"
+#include "device/port_names.h"
 
 namespace kelvaron {
 

@@ -2,7 +2,7 @@
 // TSerial: the program's one serial port to the instrument, on Qt SerialPort.
 // 9600 8N2, exclusive, RTS then DTR raised. Reads return only what has already
 // arrived; writes finish or give up within 2000 ms.
-#include "serial_link.h"
+#include "device/serial_link.h"
 
 #include <QSerialPort>
 #include <QString>

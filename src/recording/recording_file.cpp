@@ -1,7 +1,7 @@
-#include "recording_file.h"
+#include "recording/recording_file.h"
 
-#include "disk_sync.h"
-#include "shell/safe_file.h"
+#include "base/disk_sync.h"
+#include "base/safe_file.h"
 
 #include <QLatin1Char>
 

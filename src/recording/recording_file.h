@@ -2,7 +2,7 @@
 // The recording file: where it goes, its header line, its rows, and the open file
 // itself. Fields are separated by TABs, every field (the last included) followed
 // by one; lines end in CR LF; the text is Windows-1251.
-#include "device/live_display.h"
+#include "base/quantities.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,7 +1,7 @@
-#include "recording_session.h"
+#include "recording/recording_session.h"
 
-#include "shell/locale_formats.h"
-#include "shell/text_codec.h"
+#include "base/locale_formats.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFileInfo>

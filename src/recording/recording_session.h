@@ -7,13 +7,13 @@
 // recording timer, the interaction seam for questions, notices and the open
 // dialog, and a source of the live panel's current texts. The recording group
 // (RecordingGroup) is a thin window over it; tests drive it tick by tick.
-#include "device/live_display.h"
+#include "base/quantities.h"
 #include "recording/record_timer.h"
 #include "recording/recording_file.h"
-#include "shell/app_settings.h"
-#include "shell/clock.h"
-#include "shell/interaction.h"
-#include "shell/locale_formats.h"
+#include "base/app_settings.h"
+#include "base/clock.h"
+#include "base/interaction.h"
+#include "base/locale_formats.h"
 
 #include <QLocale>
 #include <QString>

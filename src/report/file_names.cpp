@@ -1,4 +1,4 @@
-#include "file_names.h"
+#include "report/file_names.h"
 
 namespace kelvaron {
 

@@ -1,4 +1,4 @@
-#include "norms_list.h"
+#include "report/norms_list.h"
 
 #include "report/text_lines.h"
 

@@ -1,6 +1,6 @@
-#include "report_files.h"
+#include "report/report_files.h"
 
-#include "shell/text_codec.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFileInfo>

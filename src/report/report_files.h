@@ -2,8 +2,8 @@
 // Report and chart files: writing the report to a text file, the name and type
 // rules of chart pictures, and the four file dialogs of the report and the chart
 // as the interaction seam shows them.
-#include "shell/interaction.h"
-#include "shell/safe_file.h"
+#include "base/interaction.h"
+#include "base/safe_file.h"
 
 #include <QString>
 #include <QStringList>

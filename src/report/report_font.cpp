@@ -1,4 +1,4 @@
-#include "report_font.h"
+#include "report/report_font.h"
 
 #include <QFontDatabase>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "report_template.h"
+#include "report/report_template.h"
 
-#include "device/live_display.h"
+#include "base/quantities.h"
 #include "report/text_lines.h"
-#include "shell/locale_formats.h"
+#include "base/locale_formats.h"
 
 #include <QFileInfo>
 

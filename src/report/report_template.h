@@ -4,8 +4,8 @@
 // template file afresh every time (writing the built-in one when it is missing)
 // and renders every line; nothing is cached between compositions.
 #include "report/report_header.h"
-#include "results/test_results.h"
-#include "shell/locale_formats.h"
+#include "results/results_store.h"
+#include "base/locale_formats.h"
 
 #include <QChar>
 #include <QDateTime>

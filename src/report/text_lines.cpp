@@ -1,7 +1,7 @@
-#include "text_lines.h"
+#include "report/text_lines.h"
 
-#include "shell/safe_file.h"
-#include "shell/text_codec.h"
+#include "base/safe_file.h"
+#include "base/text_codec.h"
 
 namespace kelvaron {
 

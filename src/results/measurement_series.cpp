@@ -1,6 +1,6 @@
-#include "measurement_series.h"
+#include "results/measurement_series.h"
 
-#include "device/live_display.h"
+#include "base/quantities.h"
 
 #include <algorithm>
 

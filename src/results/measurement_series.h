@@ -5,9 +5,9 @@
 // and the window are reached through MeasurementChart and ResultsHost.
 #include "device/device_state.h"
 #include "device/poll_loop.h"
-#include "device/test_events.h"
+#include "device/measurement_events.h"
 #include "results/measurement_chart.h"
-#include "results/test_results.h"
+#include "results/results_store.h"
 
 #include <QChar>
 #include <QString>

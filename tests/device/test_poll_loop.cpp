@@ -1,6 +1,6 @@
 // The poll loop tick by tick against the simulated instrument: the port search,
 // the polling cycle, and the supervision of the link.
-#include "../support/poll_bench.h"
+#include "testing/poll_bench.h"
 
 #include <QTest>
 

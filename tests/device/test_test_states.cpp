@@ -1,6 +1,6 @@
 // The test states of the poll loop tick by tick: commands through the gate, the
 // start of a test, the silence inside it, and the fetching of its result.
-#include "../support/poll_bench.h"
+#include "testing/poll_bench.h"
 #include "device/protokol.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // tick, with the operator's commands in between. Nothing may crash, the state
 // must stay one of the PollState values with its phase in range, and no request
 // other than the protocol's may leave.
-#include "../support/test_bench.h"
+#include "testing/test_bench.h"
 
 #include <cstdlib>
 #include <set>

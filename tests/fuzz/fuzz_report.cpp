@@ -21,12 +21,12 @@
 //   ComposeReportLines) becomes the two built-in norms on disk too, and the
 //   template file is left as it was; the stored norm index picks an entry
 //   whatever its value, and the norms list saved and read again is the same list.
-#include "device/live_display.h"
+#include "base/quantities.h"
 #include "fuzz_support.h"
 #include "report/norms_list.h"
 #include "report/report_template.h"
 #include "report/text_lines.h"
-#include "shell/text_codec.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFile>

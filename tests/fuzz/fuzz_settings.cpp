@@ -20,9 +20,9 @@
 //   writes 130 bytes, zero after each line, and reads back the same lines, cut to
 //   64 characters.
 #include "fuzz_support.h"
-#include "shell/app_settings.h"
-#include "shell/station_info.h"
-#include "shell/text_codec.h"
+#include "base/app_settings.h"
+#include "base/station_info.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFile>

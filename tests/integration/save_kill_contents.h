@@ -7,7 +7,7 @@
 // mixed from both is told from either whole one.
 #include "report/metafile/picture_files.h"
 #include "report/report_files.h"
-#include "shell/app_settings.h"
+#include "base/app_settings.h"
 
 #include <QPainter>
 #include <QPainterPath>

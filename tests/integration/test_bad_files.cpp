@@ -12,19 +12,19 @@
 //
 // The time the heavy steps take is printed ("bad-files: ...") for the
 // reliability notes, never asserted.
-#include "device/live_panel.h"
-#include "device/value_box.h"
-#include "file_bytes.h"
-#include "recording/recording_group.h"
-#include "report/norms_dialog.h"
+#include "device/view/live_panel.h"
+#include "device/view/value_box.h"
+#include "testing/file_bytes.h"
+#include "recording/view/recording_group.h"
+#include "report/view/norms_dialog.h"
 #include "report/norms_list.h"
 #include "report/report_template.h"
-#include "results/chart_area.h"
-#include "shell/report_view.h"
-#include "shell/right_column.h"
-#include "shell/safe_file.h"
-#include "shell/text_codec.h"
-#include "window_station.h"
+#include "results/view/chart_area.h"
+#include "report/view/report_view.h"
+#include "app/right_column.h"
+#include "base/safe_file.h"
+#include "base/text_codec.h"
+#include "testing/window_station.h"
 
 #include <QChart>
 #include <QComboBox>

@@ -1,39 +1,98 @@
-# The layers, enforced. Each plain library may include the headers of the plain
-# libraries listed after it and Qt's non-widget modules, nothing else: no widget,
-# chart or printing header, no window of its own or another subsystem. The check
-# runs as the test "layers" over the sources each library is built from.
+# The house as floors, enforced by the test "layers":
+#   - a library links only libraries on lower floors;
+#   - every source includes only project headers of its own target and of the
+#     targets it links (directly or through them), so nothing includes a view of
+#     another subsystem or the application unless it links it;
+#   - a plain library includes no widget, chart or printing header of Qt;
+#   - tests, fuzz targets and benchmarks see only the headers of what they link.
 #
-#   library            may include
-set(KELVARON_LAYERS
-  "kelvaron_shell_core:kelvaron_shell_core"
-  "kelvaron_device:kelvaron_device"
-  "kelvaron_results:kelvaron_results,kelvaron_device"
-  "kelvaron_report:kelvaron_report,kelvaron_results,kelvaron_device,kelvaron_shell_core"
-  "kelvaron_recording:kelvaron_recording,kelvaron_device,kelvaron_shell_core"
-  "kelvaron_metafile:kelvaron_metafile,kelvaron_shell_core"
+#   library:floor:kind
+set(KELVARON_FLOORS
+  "kelvaron_base:0:plain"
+  "opacimeter_sim:0:plain"
+  "kelvaron_device:1:plain"
+  "kelvaron_metafile:1:plain"
+  "kelvaron_recording:1:plain"
+  "kelvaron_results:2:plain"
+  "kelvaron_report:3:plain"
+  "kelvaron_base_view:4:view"
+  "kelvaron_device_view:5:view"
+  "kelvaron_results_view:5:view"
+  "kelvaron_report_view:5:view"
+  "kelvaron_recording_view:5:view"
+  "kelvaron_app:6:app"
+  "kelvaron_testing_files:7:testing"
+  "kelvaron_testing_interaction:7:testing"
+  "kelvaron_testing_device:7:testing"
+  "kelvaron_testing_results:8:testing"
+  "kelvaron_testing_window:8:testing"
 )
 # Qt modules a plain library may use.
 set(KELVARON_PLAIN_QT QtCore QtGui QtSerialPort)
 
-set(manifest "")
-foreach(entry ${KELVARON_LAYERS})
-  string(REPLACE ":" ";" parts "${entry}")
-  list(GET parts 0 library)
-  list(GET parts 1 allowed)
-  if(NOT TARGET ${library})
-    continue()
+# The project targets `target` links directly, and through them.
+function(kelvaron_links target out_direct out_all)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(links ${target} INTERFACE_LINK_LIBRARIES)
+  else()
+    get_target_property(links ${target} LINK_LIBRARIES)
   endif()
-  get_target_property(dir ${library} SOURCE_DIR)
-  get_target_property(sources ${library} SOURCES)
+  set(direct "")
+  set(all "")
+  foreach(link ${links})
+    if(TARGET ${link} AND NOT link MATCHES "::")
+      list(APPEND direct ${link})
+      kelvaron_links(${link} _ below)
+      list(APPEND all ${link} ${below})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES all)
+  set(${out_direct} "${direct}" PARENT_SCOPE)
+  set(${out_all} "${all}" PARENT_SCOPE)
+endfunction()
+
+function(kelvaron_target_files target out)
+  get_target_property(dir ${target} SOURCE_DIR)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(sources ${target} INTERFACE_SOURCES)
+  else()
+    get_target_property(sources ${target} SOURCES)
+  endif()
   set(files "")
   foreach(source ${sources})
+    if(source MATCHES "^\\$<" OR source MATCHES "qrc|\\.png$")
+      continue()
+    endif()
     if(NOT IS_ABSOLUTE "${source}")
       set(source "${dir}/${source}")
     endif()
     list(APPEND files "${source}")
   endforeach()
+  set(${out} "${files}" PARENT_SCOPE)
+endfunction()
+
+set(manifest "")
+set(entries ${KELVARON_FLOORS})
+get_property(checked GLOBAL PROPERTY KELVARON_CHECKED_TARGETS)
+foreach(target ${checked})
+  list(APPEND entries "${target}:-:checked")
+endforeach()
+foreach(entry ${entries})
+  string(REPLACE ":" ";" parts "${entry}")
+  list(GET parts 0 target)
+  list(GET parts 1 floor)
+  list(GET parts 2 kind)
+  if(NOT TARGET ${target})
+    continue()
+  endif()
+  kelvaron_links(${target} direct all)
+  kelvaron_target_files(${target} files)
+  string(REPLACE ";" "," direct "${direct}")
+  string(REPLACE ";" "," all "${all}")
   string(REPLACE ";" "|" files "${files}")
-  string(APPEND manifest "${library}:${allowed}:${files}\n")
+  string(APPEND manifest "${target}:${floor}:${kind}:${direct}:${all}:${files}\n")
 endforeach()
 file(WRITE ${CMAKE_BINARY_DIR}/layers.txt "${manifest}")
 
@@ -51,6 +110,6 @@ string(REPLACE ";" "|" qt_modules "${qt_modules}")
 string(REPLACE ";" "|" plain_qt "${KELVARON_PLAIN_QT}")
 
 add_test(NAME layers COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/layers.txt
-         -DSOURCE_ROOT=${PROJECT_SOURCE_DIR}/src "-DQT_MODULES=${qt_modules}"
+         -DPROJECT_ROOT=${PROJECT_SOURCE_DIR} "-DQT_MODULES=${qt_modules}"
          "-DPLAIN_QT=${plain_qt}" -P ${CMAKE_CURRENT_LIST_DIR}/check_layers.cmake)
 set_tests_properties(layers PROPERTIES LABELS logic)

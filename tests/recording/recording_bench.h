@@ -4,7 +4,7 @@
 // folder in a temporary directory.
 #include "recording/record_timer.h"
 #include "recording/recording_session.h"
-#include "scripted_interaction.h"
+#include "testing/scripted_interaction.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // it is killed. Exits with 1 when the recording cannot start or ends by itself.
 #include "recording/record_timer.h"
 #include "recording/recording_session.h"
-#include "scripted_interaction.h"
+#include "testing/scripted_interaction.h"
 
 #include <QCoreApplication>
 

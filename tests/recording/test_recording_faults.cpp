@@ -2,7 +2,7 @@
 // missing or read-only output folder, a full disk, and the program killed in the
 // middle of a recording.
 #include "recording_bench.h"
-#include "tiny_file_system.h"
+#include "testing/tiny_file_system.h"
 
 #include <QDir>
 #include <QProcess>

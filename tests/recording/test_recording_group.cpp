@@ -1,8 +1,8 @@
 // The recording group on an offscreen screen: its controls, which buttons are
 // shown and enabled in each state, the interval field, the fields reaching the
 // session, and an opaque background over the live panel.
-#include "recording/recording_group.h"
-#include "scripted_interaction.h"
+#include "recording/view/recording_group.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QCheckBox>

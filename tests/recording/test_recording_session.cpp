@@ -3,8 +3,8 @@
 // question, continuing a file, the interval field and the stop question.
 #include "recording/recording_file.h"
 #include "recording_bench.h"
-#include "shell/locale_formats.h"
-#include "shell/text_codec.h"
+#include "base/locale_formats.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFileInfo>

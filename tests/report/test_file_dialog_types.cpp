@@ -4,7 +4,7 @@
 // tell a file's type by its name alone, never by reading it (a file of /proc can
 // block a reader for good).
 #include "report/report_files.h"
-#include "shell/widget_interaction.h"
+#include "app/widget_interaction.h"
 
 #include <QAbstractFileIconProvider>
 #include <QAbstractItemModel>

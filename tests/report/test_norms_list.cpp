@@ -1,9 +1,9 @@
 // The norms list in "norma.txt": loading, the built-in norms, adding, and which
 // entry and text a stored index gives. Files are checked byte for byte.
-#include "file_bytes.h"
+#include "testing/file_bytes.h"
 #include "report/norms_list.h"
-#include "shell/safe_file.h"
-#include "shell/text_codec.h"
+#include "base/safe_file.h"
+#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFile>

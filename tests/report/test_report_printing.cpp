@@ -1,8 +1,8 @@
 // Printing the report and the chart, on a printer that writes a PDF file which
 // the test reads back with poppler's pdftotext: where each printed word landed,
 // how many pages there are and which way they face.
-#include "report/report_printing.h"
-#include "scripted_interaction.h"
+#include "report/view/report_printing.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QFile>

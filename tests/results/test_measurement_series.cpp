@@ -1,6 +1,6 @@
 // Samples, peaks and result lines of the measurement series, fed by hand.
-#include "../support/test_bench.h"
-#include "device/live_display.h"
+#include "testing/test_bench.h"
+#include "base/quantities.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // and injects the faults it names.
 #include "device/protokol.h"
 #include "device/serial_link.h"
-#include "opacimeter.h"
+#include "simulator/opacimeter.h"
 
 #include <QTest>
 

@@ -10,8 +10,8 @@
 // and validity equal to what the instrument sent), the intact replies not
 // taken, the requests given up, the polling cycle and the median test duration
 // against the same test at 0 ms, and the samples of a free-acceleration test.
-#include "sent_replies.h"
-#include "test_bench.h"
+#include "testing/sent_replies.h"
+#include "testing/test_bench.h"
 
 #include <algorithm>
 #include <cstdio>

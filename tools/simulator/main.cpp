@@ -3,7 +3,7 @@
 // It links the terminal as <dir>/ports/COM<n>, so a program in <dir> finds it as
 // COMn, and answers the instrument's protocol until it is stopped. Every command
 // it receives can be logged with the time it arrived.
-#include "opacimeter.h"
+#include "simulator/opacimeter.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "opacimeter.h"
+#include "simulator/opacimeter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "emf_paint_device.h"
+#include "report/metafile/emf_paint_device.h"
 
 #include "report/metafile/gdi_metafile.h"
 

@@ -1,4 +1,4 @@
-#include "gdi_metafile.h"
+#include "report/metafile/gdi_metafile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "picture_files.h"
+#include "report/metafile/picture_files.h"
 
 #include "report/metafile/emf_paint_device.h"
-#include "shell/safe_file.h"
+#include "base/safe_file.h"
 
 #include <QBuffer>
 #include <QImageWriter>

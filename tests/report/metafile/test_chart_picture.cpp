@@ -3,7 +3,7 @@
 // two-line title, a legend, a foot on a strip), saved as EMF and BMP from its view.
 #include "emf_reader.h"
 #include "report/metafile/emf_paint_device.h"
-#include "report/metafile/scene_picture.h"
+#include "report/view/scene_picture.h"
 
 #include <QApplication>
 #include <QChart>

@@ -1,0 +1,542 @@
+// TForm1: start-up, close, the views and the wiring between the regions, the
+// poll loop and the measurement series.
+#include "app/main_window.h"
+
+#include "device/view/live_panel.h"
+#include "device/serial.h"
+#include "device/view/value_box.h"
+#include "recording/view/recording_group.h"
+#include "report/view/norms_dialog.h"
+#include "report/norms_list.h"
+#include "report/view/report_header_dialog.h"
+#include "report/report_template.h"
+#include "results/view/chart_area.h"
+#include "app/about_box.h"
+#include "base/colors.h"
+#include "app/command_bars.h"
+#include "base/view/cover_focus.h"
+#include "base/locale_formats.h"
+#include "base/open_document.h"
+#include "app/options_dialog.h"
+#include "base/program_dir.h"
+#include "report/view/report_view.h"
+#include "app/right_column.h"
+#include "app/widget_interaction.h"
+#include "base/view/widget_kit.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <array>
+
+namespace kelvaron {
+
+namespace {
+
+const QString kSettingsFile = QStringLiteral("Kelvaron.dat");
+const QString kStationFile = QStringLiteral("Kelvaron.sto");
+const QString kWriteProtected = QStringLiteral("Диск защищен от записи.");
+
+// The six measurement lines, line 1 to line 6, and the chart's foot.
+constexpr std::array<int32_t, 6> kSeriesColors = {0x00FFFF00, 0x0000FFFF, 0x00FF0000,
+                                                  0x00800080, 0x0000FF00, 0x00008080};
+constexpr int32_t kFootColor = 0x00800000;
+
+std::unique_ptr<SerialLink> MakeSerial(FormDeps& deps, const QString& programDir) {
+    if (deps.serial) return std::move(deps.serial);
+    return std::make_unique<TSerial>(programDir + QStringLiteral("ports"));
+}
+
+QString FolderOrProgramDir(const QString& folder) {
+    return folder.isEmpty() ? ProgramDir() : QDir(folder).absolutePath() + QLatin1Char('/');
+}
+
+}  // namespace
+
+TForm1::TForm1(FormDeps deps)
+    : programDir_(FolderOrProgramDir(deps.programDir)),
+      ownInteraction_(deps.interaction ? nullptr : std::make_unique<WidgetInteraction>(this)),
+      interaction_(deps.interaction ? deps.interaction : ownInteraction_.get()),
+      clock_(deps.clock ? deps.clock : &systemClock_),
+      locale_(deps.locale.value_or(ProgramLocale())),
+      workArea_(deps.workArea),
+      serial_(MakeSerial(deps, programDir_)),
+      poll_(readings_, control_, protokol_, *serial_, *this),
+      series_(results_, readings_, control_, poll_, chart3View_, *this, DecimalSeparator(locale_)),
+      files_(*interaction_, *clock_, reportHeader_, programDir_) {
+    poll_.SetTestEvents(&series_);
+    Timer2.setObjectName("Timer2");
+    Timer2.setTimerType(Qt::PreciseTimer);
+    Timer2.setInterval(poll_timing::kTickMs);
+    connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    TimerZad.setObjectName("TimerZad");
+    TimerZad.setSingleShot(true);
+    TimerZad.setInterval(poll_timing::kPortDelayMs);
+    connect(&TimerZad, &QTimer::timeout, this, [this] { poll_.TimerZadTimer(); });
+
+    setObjectName("Form1");
+    setWindowTitle("KELVARON");
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    setFont(font);
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setAutoFillBackground(true);
+    client_->setBackgroundRole(QPalette::Button);
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    // The regions, in the order they stack: the live values, the chart and the
+    // report share one rectangle; the right column; the recording group lies over
+    // the live values and the column's buttons in the view "Запись".
+    bottom_ = new BottomBar(client_);
+    status_ = new StatusBar(client_);
+    live_ = new LivePanel(client_);
+    charts_ = new ChartArea(chart3View_, client_);
+    charts_->hide();
+    report_ = new ReportView(client_);
+    report_->hide();
+    column_ = new RightColumn(client_);
+    // The recording writes the texts the live values show.
+    GroupBox12 = new RecordingGroup(
+        settings_, programDir_ + QStringLiteral("Output"), *clock_, *interaction_,
+        [this] {
+            LiveTexts t;
+            t.k = live_->Edit5->text();
+            t.n = live_->Edit8->text();
+            t.chamber = live_->Edit3->text();
+            t.ambient = live_->Edit4->text();
+            return t;
+        },
+        client_, locale_);
+    GroupBox12->hide();
+    KeepCoveredOutOfFocus(GroupBox12, {live_, column_});
+    menus_ = BuildMainMenus(menuBar());
+    setMinimumSize(400, 300);
+    FormCreate();
+    // The dialogs, created hidden once the window exists.
+    aboutBox_ = new TAboutBox(programDir_, *interaction_, this);
+    form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
+    form3_ = new TForm3(programDir_ + kNormsFileName, settings_, this);
+    pagesDlg_ = new TPagesDlg(settings_, *interaction_, this);
+    ConnectCommands();
+}
+
+TForm1::~TForm1() {
+    Timer2.stop();
+    TimerZad.stop();
+    serial_->Close();
+}
+
+// ---- Start ----
+
+void TForm1::FormCreate() {
+    // 1. The device side is set up by the members: ring, port (closed), readings
+    //    and poll control at their initial values. 2. Tool tips: main, for the
+    //    whole application. 3. The defaults, until the file says otherwise.
+    settings_ = AppSettings::Defaults();
+    // 4. The first view, "Таблица".
+    SelectViewIndex(0);
+    // 5., 6. The working folders beside the program, one level each.
+    for (const char* folder : {"Text", "Graph", "Output"}) {
+        const QString path = programDir_ + QLatin1String(folder);
+        if (!QFileInfo(path).isDir()) QDir().mkdir(path);
+    }
+    // The temporary files of saves cut short (the program killed, the power lost).
+    RemoveStaleTemporaries(programDir_,
+                           {kSettingsFile, kStationFile, kTemplateFileName, kNormsFileName});
+    RemoveStaleTemporaries(programDir_ + QStringLiteral("Text"), {QStringLiteral("*.txt")});
+    RemoveStaleTemporaries(programDir_ + QStringLiteral("Graph"),
+                           {QStringLiteral("*.bmp"), QStringLiteral("*.emf")});
+    // 7. The file dialogs start in "Text" and "Graph" (FileCommands) and "Output".
+    // 8. The settings file.
+    settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
+    // 9.-11. The window as it was, if it still fits the desktop.
+    RestoreWindowGeometry();
+    // 12. The chart dialogs' file types.
+    files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
+    // 13., 14. The recording interval (1000 below 1 ms) and the one-point mode.
+    GroupBox12->LoadSettings();
+    // 15. The colours of the six measurement lines and of the chart's foot.
+    for (int i = 0; i < MeasurementChartView::kCurves; ++i)
+        chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
+    chart3View_.SetFootColor(kFootColor);
+    // 16. The placeholder bar of the small bar chart is set up by the live panel.
+    // 17. The station's lines and the report's decision start as the defaults.
+    station_ = StationInfo::Defaults();
+    reportHeader_ = ReportHeader{};
+    // 18. The station file, when there is one.
+    ReadStationFile(programDir_ + kStationFile, station_);
+}
+
+void TForm1::RestoreWindowGeometry() {
+    QSize workArea = workArea_.value_or(QSize());
+    QRect desktop(QPoint(0, 0), workArea);
+    if (!workArea_) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            workArea = screen->availableSize();
+        desktop = QRect();
+        for (const QScreen* screen : QGuiApplication::screens())
+            desktop = desktop.united(screen->availableGeometry());
+    }
+    FitWindowToWorkArea(settings_, workArea);
+    KeepWindowOnDesktop(settings_, desktop);
+    if (settings_.IsMaximized()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        move(settings_.windowLeft(), settings_.windowTop());
+        resize(settings_.windowWidth(), settings_.windowHeight());
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    // The stored size is the outer size: take the frame, now known, off the client.
+    if (!isMaximized()) {
+        const QSize frame = frameGeometry().size() - size();
+        if (frame.isValid() && !frame.isNull())
+            resize(settings_.windowWidth() - frame.width(),
+                   settings_.windowHeight() - frame.height());
+    }
+    // FormShow runs once the window is on screen, so that a message of the search
+    // has a window to stand over.
+    QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TForm1::FormShow() {
+    // 1.-3. The norms list, the stored norm (the first where the stored index names
+    // none) in the norms line, then the settings.
+    form3_->LoadList();
+    const NormChoice norm = ChooseStoredNorm(form3_->Norms(), settings_.normIndex());
+    if (norm.index >= 0) {
+        settings_.setNormIndex(norm.index);
+        charts_->SetNormText(norm.text);
+    }
+    ApplySettings();
+    if (settings_.connectAtStart() == 1) poll_.StartSearch(settings_.portSearch());
+}
+
+void TForm1::ApplySettings() {
+    // 1., 2., 4., 5. Chart background, norms line and chart height, line width, legend.
+    charts_->ApplySettings(settings_);
+    // 3. The plotted quantity.
+    ApplyChartQuantity();
+    // 6., 7. The colours of the caption and value boxes.
+    live_->ApplyColors(settings_);
+    // The recording group shows the interval and the one-point mode (the defaults
+    // restored in the options change them).
+    GroupBox12->SettingsChanged();
+    // 8. The chart title and the report.
+    RefreshChartHeader();
+    ComposeReport();
+}
+
+void TForm1::ApplyChartQuantity() {
+    const bool plotN = settings_.chartQuantity() != 0;
+    series_.SetPlotsN(plotN);
+    chart3View_.ClearFoot();
+    chart3View_.SetVerticalMaximum(plotN ? 100 : 10);
+    live_->ApplyQuantity(plotN);
+    chart3View_.SetFootText(QuantityTitle(plotN));
+}
+
+// ---- Layout ----
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) LayoutMainWindow();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::LayoutMainWindow() {
+    LayoutInput in;
+    in.clientWidth = client_->width();
+    in.clientHeight = client_->height();
+    in.showNorms = settings_.showNorms() == 1;
+    in.boxHeight = [this](int points) { return live_->BoxHeightFor(points); };
+    layout_ = kelvaron::LayoutMainWindow(in);
+    bottom_->ApplyLayout(layout_);
+    status_->ApplyLayout(layout_);
+    live_->ApplyLayout(layout_);
+    charts_->ApplyLayout(layout_);
+    report_->ApplyLayout(layout_);
+    column_->ApplyLayout(layout_);
+    GroupBox12->setGeometry(layout_.groupBox12);
+    GroupBox12->ApplyFontSize(layout_.buttonFont);  // the column's buttons' size
+}
+
+// ---- Views ----
+
+void TForm1::SelectViewIndex(int index) {
+    column_->ListBox1->SetRowQuietly(index);
+    SelectView();
+}
+
+void TForm1::SelectView() {
+    const int index = column_->ListBox1->currentRow();
+    if (index < 0 || index > 3) return;
+    // Leaving a running recording for another view asks first; "Запись" never asks.
+    if (index <= 2 && !AskStopRecording()) return;
+    live_->setVisible(index == 0 || index == 3);
+    charts_->setVisible(index == 1);
+    report_->setVisible(index == 2);
+    GroupBox12->setVisible(index == 3);
+    if (index == 3) GroupBox12->raise();
+    if (index == 2) ComposeReport();
+}
+
+// ---- ResultsHost ----
+
+bool TForm1::AskStopRecording() {
+    if (GroupBox12->AskStopRecording()) return true;
+    column_->ListBox1->SetRowQuietly(3);  // kept: back on "Запись"
+    return false;
+}
+
+const QTimer& TForm1::RecordTimer() const { return GroupBox12->TimerZap(); }
+
+void TForm1::ShowChartView() { SelectViewIndex(1); }
+
+void TForm1::RefreshChartHeader() {
+    reportHeader_.vehicleNumber = reportHeader_.vehicleNumber.trimmed();
+    reportHeader_.owner = reportHeader_.owner.trimmed();
+    reportHeader_.make = reportHeader_.make.trimmed();
+    const QString vehicle = QStringLiteral("№ авт.: ") + reportHeader_.vehicleNumber +
+                            QStringLiteral(" Марка: ") + reportHeader_.make +
+                            QStringLiteral(" Влад.: ") + reportHeader_.owner +
+                            QStringLiteral(" Дата: ") + ShortDate(clock_->Now().date(), locale_);
+    chart3View_.SetTitle(station_.line1, vehicle);
+}
+
+void TForm1::ComposeReport() {
+    ReportValues values;
+    values.header = reportHeader_;
+    values.stationLine1 = station_.line1;
+    values.stationLine2 = station_.line2;
+    values.results = results_;
+    values.oilText = live_->Edit2->text();
+    values.normText = charts_->NormText();
+    values.normsInReport = settings_.normsInReport() == 1;
+    values.moment = clock_->Now();
+    values.locale = locale_;
+    values.decimalSeparator = DecimalSeparator(locale_);
+    const ComposedReport composed = ComposeReportLines(programDir_, values);
+    report_->SetLines(composed.lines);
+    // Said once when the template becomes unreadable, not at every composition.
+    if (composed.templateUnreadable && !templateUnreadable_)
+        status_->ShowNotice(QStringLiteral("Не удалось прочитать ") + kTemplateFileName);
+    templateUnreadable_ = composed.templateUnreadable;
+}
+
+void TForm1::ResetDecision() { reportHeader_.decision = QStringLiteral("________"); }
+
+// ---- Close ----
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!closed_) FormCloseQuery();
+    event->accept();  // the close is never refused
+}
+
+void TForm1::FormCloseQuery() {
+    closed_ = true;
+    if (!SaveSettings()) interaction_->Notice(kWriteProtected);
+    if (station_.changed)
+        WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
+    Timer2.stop();
+    TimerZad.stop();
+    GroupBox12->Finish();  // a running recording is closed with every row on disk
+    serial_->Close();
+}
+
+bool TForm1::SaveSettings() {
+    if (isMaximized()) {
+        // The position and size stay those the window had before it was maximized.
+        settings_.setMaximized(1);
+    } else {
+        settings_.setMaximized(0);
+        const QRect frame = frameGeometry();
+        settings_.setWindowTop(frame.top());
+        settings_.setWindowLeft(frame.left());
+        settings_.setWindowHeight(frame.height());
+        settings_.setWindowWidth(frame.width());
+    }
+    settings_.setGraphSaveFilter(files_.SaveType());
+    settings_.setGraphOpenFilter(files_.OpenType());
+    return WriteSettingsFile(programDir_ + kSettingsFile, settings_);
+}
+
+// ---- Commands ----
+
+void TForm1::ConnectCommands() {
+    connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
+    connect(status_->BitBtn4, &QPushButton::clicked, this,
+            [this] { series_.StartFreeAccelTest(); });
+    connect(status_->BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
+    connect(column_->BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
+    connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
+    connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
+    connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
+    connect(column_->BitBtn12, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
+    // A click on "Цвет N , %" in the options unlocks the report view for the run.
+    connect(pagesDlg_, &TPagesDlg::reportUnlockRequested, report_, &ReportView::Unlock);
+    ConnectFileCommands();
+    ConnectHelp();
+
+    // Items that press a button run exactly that button's action.
+    const MainMenus& m = menus_;
+    const auto press = [this](QAction* item, QPushButton* button) {
+        connect(item, &QAction::triggered, button, &QPushButton::click);
+    };
+    press(m.N8, bottom_->BitBtn1);
+    press(m.N9, status_->BitBtn4);
+    press(m.N10, status_->BitBtn5);
+    press(m.N28, status_->BitBtn2);
+    press(m.N32, column_->BitBtn8);
+    press(m.N19, column_->BitBtn10);
+    press(m.N31, column_->BitBtn11);
+    press(m.N16, column_->BitBtn7);
+    press(m.N15, column_->BitBtn6);
+    press(m.N17, column_->BitBtn9);
+    press(m.N27, column_->BitBtn12);
+    press(m.N21, bottom_->BitBtn3);
+    const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
+    for (int i = 0; i < 4; ++i)
+        connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
+                [this, i] { SelectViewIndex(i); });
+}
+
+void TForm1::BitBtn10Click() {
+    if (form2_->exec() == TForm2::EditTemplate)
+        OpenDocument(programDir_, kTemplateFileName, *interaction_);
+    RefreshChartHeader();
+    ComposeReport();
+}
+
+void TForm1::BitBtn11Click() {
+    form3_->SetNormText(charts_->NormText());
+    const int result = form3_->exec();
+    charts_->SetNormText(form3_->NormText());
+    if (result == TForm3::EditNorms) OpenDocument(programDir_, kNormsFileName, *interaction_);
+    ComposeReport();
+}
+
+void TForm1::BitBtn12Click() {
+    if (pagesDlg_->exec() == TPagesDlg::DefaultsRestored) {
+        // The whole default record, window geometry and the chart dialogs' types
+        // included.
+        files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
+        if (settings_.IsMaximized()) {
+            showMaximized();
+        } else {
+            showNormal();
+            move(settings_.windowLeft(), settings_.windowTop());
+            const QSize frame = frameGeometry().size() - size();
+            resize(settings_.windowWidth() - frame.width(),
+                   settings_.windowHeight() - frame.height());
+        }
+    }
+    ApplySettings();
+}
+
+void TForm1::ConnectHelp() {
+    const MainMenus& m = menus_;
+    const auto document = [this](QAction* item, const QString& name) {
+        connect(item, &QAction::triggered, this,
+                [this, name] { OpenDocument(programDir_, name, *interaction_); });
+    };
+    document(m.N4, QStringLiteral("readme.txt"));
+    document(m.N6, QStringLiteral("produkt.txt"));
+    document(m.N7, QStringLiteral("licence.rtf"));
+    connect(m.N5, &QAction::triggered, aboutBox_, [this] { aboutBox_->exec(); });
+}
+
+void TForm1::ReportToFront() {
+    if (column_->ListBox1->currentRow() != 2) SelectViewIndex(2);
+}
+
+void TForm1::ConnectFileCommands() {
+    connect(column_->BitBtn7, &QPushButton::clicked, this, [this] {
+        ReportToFront();
+        files_.SaveReport(report_->Lines());
+    });
+    connect(column_->BitBtn6, &QPushButton::clicked, this, [this] {
+        SelectViewIndex(2);
+        files_.OpenReport();
+    });
+    connect(column_->BitBtn9, &QPushButton::clicked, this, [this] {
+        ReportToFront();
+        files_.PrintReport(report_->Lines());
+    });
+    const MainMenus& m = menus_;
+    connect(m.N12, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.SaveChart(*charts_->Chart3);
+    });
+    connect(m.N11, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.OpenChart();
+    });
+    connect(m.N13, &QAction::triggered, this, [this] {
+        SelectViewIndex(1);
+        files_.PrintChart(*charts_->Chart3, [this](bool white) {
+            chart3View_.SetBackground(white ? QColor(Qt::white)
+                                            : ColorFromRef(settings_.chartBackColor()));
+            chart3View_.SetFootStripOnPaper(white);
+        });
+    });
+    connect(m.N33, &QAction::triggered, this,
+            [this] { OpenDocument(programDir_, kTemplateFileName, *interaction_); });
+    connect(m.N35, &QAction::triggered, this,
+            [this] { OpenDocument(programDir_, kNormsFileName, *interaction_); });
+}
+
+void TForm1::BitBtn1Click() {
+    status_->ShowText(QStringLiteral("Связь не установлена"));
+    poll_.StartSearch(settings_.portSearch());
+}
+
+void TForm1::Timer2Timer() { poll_.Timer2Timer(); }
+
+// ---- PollHost ----
+
+void TForm1::SetPollTimerEnabled(bool enabled) {
+    if (enabled)
+        Timer2.start();
+    else
+        Timer2.stop();
+}
+
+void TForm1::StartDelayTimer() { TimerZad.start(); }
+void TForm1::ShowPortLine(const QString& text) { bottom_->Label1->setText(text); }
+void TForm1::ShowStatusLine(const QString& text) { status_->ShowModeLine(text); }
+void TForm1::SetStatusLineRed(bool red) { status_->SetModeLineRed(red); }
+
+void TForm1::SetGauge(int value) {
+    // The free-acceleration progress runs past 100 at its end; the gauge stops there.
+    bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
+}
+
+void TForm1::RefreshReadings() {
+    // The boxes follow only while they are on screen; otherwise they keep their texts.
+    const int view = column_->ListBox1->currentRow();
+    if (view != 0 && view != 3) return;
+    live_->Show(
+        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_)));
+}
+
+void TForm1::Notify(const QString& text) { interaction_->Notice(text); }
+
+}  // namespace kelvaron

@@ -1,0 +1,191 @@
+#pragma once
+// TForm1, the main window. It owns the shared records of the run (the device
+// link's, the settings, the station lines, the report header and the results),
+// the serial port, the poll loop and its timers, and the regions of the window,
+// each of which builds its own widgets, lays itself out and applies its own
+// settings. What is left here is wiring.
+#include "device/device_state.h"
+#include "device/poll_host.h"
+#include "device/poll_loop.h"
+#include "device/protokol.h"
+#include "device/serial_link.h"
+#include "report/report_header.h"
+#include "results/view/measurement_chart_view.h"
+#include "results/measurement_series.h"
+#include "results/results_store.h"
+#include "base/app_settings.h"
+#include "base/clock.h"
+#include "app/file_commands.h"
+#include "base/interaction.h"
+#include "base/layout.h"
+#include "app/main_menus.h"
+#include "base/station_info.h"
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+namespace kelvaron {
+
+class BottomBar;
+class ChartArea;
+class TAboutBox;
+class TPagesDlg;
+class TForm2;
+class TForm3;
+class LivePanel;
+class RecordingGroup;
+class ReportView;
+class RightColumn;
+class StatusBar;
+
+// What the window is built with. Left empty, the real ones are used: the
+// executable's folder, the serial port found through it, Qt's dialogs, the
+// system clock and locale, and the desktop's work area.
+struct FormDeps {
+    QString programDir{};
+    std::unique_ptr<SerialLink> serial{};
+    Interaction* interaction = nullptr;
+    const Clock* clock = nullptr;
+    std::optional<QSize> workArea{};
+    std::optional<QLocale> locale{};
+};
+
+class TForm1 final : public QMainWindow, private PollHost, private ResultsHost {
+    Q_OBJECT
+
+public:
+    explicit TForm1(FormDeps deps = {});
+    ~TForm1() override;
+
+    const DeviceReadings& Readings() const { return readings_; }
+    const PollControl& Control() const { return control_; }
+    const AppSettings& Settings() const { return settings_; }
+    StationInfo& Station() { return station_; }
+    ReportHeader& Header() { return reportHeader_; }
+    const TestResults& Results() const { return results_; }
+    const QString& ProgramFolder() const { return programDir_; }
+    const QTimer& PollTimer() const { return Timer2; }
+    const QTimer& RecordTimer() const;
+    const MainWindowLayout& Layout() const { return layout_; }
+    MeasurementChartView& MeasurementChart3() { return chart3View_; }
+
+    // The regions.
+    BottomBar& Bottom() const { return *bottom_; }
+    StatusBar& Status() const { return *status_; }
+    LivePanel& Live() const { return *live_; }
+    ChartArea& Charts() const { return *charts_; }
+    ReportView& Report() const { return *report_; }
+    RightColumn& Column() const { return *column_; }
+    RecordingGroup& Recording() const { return *GroupBox12; }
+    const MainMenus& Menus() const { return menus_; }
+    // The dialogs, created hidden with the window.
+    TAboutBox& AboutBox() const { return *aboutBox_; }
+    TForm2& HeaderDialog() const { return *form2_; }
+    TForm3& NormsDialog() const { return *form3_; }
+    TPagesDlg& OptionsDialog() const { return *pagesDlg_; }
+
+    // The poll tick, run by Timer2 every 20 ms.
+    void Timer2Timer();
+    // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
+    void SelectView();
+    // Selects `index` in the view list, then shows it.
+    void SelectViewIndex(int index);
+    // The K/N choice of the settings on both charts and the series.
+    void ApplyChartQuantity();
+    // The settings on the whole window: chart, norms line, quantity, line width,
+    // legend, the colours of the value boxes, then the chart title and the report.
+    void ApplySettings();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConnectCommands();
+
+    void FormCreate();
+    void RestoreWindowGeometry();
+    void FormShow();
+    bool SaveSettings();
+    void FormCloseQuery();
+    void BitBtn1Click();
+    // "Оформить": the report header dialog, then the chart title and the report.
+    void BitBtn10Click();
+    // "Нормы": the norms dialog, then the report.
+    void BitBtn11Click();
+    // "Опции": the options dialog; the settings are applied however it closed.
+    void BitBtn12Click();
+    void ConnectHelp();
+    // The report view to the front for a report command, unless it is shown.
+    void ReportToFront();
+    void ConnectFileCommands();
+    void LayoutMainWindow();
+
+    // PollHost
+    void SetPollTimerEnabled(bool enabled) override;
+    void StartDelayTimer() override;
+    void ShowPortLine(const QString& text) override;
+    void ShowStatusLine(const QString& text) override;
+    void SetStatusLineRed(bool red) override;
+    void SetGauge(int value) override;
+    void Notify(const QString& text) override;
+    void RefreshReadings() override;
+
+    // ResultsHost
+    bool AskStopRecording() override;
+    void ShowChartView() override;
+    void RefreshChartHeader() override;
+    void ComposeReport() override;
+    void ResetDecision() override;
+
+    QString programDir_;
+    std::unique_ptr<Interaction> ownInteraction_;
+    Interaction* interaction_;
+    SystemClock systemClock_;
+    const Clock* clock_;
+    QLocale locale_;
+    std::optional<QSize> workArea_;
+
+    // The device link's records, owned here for the whole run.
+    DeviceReadings readings_;
+    PollControl control_;
+    TProtokol protokol_;
+    std::unique_ptr<SerialLink> serial_;
+    PollLoop poll_;
+    QTimer Timer2;    // the 20 ms poll tick
+    QTimer TimerZad;  // the 650 ms delay before the next port of a search
+
+    AppSettings settings_;
+    StationInfo station_;
+    ReportHeader reportHeader_;
+    TestResults results_;
+    MeasurementChartView chart3View_;
+    MeasurementSeries series_;
+
+    FileCommands files_;  // the report's and the chart's file dialogs and printing
+
+    QWidget* client_ = nullptr;
+    BottomBar* bottom_ = nullptr;
+    StatusBar* status_ = nullptr;
+    LivePanel* live_ = nullptr;
+    ChartArea* charts_ = nullptr;
+    ReportView* report_ = nullptr;
+    RecordingGroup* GroupBox12 = nullptr;  // with the recording timer TimerZap
+    RightColumn* column_ = nullptr;
+    MainMenus menus_;
+    TAboutBox* aboutBox_ = nullptr;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
+    TPagesDlg* pagesDlg_ = nullptr;
+    MainWindowLayout layout_;
+    bool shown_ = false;
+    bool closed_ = false;
+    bool templateUnreadable_ = false;  // the template could not be read at the last composition
+};
+
+}  // namespace kelvaron

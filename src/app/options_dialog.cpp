@@ -1,0 +1,291 @@
+#include "app/options_dialog.h"
+
+#include "base/colors.h"
+#include "base/view/widget_kit.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kelvaron {
+
+namespace {
+
+constexpr int kClientWidth = 546;
+constexpr int kClientHeight = 371;
+
+// The rows of "Прочее" as the operator sees them, top to bottom (ColorRow order).
+struct RowText {
+    const char* label;
+    const char* labelName;
+    const char* textButton;
+    const char* sample;
+    const char* sampleText;
+    const char* backButton;
+};
+const RowText kRowTexts[kColorRows] = {
+    {"Цвет К ,м-1", "Label9", "Button9", "Edit9", "   Аб", "Button10"},
+    {"Цвет N , %", "Label13", "Button17", "Edit13", "   Вг", "Button18"},
+    {"Цвет F,об/мин", "Label10", "Button11", "Edit10", "   Де", "Button12"},
+    {"Цвет Tмас,град", "Label11", "Button13", "Edit11", "   Жз", "Button14"},
+    {"Цвет обозн.", "Label12", "Button15", "Edit12", "   Ик", "Button16"},
+};
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
+    return Named(new QCheckBox(text, parent), name);
+}
+
+// A titled group of radio buttons standing for one choice; the item index is
+// the button's id in `group`.
+QGroupBox* MakeRadioGroup(QWidget* parent, const char* name, const QString& title,
+                          const QStringList& items, QButtonGroup*& group,
+                          std::array<QRadioButton*, 2>& buttons) {
+    auto* box = Named(new QGroupBox(title, parent), name);
+    group = new QButtonGroup(box);
+    auto* column = new QVBoxLayout(box);
+    for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
+        auto* button = new QRadioButton(items[i], box);
+        button->setObjectName(QString::fromLatin1(name) + QLatin1Char('_') + QString::number(i));
+        group->addButton(button, i);
+        column->addWidget(button);
+        buttons[static_cast<size_t>(i)] = button;
+    }
+    column->addStretch();
+    return box;
+}
+
+QLineEdit* MakeSample(QWidget* parent, const char* name, const QString& text) {
+    auto* sample = Named(new QLineEdit(text, parent), name);
+    sample->setReadOnly(true);
+    sample->setFocusPolicy(Qt::NoFocus);
+    QFont font = sample->font();
+    font.setBold(true);
+    font.setPointSize(12);
+    sample->setFont(font);
+    return sample;
+}
+
+void PaintSample(QLineEdit* sample, int32_t text, int32_t back) {
+    sample->setStyleSheet(QStringLiteral("QLineEdit { color: %1; background-color: %2; }")
+                              .arg(ColorFromRef(text).name(), ColorFromRef(back).name()));
+}
+
+}  // namespace
+
+TPagesDlg::TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* parent)
+    : QDialog(parent), settings_(settings), interaction_(interaction) {
+    setObjectName(QStringLiteral("PagesDlg"));
+    setWindowTitle(QStringLiteral("Опции"));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    TabSheet1 = Named(new QWidget, "TabSheet1");
+    TabSheet2 = Named(new QWidget, "TabSheet2");
+    TabSheet3 = Named(new QWidget, "TabSheet3");
+    PageControl1->addTab(TabSheet1, QStringLiteral("Общие"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("График"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Прочее"));
+    BuildGeneralTab();
+    BuildChartTab();
+    BuildColorsTab();
+
+    CancelBtn = MakeButton(this, "CancelBtn", QStringLiteral("Отмена"));
+    OKBtn = MakeButton(this, "OKBtn", QStringLiteral("OK"));
+    OKBtn->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CancelBtn);
+    buttons->addWidget(OKBtn);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(PageControl1, 1);
+    column->addLayout(buttons);
+
+    // Escape rejects the dialog (QDialog's own key), Enter presses the default "OK".
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+}
+
+void TPagesDlg::BuildGeneralTab() {
+    CheckBox5 = MakeCheckBox(TabSheet1, "CheckBox5", QStringLiteral("Связь со старта программы"));
+    CheckBox2 = MakeCheckBox(TabSheet1, "CheckBox2", QStringLiteral("показывать нормы"));
+    CheckBox1 = MakeCheckBox(TabSheet1, "CheckBox1", QStringLiteral("включать нормы в отчет"));
+    RadioGroup1 =
+        MakeRadioGroup(TabSheet1, "RadioGroup1", QStringLiteral("Опрос портов"),
+                       {QStringLiteral("COM1..COM8"), QStringLiteral("Все доступные порты")},
+                       portSearchGroup_, RadioGroup1Items);
+    Button24 = MakeButton(TabSheet1, "Button24", QStringLiteral("Настройки по умолчанию."),
+                          QStringLiteral("Восстановить все исходные настройки"));
+
+    auto* boxes = new QVBoxLayout;
+    boxes->addWidget(CheckBox5);
+    boxes->addWidget(CheckBox2);
+    boxes->addWidget(CheckBox1);
+    boxes->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addLayout(boxes, 1);
+    top->addWidget(RadioGroup1, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Button24);
+    bottom->addStretch();
+    auto* page = new QVBoxLayout(TabSheet1);
+    page->addLayout(top);
+    page->addStretch();
+    page->addLayout(bottom);
+
+    connect(Button24, &QPushButton::clicked, this, [this] { Button24Click(); });
+}
+
+void TPagesDlg::BuildChartTab() {
+    RadioGroup3 = MakeRadioGroup(
+        TabSheet2, "RadioGroup3", QStringLiteral("Отображать на графике:"),
+        {QStringLiteral("Коэфф.поглощения  К , м-1"), QStringLiteral("Дымность  N,  %")},
+        chartQuantityGroup_, RadioGroup3Items);
+    Label7 = Named(new QLabel(QStringLiteral("Толщина линий графиков"), TabSheet2), "Label7");
+    SpinEdit7 = Named(new QSpinBox(TabSheet2), "SpinEdit7");
+    SpinEdit7->setRange(kMinLineWidth, kMaxLineWidth);
+    SpinEdit7->setAccessibleName(Label7->text());
+    // One character wide, as the box holds one digit.
+    SpinEdit7->setMaximumWidth(SpinEdit7->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 +
+                               24);
+    Label7->setBuddy(SpinEdit7);
+    // The legend option is kept and stored, but the operator has no way to change it.
+    CheckBox3 = MakeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("показывать легенду"));
+    CheckBox3->setVisible(false);
+    Button7 = MakeButton(TabSheet2, "Button7", QStringLiteral("фон графика"));
+    Edit7 = MakeSample(TabSheet2, "Edit7", QString());
+    Edit7->setAccessibleName(Button7->text());
+
+    auto* width = new QHBoxLayout;
+    width->addWidget(SpinEdit7);
+    width->addWidget(Label7);
+    width->addStretch();
+    auto* back = new QHBoxLayout;
+    back->addWidget(Button7);
+    back->addWidget(Edit7);
+    back->addStretch();
+    auto* page = new QVBoxLayout(TabSheet2);
+    page->addWidget(RadioGroup3);
+    page->addLayout(width);
+    page->addWidget(CheckBox3);
+    page->addLayout(back);
+    page->addStretch();
+
+    connect(Button7, &QPushButton::clicked, this, [this] { ChooseInto(values_.chartBackColor); });
+}
+
+void TPagesDlg::BuildColorsTab() {
+    auto* grid = new QGridLayout(TabSheet3);
+    for (int i = 0; i < kColorRows; ++i) {
+        const RowText& t = kRowTexts[i];
+        ColorRowWidgets& row = Rows[static_cast<size_t>(i)];
+        const QString label = QString::fromUtf8(t.label);
+        row.label = Named(new QLabel(label, TabSheet3), t.labelName);
+        row.textButton = MakeButton(TabSheet3, t.textButton, QStringLiteral("ШРИФТ"));
+        row.sample = MakeSample(TabSheet3, t.sample, QString::fromUtf8(t.sampleText));
+        row.backButton = MakeButton(TabSheet3, t.backButton, QStringLiteral("ФОН"));
+        // The buttons keep their text as their name; the row tells them apart.
+        row.textButton->setAccessibleDescription(label);
+        row.backButton->setAccessibleDescription(label);
+        row.sample->setAccessibleName(label);
+        grid->addWidget(row.label, i, 0);
+        grid->addWidget(row.textButton, i, 1);
+        grid->addWidget(row.sample, i, 2);
+        grid->addWidget(row.backButton, i, 3);
+
+        const auto which = static_cast<ColorRow>(i);
+        connect(row.textButton, &QPushButton::clicked, this,
+                [this, which] { ChooseInto(values_.Row(which).text); });
+        connect(row.backButton, &QPushButton::clicked, this,
+                [this, which] { ChooseInto(values_.Row(which).back); });
+    }
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(2, 2);
+    grid->setRowStretch(kColorRows, 1);
+    Label13 = Rows[static_cast<size_t>(ColorRow::N)].label;
+    Label13->installEventFilter(this);
+}
+
+void TPagesDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TPagesDlg::FormShow() {
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    PageControl1->setCurrentIndex(0);
+    values_.Load(settings_);
+    ShowValues();
+}
+
+void TPagesDlg::ShowValues() {
+    CheckBox5->setChecked(values_.connectAtStart);
+    CheckBox2->setChecked(values_.showNorms);
+    CheckBox1->setChecked(values_.normsInReport);
+    CheckBox3->setChecked(values_.showLegend);
+    portSearchGroup_->button(values_.portSearch)->setChecked(true);
+    chartQuantityGroup_->button(values_.chartQuantity)->setChecked(true);
+    SpinEdit7->setValue(values_.lineWidth);
+    PaintSamples();
+}
+
+void TPagesDlg::PaintSamples() {
+    PaintSample(Edit7, values_.chartBackColor, values_.chartBackColor);
+    for (int i = 0; i < kColorRows; ++i) {
+        const auto& colors = values_.rows[static_cast<size_t>(i)];
+        PaintSample(Rows[static_cast<size_t>(i)].sample, colors.text, colors.back);
+    }
+}
+
+void TPagesDlg::ChooseInto(int32_t& color) {
+    const std::optional<QColor> chosen = interaction_.ChooseColor(ColorFromRef(color));
+    if (!chosen || !chosen->isValid()) return;
+    color = ColorToRef(*chosen);
+    PaintSamples();
+}
+
+bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label13 && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Label13->rect().contains(mouse->position().toPoint()))
+            emit reportUnlockRequested();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TPagesDlg::OKBtnClick() {
+    values_.connectAtStart = CheckBox5->isChecked();
+    values_.portSearch = portSearchGroup_->checkedId() == 1 ? 1 : 0;
+    values_.chartQuantity = chartQuantityGroup_->checkedId() == 1 ? 1 : 0;
+    values_.normsInReport = CheckBox1->isChecked();
+    values_.showNorms = CheckBox2->isChecked();
+    values_.showLegend = CheckBox3->isChecked();
+    values_.lineWidth = LineWidthFromEntry(SpinEdit7->cleanText());
+    values_.Store(settings_);
+    accept();
+}
+
+void TPagesDlg::Button24Click() {
+    const Answer answer = interaction_.Warn(
+        QStringLiteral("Вы действительно хотите восстановить значения по умолчанию ?"),
+        Buttons::YesNoCancel);
+    if (answer != Answer::Yes) return;
+    RestoreDefaults(settings_);
+    emit defaultsRestored();
+    done(DefaultsRestored);
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,164 @@
+#include "device/view/live_panel.h"
+
+#include "device/view/bar_chart.h"
+#include "device/view/value_box.h"
+#include "base/app_settings.h"
+#include "base/colors.h"
+#include "base/layout.h"
+#include "base/text_fit.h"
+#include "base/view/widget_kit.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace kelvaron {
+
+namespace {
+
+void SetColors(QWidget* box, const QColor& text, const QColor& back) {
+    QPalette p = box->palette();
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Base, back);
+    box->setPalette(p);
+}
+
+ValueBox* MakeValueBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = Named(new ValueBox(text, parent), name);
+    SetColors(box, QColor(0xFF, 0xFF, 0x00), Qt::black);
+    return box;
+}
+
+// A read-only box of two caption lines beside a value box.
+QPlainTextEdit* MakeCaptionBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = Named(new QPlainTextEdit(text, parent), name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setAccessibleName(text);
+    SetColors(box, Qt::black, QColor(0xC0, 0xDC, 0xC0));
+    return box;
+}
+
+// The widest texts each large box shows: its font is the largest that holds each
+// of them. The blanks after "   >>   " may fall outside the box.
+const std::array<QStringList, 4> kWidestTexts = {
+    QStringList{QStringLiteral("00,00"), QStringLiteral("   >>")},
+    QStringList{QStringLiteral("100,0")}, QStringList{QStringLiteral("0000")},
+    QStringList{QStringLiteral("-00,0"), QStringLiteral("000,0")}};
+
+// Places `box` and gives it the largest font, up to `points`, at which its text
+// fits inside its frame: each of `texts` alone (a value box), or all of `lines`
+// one under the other (a caption box).
+void PlaceFitted(QWidget* box, const QRect& rect, int points, const QStringList& texts,
+                 int frameAllowance, bool stacked) {
+    box->setGeometry(rect);
+    QFont font = box->font();
+    const QSize room(rect.width() - frameAllowance, rect.height() - frameAllowance);
+    font.setPointSize(stacked ? FitPointSize(font, texts, room, points)
+                              : FitPointSizeForEach(font, texts, room, points));
+    box->setFont(font);
+}
+
+}  // namespace
+
+LivePanel::LivePanel(QWidget* parent) : QFrame(parent) {
+    setObjectName("Panel4");
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    const auto row = [this](const char* panel, const char* value, const QString& digits,
+                            const char* caption, const QString& captionText, ValueBox*& valueBox,
+                            QPlainTextEdit*& captionBox) {
+        QFrame* p = MakePanel(this, panel);
+        valueBox = MakeValueBox(p, value, digits);
+        captionBox = MakeCaptionBox(p, caption, captionText);
+        return p;
+    };
+    Panel10 = row("Panel10", "Edit5", QStringLiteral("00,0"), "Memo7",
+                  QStringLiteral("Коэфф.осл.\n    К ,  м-1"), Edit5, Memo7);
+    Panel5 = row("Panel5", "Edit8", QStringLiteral("00,0"), "Memo3",
+                 QStringLiteral(" Дымность\n    N ,   %"), Edit8, Memo3);
+    Panel6 = row("Panel6", "Edit1", QStringLiteral("0000"), "Memo2",
+                 QStringLiteral("        F\n  об / мин"), Edit1, Memo2);
+    Panel7 = row("Panel7", "Edit2", QStringLiteral("000,0"), "Memo4",
+                 QStringLiteral("  Т масла\n     град."), Edit2, Memo4);
+
+    Chart4 = Named(new SmokeBarChart(this), "Chart4");
+    Chart4->SetTitle(QStringLiteral("Дымн,%"));
+    Chart4->SetMaximum(100);
+    // The placeholder bar of the start: value 0, labelled with six spaces.
+    Chart4->SetBar(0, QStringLiteral("      "));
+    Chart4->SetFoot(QStringLiteral("00.0"));
+
+    Panel8 = MakePanel(this, "Panel8");
+    Edit3 = MakeValueBox(Panel8, "Edit3", QStringLiteral("00,0"));
+    SetColors(Edit3, Qt::white, Qt::black);
+    Memo5 = MakeCaptionBox(Panel8, "Memo5", QStringLiteral("Т кам"));
+    Panel9 = MakePanel(this, "Panel9");
+    Edit4 = MakeValueBox(Panel9, "Edit4", QStringLiteral("00,0"));
+    SetColors(Edit4, Qt::white, Qt::black);
+    Memo6 = MakeCaptionBox(Panel9, "Memo6", QStringLiteral("Т о.с."));
+
+    boxProbe_ = new QLineEdit(this);
+    boxProbe_->hide();
+}
+
+void LivePanel::Show(const LiveTexts& texts) {
+    Chart4->SetFoot(texts.barFoot);
+    Chart4->SetBar(texts.barValue, texts.barLabel);
+    Edit5->setText(texts.k);
+    Edit8->setText(texts.n);
+    Edit1->setText(texts.rpm);
+    Edit2->setText(texts.oil);
+    Edit3->setText(texts.chamber);
+    Edit4->setText(texts.ambient);
+}
+
+int LivePanel::BoxHeightFor(int points) const {
+    QFont font = Edit5->font();
+    font.setPointSize(points);
+    boxProbe_->setFont(font);
+    return boxProbe_->sizeHint().height();
+}
+
+void LivePanel::ApplyLayout(const MainWindowLayout& l) {
+    setGeometry(l.panel4);
+    const std::array<QFrame*, 4> rows = {Panel10, Panel5, Panel6, Panel7};
+    // A box's frame and the margins inside it take this much of its size; a
+    // caption box also keeps a document margin on each side.
+    const int frame = 8;
+    const int kCaptionFrame = 14;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rows[i]->setGeometry(l.rows[i]);
+        PlaceFitted(ValueBoxes()[i], l.rowBoxes.value, l.valueFont, kWidestTexts[i], frame, false);
+        PlaceFitted(Captions()[i], l.rowBoxes.caption, l.captionFont,
+                    Captions()[i]->toPlainText().split(QLatin1Char('\n')), kCaptionFrame, true);
+    }
+    Chart4->setGeometry(l.chart4);
+    Chart4->SetFontSizes(l.chart4TitleFont, l.chart4FootFont, l.chart4LeftAxisFont);
+    Panel8->setGeometry(l.panel8);
+    Panel9->setGeometry(l.panel9);
+    for (ValueBox* box : {Edit3, Edit4})
+        PlaceFitted(box, l.tempBoxes.value, l.tempValueFont, {QStringLiteral("-00,0")}, frame,
+                    false);
+    for (QPlainTextEdit* box : {Memo5, Memo6})
+        PlaceFitted(box, l.tempBoxes.caption, l.tempCaptionFont, {box->toPlainText()},
+                    kCaptionFrame, true);
+}
+
+void LivePanel::ApplyQuantity(bool plotN) {
+    Chart4->SetTitle(plotN ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
+    Chart4->SetMaximum(plotN ? 100 : 10);
+}
+
+void LivePanel::ApplyColors(const AppSettings& s) {
+    SetColors(Edit5, ColorFromRef(s.kFontColor()), ColorFromRef(s.kBackColor()));
+    SetColors(Edit8, ColorFromRef(s.nFontColor()), ColorFromRef(s.nBackColor()));
+    SetColors(Edit1, ColorFromRef(s.rpmFontColor()), ColorFromRef(s.rpmBackColor()));
+    SetColors(Edit2, ColorFromRef(s.oilFontColor()), ColorFromRef(s.oilBackColor()));
+    for (QPlainTextEdit* caption : Captions())
+        SetColors(caption, ColorFromRef(s.captionFontColor()), ColorFromRef(s.captionBackColor()));
+}
+
+}  // namespace kelvaron

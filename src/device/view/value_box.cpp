@@ -1,0 +1,79 @@
+#include "device/view/value_box.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <cmath>
+
+namespace kelvaron {
+
+namespace {
+// Room between the frame and the text, as a line edit keeps it.
+constexpr int kTextMargin = 3;
+}  // namespace
+
+ValueBox::ValueBox(const QString& text, QWidget* parent) : QFrame(parent), text_(text) {
+    setFocusPolicy(Qt::NoFocus);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // The box paints every pixel of itself: nothing behind it needs repainting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(text);
+}
+
+void ValueBox::setText(const QString& text) {
+    if (text == text_) return;
+    text_ = text;
+    setAccessibleName(text);
+    update(contentsRect());
+}
+
+void ValueBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange)
+        glyphs_.clear();
+    QFrame::changeEvent(event);
+}
+
+const ValueBox::Glyph& ValueBox::GlyphFor(QChar c) {
+    auto it = glyphs_.constFind(c);
+    if (it != glyphs_.constEnd()) return *it;
+    const QFontMetricsF metrics(font());
+    pad_ = std::ceil(metrics.height() / 4);
+    const qreal ratio = devicePixelRatioF();
+    Glyph glyph;
+    glyph.advance = metrics.horizontalAdvance(c);
+    const QSizeF size(glyph.advance + 2 * pad_, metrics.height());
+    glyph.picture = QPixmap((size * ratio).toSize());
+    glyph.picture.setDevicePixelRatio(ratio);
+    glyph.picture.fill(Qt::transparent);
+    if (!c.isSpace()) {
+        QPainter painter(&glyph.picture);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(QPointF(pad_, metrics.ascent()), QString(c));
+    }
+    return *glyphs_.insert(c, glyph);
+}
+
+void ValueBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    drawFrame(&painter);
+
+    // The text stands at the left, centred in height.
+    const QRect room = contentsRect().adjusted(kTextMargin, 0, -kTextMargin, 0);
+    const QFontMetricsF metrics(font());
+    painter.setClipRect(room);
+    qreal x = room.x();
+    const qreal top = room.y() + std::floor((room.height() - metrics.height() + 1) / 2);
+    for (const QChar c : text_) {
+        if (x > room.right()) break;
+        const Glyph& glyph = GlyphFor(c);
+        painter.drawPixmap(QPointF(x - pad_, top), glyph.picture);
+        x += glyph.advance;
+    }
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,238 @@
+#include "report/view/report_header_dialog.h"
+
+#include "report/view/dialog_keys.h"
+#include "report/report_font.h"
+#include "base/code_page_validator.h"
+#include "base/locale_formats.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace kelvaron {
+
+namespace {
+
+const QString kNoDecision = QStringLiteral("________");  // stored for the list's first line
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+// A single-line entry field in the bold fixed-pitch font, wide enough for `chars`.
+QLineEdit* MakeField(QWidget* parent, const char* name, int chars, const QString& caption) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFont(ReportFont(10));
+    edit->setMaxLength(chars);
+    edit->setValidator(new Cp1251Validator(edit));  // the report and the station file
+    edit->setAccessibleName(caption.simplified());
+    const QFontMetrics metrics(edit->font());
+    edit->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('W')) * (chars + 1) + 12);
+    return edit;
+}
+
+QPushButton* MakeDialogButton(QWidget* parent, const char* name, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+}  // namespace
+
+TForm2::TForm2(ReportHeader& header, StationInfo& station, const Clock& clock,
+               const QLocale& locale, QWidget* parent)
+    : QDialog(parent), header_(header), station_(station), clock_(clock), locale_(locale) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Оформление данных"));
+    BuildWidgets();
+}
+
+QStringList TForm2::DecisionTexts() {
+    return {QString(12, QLatin1Char('_')), QStringLiteral("ГОДЕН"), QStringLiteral("НЕ ГОДЕН"),
+            QStringLiteral("НА ДОРАБОТКУ")};
+}
+
+void TForm2::BuildWidgets() {
+    const QString station1Caption = QStringLiteral("(#1)");
+    const QString station2Caption = QStringLiteral("(#2)");
+    const QString numberCaption = QStringLiteral("№ автомобиля:         (#3)");
+    const QString vinCaption = QStringLiteral("    VIN :                           (#B)");
+    const QString makeCaption = QStringLiteral("Марка:                           (#4)");
+    const QString ownerCaption = QStringLiteral("Владелец:                   (#5)");
+    const QString extraCaption = QStringLiteral("Дополнительно:       (#6)");
+    const QString decisionCaption = QStringLiteral("Решение:    (#9)");
+
+    auto* organisation = MakeLabel(this, "Label1", QStringLiteral("Организация:"));
+    auto* label2 = MakeLabel(this, "Label2", station1Caption);
+    auto* label3 = MakeLabel(this, "Label3", station2Caption);
+    Edit3 = MakeField(this, "Edit3", StationInfo::kMaxChars,
+                      QStringLiteral("Организация: ") + station1Caption);
+    Edit4 = MakeField(this, "Edit4", StationInfo::kMaxChars,
+                      QStringLiteral("Организация: ") + station2Caption);
+
+    auto* label4 = MakeLabel(this, "Label4", numberCaption);
+    auto* label5 = MakeLabel(this, "Label5", vinCaption);
+    auto* label6 = MakeLabel(this, "Label6", makeCaption);
+    auto* label7 = MakeLabel(this, "Label7", ownerCaption);
+    auto* label8 = MakeLabel(this, "Label8", extraCaption);
+    Edit1 = MakeField(this, "Edit1", kFieldChars, numberCaption);
+    Edit9 = MakeField(this, "Edit9", kVinChars, vinCaption);
+    Edit6 = MakeField(this, "Edit6", kFieldChars, makeCaption);
+    Edit2 = MakeField(this, "Edit2", kFieldChars, ownerCaption);
+    Edit7 = MakeField(this, "Edit7", kFieldChars, extraCaption);
+
+    auto* label9 = MakeLabel(this, "Label9", QStringLiteral("Дата:  (#7)"));
+    auto* label11 = MakeLabel(this, "Label11", QStringLiteral("Время: (#8)"));
+    Label10 = MakeLabel(this, "Label10", QString());
+    Label12 = MakeLabel(this, "Label12", QString());
+
+    auto* label13 = MakeLabel(this, "Label13", decisionCaption);
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setAccessibleName(decisionCaption.simplified());
+    ListBox1->setFont(ReportFont(10));
+    ListBox1->addItems(DecisionTexts());
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setFixedHeight(ListBox1->sizeHintForRow(0) * ListBox1->count() +
+                             2 * ListBox1->frameWidth() + 2);
+
+    auto* label14 = MakeLabel(
+        this, "Label14",
+        QStringLiteral("Св.ускор.: (#0) ;   Результ.: (1#F...6#F);   Макс.обор.: (#A)  ;  "
+                       "Нормы:  (#C)"));
+
+    BitBtn1 = MakeDialogButton(this, "BitBtn1", QStringLiteral("ОК"));
+    BitBtn2 = MakeDialogButton(this, "BitBtn2", QStringLiteral("Отмена"));
+    BitBtn3 = MakeDialogButton(this, "BitBtn3", QStringLiteral("Изменить"));
+    BitBtn4 = MakeDialogButton(this, "BitBtn4", QStringLiteral("Редактировать шаблон"));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(organisation, 0, 0, 1, 4);
+    grid->addWidget(label2, 1, 0);
+    grid->addWidget(Edit3, 1, 1, 1, 3);
+    grid->addWidget(label3, 2, 0);
+    grid->addWidget(Edit4, 2, 1, 1, 3);
+    grid->addWidget(label4, 3, 0);
+    grid->addWidget(Edit1, 3, 1);
+    grid->addWidget(label5, 3, 2);
+    grid->addWidget(Edit9, 3, 3);
+    grid->addWidget(label6, 4, 0);
+    grid->addWidget(Edit6, 4, 1);
+    grid->addWidget(label7, 4, 2);
+    grid->addWidget(Edit2, 4, 3);
+    grid->addWidget(label8, 5, 0);
+    grid->addWidget(Edit7, 5, 1);
+    grid->addWidget(label13, 5, 2, Qt::AlignTop);
+    grid->addWidget(ListBox1, 5, 3, 3, 1);
+    grid->addWidget(label9, 6, 0);
+    grid->addWidget(Label10, 6, 1);
+    grid->addWidget(label11, 7, 0);
+    grid->addWidget(Label12, 7, 1);
+    grid->addWidget(label14, 8, 0, 1, 4);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4}) {
+        MakeFocusOnlyButton(b, this);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(grid);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order: number, VIN, make, owner, additional text, decision, the buttons,
+    // the station lines (while unlocked) and the template button last.
+    const QList<QWidget*> order = {Edit1,   Edit9,   Edit6,   Edit2, Edit7, ListBox1,
+                                   BitBtn1, BitBtn2, BitBtn3, Edit3, Edit4, BitBtn4};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    // Enter chains: number → make → owner → additional → decision → "ОК";
+    // VIN → decision; station line 1 → station line 2 → "ОК".
+    enterNext_ = {{Edit1, Edit6},    {Edit6, Edit2},      {Edit2, Edit7}, {Edit7, ListBox1},
+                  {Edit9, ListBox1}, {ListBox1, BitBtn1}, {Edit3, Edit4}, {Edit4, BitBtn1}};
+    for (auto it = enterNext_.cbegin(); it != enterNext_.cend(); ++it)
+        it.key()->installEventFilter(this);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { done(EditTemplate); });
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm2::FormShow() {
+    ListBox1->setCurrentRow(0);  // whatever the stored decision
+    Edit1->setText(header_.vehicleNumber);
+    Edit2->setText(header_.owner);
+    Edit6->setText(header_.make);
+    Edit7->setText(header_.extra);
+    Edit9->setText(header_.vin);
+    Edit3->setText(station_.line1);
+    Edit4->setText(station_.line2);
+    Edit3->setEnabled(false);
+    Edit4->setEnabled(false);
+    const QDateTime now = clock_.Now();
+    Label10->setText(ShortDate(now.date(), locale_));
+    Label12->setText(LongTime(now.time(), locale_));
+    enterPressedIn_ = nullptr;
+    Edit1->setFocus();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (IsEnterKey(event)) {
+        if (event->type() == QEvent::KeyPress) {
+            enterPressedIn_ = watched;
+            if (PressFocusedButtonOnEnter(watched, event)) return true;
+        } else if (enterPressedIn_ == watched && enterNext_.contains(watched)) {
+            enterPressedIn_ = nullptr;
+            enterNext_.value(watched)->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm2::BitBtn3Click() {
+    Edit3->setEnabled(true);
+    Edit4->setEnabled(true);
+    station_.changed = true;
+    Edit3->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm2::BitBtn1Click() {
+    // The vehicle fields as typed; the chart title's refresh trims some of them.
+    header_.vehicleNumber = Edit1->text();
+    header_.owner = Edit2->text();
+    header_.make = Edit6->text();
+    header_.extra = Edit7->text();
+    header_.vin = Edit9->text();
+    if (Edit3->isEnabled()) {
+        station_.changed = true;
+        station_.line1 = Edit3->text().left(StationInfo::kMaxChars);
+        station_.line2 = Edit4->text().left(StationInfo::kMaxChars);
+    }
+    const QListWidgetItem* chosen = ListBox1->currentItem();
+    if (chosen && chosen->isSelected()) {
+        const int row = ListBox1->row(chosen);
+        header_.decision = row == 0 ? kNoDecision : chosen->text();
+    }
+    accept();
+}
+
+}  // namespace kelvaron
