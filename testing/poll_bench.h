@@ -3,6 +3,7 @@
 // port, and the event loop's two timers run on a hand-moved clock.
 #include "device/poll_loop.h"
 #include "testing/fake_port.h"
+#include "testing/scripted_interaction.h"
 
 #include <QStringList>
 
@@ -11,29 +12,29 @@
 
 namespace kelvaron::testing {
 
-class RecordingHost final : public PollHost {
-public:
+// What the poll loop asks of the window around it, recorded: its two timers on
+// the hand-moved clock, the lines and the gauge it shows, and its notices.
+struct RecordingHost {
     explicit RecordingHost(FakeClock& clock) : clock_(clock) {}
 
-    void SetPollTimerEnabled(bool enabled) override {
+    void Attach(PollLoop& loop) {
+        QObject::connect(&loop, &PollLoop::pollTimerChanged, [this](bool on) { SetPollTimerEnabled(on); });
+        QObject::connect(&loop, &PollLoop::portDelayStarted, [this] {
+            delayPending = true;
+            delayDueUs = clock_.nowUs + poll_timing::kPortDelayMs * 1000;
+            ++delayStarts;
+        });
+        QObject::connect(&loop, &PollLoop::portLineChanged, [this](const QString& t) { portLine = t; });
+        QObject::connect(&loop, &PollLoop::modeLineChanged, [this](const QString& t) { statusLine = t; });
+        QObject::connect(&loop, &PollLoop::linkLostShown, [this](bool red) { statusRed = red; });
+        QObject::connect(&loop, &PollLoop::gaugeChanged, [this](int value) { gauge = value; });
+        QObject::connect(&loop, &PollLoop::readingsRefreshed, [this] { ++refreshes; });
+    }
+    void SetPollTimerEnabled(bool enabled) {
         // A timer started anew first fires one period later.
         if (enabled && !timer2Enabled) nextTickUs = clock_.nowUs + poll_timing::kTickMs * 1000;
         timer2Enabled = enabled;
     }
-    void StartDelayTimer() override {
-        delayPending = true;
-        delayDueUs = clock_.nowUs + poll_timing::kPortDelayMs * 1000;
-        ++delayStarts;
-    }
-    void ShowPortLine(const QString& text) override { portLine = text; }
-    void ShowStatusLine(const QString& text) override { statusLine = text; }
-    void SetStatusLineRed(bool red) override { statusRed = red; }
-    void SetGauge(int value) override { gauge = value; }
-    void Notify(const QString& text) override {
-        notices << text;
-        if (onNotify) onNotify();
-    }
-    void RefreshReadings() override { ++refreshes; }
 
     bool timer2Enabled = false;
     int64_t nextTickUs = 0;
@@ -44,9 +45,7 @@ public:
     QString statusLine = QStringLiteral("Связь не установлена");
     bool statusRed = false;
     int gauge = 0;
-    QStringList notices;
     int refreshes = 0;
-    std::function<void()> onNotify;
 
 private:
     FakeClock& clock_;
@@ -56,11 +55,14 @@ struct PollBench {
     FakeClock clock;
     FakePort port{clock};
     RecordingHost host{clock};
+    ScriptedInteraction messages;  // the loop's notices
     DeviceReadings readings;
     PollControl control;
     TProtokol protokol;
-    PollLoop loop{readings, control, protokol, port, host};
+    PollLoop loop{readings, control, protokol, port, messages};
     int ticks = 0;  // Timer2 ticks run so far
+
+    PollBench() { host.Attach(loop); }
 
     // Runs the timers until `untilUs`, firing each one when it falls due.
     void RunUntil(int64_t untilUs) {

@@ -38,19 +38,18 @@ public:
     bool refuse = false;
 };
 
-class RecordingResultsHost final : public ResultsHost {
-public:
-    bool AskStopRecording() override {
-        ++stopQuestions;
-        return keepRecording ? false : true;
+// What the series asks of the window, counted.
+struct RecordingWindow {
+    void Attach(MeasurementSeries& series) {
+        QObject::connect(&series, &MeasurementSeries::chartViewWanted, [this] { ++chartViews; });
+        QObject::connect(&series, &MeasurementSeries::chartReset, [this] {
+            ++headerRefreshes;  // the window makes the chart's title anew
+            ++reports;          // and composes the report
+        });
+        QObject::connect(&series, &MeasurementSeries::resultsChanged, [this] { ++reports; });
+        QObject::connect(&series, &MeasurementSeries::decisionReset, [this] { ++decisionResets; });
     }
-    void ShowChartView() override { ++chartViews; }
-    void RefreshChartHeader() override { ++headerRefreshes; }
-    void ComposeReport() override { ++reports; }
-    void ResetDecision() override { ++decisionResets; }
 
-    bool keepRecording = false;
-    int stopQuestions = 0;
     int chartViews = 0;
     int headerRefreshes = 0;
     int reports = 0;
@@ -60,10 +59,13 @@ public:
 struct TestBench : PollBench {
     TestResults results;
     RecordingChart chart;
-    RecordingResultsHost window;
-    MeasurementSeries series{results, readings, control, loop, chart, window, QLatin1Char(',')};
+    RecordingWindow window;
+    MeasurementSeries series{results, readings, control, loop, chart, QLatin1Char(',')};
 
-    TestBench() { loop.SetTestEvents(&series); }
+    TestBench() {
+        series.Follow(loop);
+        window.Attach(series);
+    }
 };
 
 }  // namespace kelvaron::testing

@@ -70,10 +70,10 @@ TForm1::TForm1(FormDeps deps)
       locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
       serial_(MakeSerial(deps, programDir_)),
-      poll_(readings_, control_, protokol_, *serial_, *this),
-      series_(results_, readings_, control_, poll_, chart3View_, *this, DecimalSeparator(locale_)),
+      poll_(readings_, control_, protokol_, *serial_, *interaction_),
+      series_(results_, readings_, control_, poll_, chart3View_, DecimalSeparator(locale_)),
       files_(*interaction_, *clock_, reportHeader_, programDir_) {
-    poll_.SetTestEvents(&series_);
+    series_.Follow(poll_);
     Timer2.setObjectName("Timer2");
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(poll_timing::kTickMs);
@@ -296,8 +296,6 @@ void TForm1::SelectView() {
     if (index == 2) ComposeReport();
 }
 
-// ---- ResultsHost ----
-
 bool TForm1::AskStopRecording() {
     if (GroupBox12->AskStopRecording()) return true;
     column_->ListBox1->SetRowQuietly(3);  // kept: back on "Запись"
@@ -305,8 +303,6 @@ bool TForm1::AskStopRecording() {
 }
 
 const QTimer& TForm1::RecordTimer() const { return GroupBox12->TimerZap(); }
-
-void TForm1::ShowChartView() { SelectViewIndex(1); }
 
 void TForm1::RefreshChartHeader() {
     reportHeader_.vehicleNumber = reportHeader_.vehicleNumber.trimmed();
@@ -338,8 +334,6 @@ void TForm1::ComposeReport() {
         status_->ShowNotice(QStringLiteral("Не удалось прочитать ") + kTemplateFileName);
     templateUnreadable_ = composed.templateUnreadable;
 }
-
-void TForm1::ResetDecision() { reportHeader_.decision = QStringLiteral("________"); }
 
 // ---- Close ----
 
@@ -382,9 +376,13 @@ void TForm1::ConnectCommands() {
     connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
     connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
-    connect(status_->BitBtn4, &QPushButton::clicked, this,
-            [this] { series_.StartFreeAccelTest(); });
-    connect(status_->BitBtn5, &QPushButton::clicked, this, [this] { series_.StartMaxSpeedTest(); });
+    // A start asks first whether to stop a running recording.
+    connect(status_->BitBtn4, &QPushButton::clicked, this, [this] {
+        if (AskStopRecording()) series_.StartFreeAccelTest();
+    });
+    connect(status_->BitBtn5, &QPushButton::clicked, this, [this] {
+        if (AskStopRecording()) series_.StartMaxSpeedTest();
+    });
     connect(column_->BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
     connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
     connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
@@ -394,6 +392,7 @@ void TForm1::ConnectCommands() {
     connect(pagesDlg_, &TPagesDlg::reportUnlockRequested, report_, &ReportView::Unlock);
     ConnectFileCommands();
     ConnectHelp();
+    ConnectDeviceLink();
 
     // Items that press a button run exactly that button's action.
     const MainMenus& m = menus_;
@@ -510,23 +509,32 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::Timer2Timer() { poll_.Timer2Timer(); }
 
-// ---- PollHost ----
+// ---- The device link ----
 
-void TForm1::SetPollTimerEnabled(bool enabled) {
-    if (enabled)
-        Timer2.start();
-    else
-        Timer2.stop();
-}
-
-void TForm1::StartDelayTimer() { TimerZad.start(); }
-void TForm1::ShowPortLine(const QString& text) { bottom_->Label1->setText(text); }
-void TForm1::ShowStatusLine(const QString& text) { status_->ShowModeLine(text); }
-void TForm1::SetStatusLineRed(bool red) { status_->SetModeLineRed(red); }
-
-void TForm1::SetGauge(int value) {
-    // The free-acceleration progress runs past 100 at its end; the gauge stops there.
-    bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
+void TForm1::ConnectDeviceLink() {
+    connect(&poll_, &PollLoop::pollTimerChanged, this, [this](bool running) {
+        if (running)
+            Timer2.start();
+        else
+            Timer2.stop();
+    });
+    connect(&poll_, &PollLoop::portDelayStarted, &TimerZad, qOverload<>(&QTimer::start));
+    connect(&poll_, &PollLoop::portLineChanged, bottom_->Label1, &QLabel::setText);
+    connect(&poll_, &PollLoop::modeLineChanged, status_, &StatusBar::ShowModeLine);
+    connect(&poll_, &PollLoop::linkLostShown, status_, &StatusBar::SetModeLineRed);
+    connect(&poll_, &PollLoop::gaugeChanged, this, [this](int value) {
+        // The free-acceleration progress runs past 100 at its end; the gauge stops there.
+        bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
+    });
+    connect(&poll_, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
+    connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { SelectViewIndex(1); });
+    connect(&series_, &MeasurementSeries::chartReset, this, [this] {
+        RefreshChartHeader();
+        ComposeReport();
+    });
+    connect(&series_, &MeasurementSeries::resultsChanged, this, &TForm1::ComposeReport);
+    connect(&series_, &MeasurementSeries::decisionReset, this,
+            [this] { reportHeader_.decision = QStringLiteral("________"); });
 }
 
 void TForm1::RefreshReadings() {
@@ -536,7 +544,5 @@ void TForm1::RefreshReadings() {
     live_->Show(
         FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_)));
 }
-
-void TForm1::Notify(const QString& text) { interaction_->Notice(text); }
 
 }  // namespace kelvaron

@@ -5,7 +5,6 @@
 // each of which builds its own widgets, lays itself out and applies its own
 // settings. What is left here is wiring.
 #include "device/device_state.h"
-#include "device/poll_host.h"
 #include "device/poll_loop.h"
 #include "device/protokol.h"
 #include "device/serial_link.h"
@@ -54,7 +53,7 @@ struct FormDeps {
     std::optional<QLocale> locale{};
 };
 
-class TForm1 final : public QMainWindow, private PollHost, private ResultsHost {
+class TForm1 final : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -126,22 +125,13 @@ private:
     void ConnectFileCommands();
     void LayoutMainWindow();
 
-    // PollHost
-    void SetPollTimerEnabled(bool enabled) override;
-    void StartDelayTimer() override;
-    void ShowPortLine(const QString& text) override;
-    void ShowStatusLine(const QString& text) override;
-    void SetStatusLineRed(bool red) override;
-    void SetGauge(int value) override;
-    void Notify(const QString& text) override;
-    void RefreshReadings() override;
-
-    // ResultsHost
-    bool AskStopRecording() override;
-    void ShowChartView() override;
-    void RefreshChartHeader() override;
-    void ComposeReport() override;
-    void ResetDecision() override;
+    // What the poll loop and the measurement series tell reaches the regions.
+    void ConnectDeviceLink();
+    void RefreshReadings();
+    // Asks whether to stop a running recording; false keeps it (on "Запись").
+    bool AskStopRecording();
+    void RefreshChartHeader();
+    void ComposeReport();
 
     QString programDir_;
     std::unique_ptr<Interaction> ownInteraction_;

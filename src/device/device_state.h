@@ -26,6 +26,19 @@ struct DeviceReadings {
     uint8_t D5() const { return frame[4]; }
 };
 
+// A command waiting to leave at the end of the polling cycle; each is sent as
+// the command of its number.
+enum class PendingRequest : int32_t { None = 0, Zero = 1, FreeAccel = 2, MaxSpeed = 3 };
+
+// A test the program follows, or whose result it fetches.
+enum class TestKind : int32_t { None = 0, MaxSpeed = 1, FreeAccel = 2 };
+
+// Where a free-acceleration sample's values come from: the replies just taken, or
+// the values held while the opacity reply is awaited. A held sample keeps the
+// curve going but raises no peak: its values were taken before the status it
+// would be filed under.
+enum class SampleValues { Answered, Held };
+
 enum class PollState : int32_t {
     Disconnected = 0,
     Searching = 1,
@@ -39,9 +52,9 @@ enum class PollState : int32_t {
 struct PollControl {
     PollState state = PollState::Disconnected;
     int32_t phase = 0;           // sub-step within the state
-    int32_t pendingRequest = 0;  // 0 none, 1 zero setting, 2 free-acceleration, 3 max-speed test
+    PendingRequest pendingRequest = PendingRequest::None;
     bool startAwaited = false;   // a start command left; the next status reply enters the test
-    int32_t finishedKind = 0;    // test whose result is fetched: 1 max speed, 2 free acceleration
+    TestKind finishedKind = TestKind::None;  // the test whose result is fetched
     int32_t silentTicks = 0;     // consecutive ticks without a valid reply
     bool collecting = false;     // the running test has reported progress above 0
     bool shortResults = false;   // the instrument knows only the short result requests

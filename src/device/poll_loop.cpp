@@ -1,7 +1,10 @@
 #include "device/poll_loop.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <vector>
 
 namespace kelvaron {
@@ -94,8 +97,12 @@ bool CanAnswer(uint8_t request, const FrameData& reply) {
 }
 
 PollLoop::PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
-                   SerialLink& serial, PollHost& host)
-    : readings_(readings), control_(control), protokol_(protokol), serial_(serial), host_(host) {}
+                   SerialLink& serial, Interaction& interaction)
+    : readings_(readings),
+      control_(control),
+      protokol_(protokol),
+      serial_(serial),
+      interaction_(interaction) {}
 
 void PollLoop::Ask(uint8_t code) {
     serial_.SendCommand(code);
@@ -113,7 +120,7 @@ void PollLoop::StartSearch(int portSearch) {
     control_.searching = true;
     control_.state = PollState::Searching;
     control_.silentTicks = 0;
-    host_.SetStatusLineRed(false);
+    emit linkLostShown(false);
     control_.linkLost = false;
     control_.searchLimit = portSearch == 0 ? kPortsDefault : kPortsAll;
     control_.searchStep = static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
@@ -135,11 +142,11 @@ void PollLoop::ForgetInstrument() {
         case PollState::ResultDelay:
         case PollState::ResultRequest:
             followedMode =
-                control_.finishedKind == kFinishedFreeAccel ? kModeFreeAccel : kModeMaxSpeed;
+                control_.finishedKind == TestKind::FreeAccel ? kModeFreeAccel : kModeMaxSpeed;
             break;
         case PollState::Polling:
-            if (control_.pendingRequest == kPendingFreeAccel) followedMode = kModeFreeAccel;
-            if (control_.pendingRequest == kPendingMaxSpeed) followedMode = kModeMaxSpeed;
+            if (control_.pendingRequest == PendingRequest::FreeAccel) followedMode = kModeFreeAccel;
+            if (control_.pendingRequest == PendingRequest::MaxSpeed) followedMode = kModeMaxSpeed;
             break;
         case PollState::Disconnected:
         case PollState::Searching:
@@ -152,9 +159,9 @@ void PollLoop::ForgetInstrument() {
     readings_ = DeviceReadings{};
     protokol_ = TProtokol{};  // nor a frame half received from the port before
     control_.phase = 0;
-    control_.pendingRequest = 0;
+    control_.pendingRequest = PendingRequest::None;
     control_.startAwaited = false;
-    control_.finishedKind = 0;
+    control_.finishedKind = TestKind::None;
     control_.collecting = false;
     control_.awaitedRequest = 0;
     control_.awaitedTicks = 0;
@@ -169,24 +176,24 @@ void PollLoop::SearchNextPort() {
         control_.searchPort =
             control_.searchPort < control_.searchLimit ? control_.searchPort + 1 : 1;
         if (control_.searchProgress < 100) control_.searchProgress += control_.searchStep;
-        host_.SetGauge(control_.searchProgress);
+        emit gaugeChanged(control_.searchProgress);
         TryPort();
         if (control_.lastOpenOk) return;  // the search goes on in the ticks
     }
     control_.searching = false;
-    host_.SetGauge(0);
+    emit gaugeChanged(0);
     control_.searchProgress = 0;
     control_.state = PollState::Disconnected;
     ReportNotFound();
 }
 
 void PollLoop::TryPort() {
-    host_.SetPollTimerEnabled(false);
+    emit pollTimerChanged(false);
     if (control_.lastOpenOk) {
         // Give the instrument on the closed port time to let go before the next open;
         // lastOpenOk stays true until then, so SearchNextPort stops here.
         serial_.Close();
-        host_.StartDelayTimer();
+        emit portDelayStarted();
     } else {
         OpenSearchPort();
     }
@@ -198,24 +205,24 @@ void PollLoop::OpenSearchPort() {
     currentPort_ = control_.searchPort;
     control_.lastOpenOk = serial_.Open(control_.searchPort, kBaud);
     overflowShown_ = false;
-    host_.ShowPortLine(control_.lastOpenOk ? PortLineOpened(currentPort_) : kNotConnectedText);
+    emit portLineChanged(control_.lastOpenOk ? PortLineOpened(currentPort_) : kNotConnectedText);
     control_.identSends = 0;
     control_.identTicks = 0;
     // Also after a failed open: the identify periods then run on the closed port
     // and move on to the next port when they are used up.
-    host_.SetPollTimerEnabled(true);
+    emit pollTimerChanged(true);
 }
 
 void PollLoop::ReportNotFound() {
-    host_.SetPollTimerEnabled(false);
-    host_.Notify(kNotFoundText);
+    emit pollTimerChanged(false);
+    interaction_.Notice(kNotFoundText);
 }
 
 void PollLoop::ReportLinkLost() {
-    host_.SetPollTimerEnabled(false);
+    emit pollTimerChanged(false);
     control_.linkLost = true;
-    host_.SetStatusLineRed(true);
-    host_.ShowStatusLine(kLinkLostText);
+    emit linkLostShown(true);
+    emit modeLineChanged(kLinkLostText);
 }
 
 // ---- The tick ----
@@ -225,8 +232,11 @@ void PollLoop::Timer2Timer() {
     Guard running(inTick_);
     try {
         Tick();
-    } catch (...) {
+    } catch (const std::exception& e) {
         // A failing step ends the tick; the next tick runs normally.
+        qWarning("poll tick ended by a fault: %s", e.what());
+    } catch (...) {
+        qWarning("poll tick ended by a fault");
     }
 }
 
@@ -268,7 +278,7 @@ void PollLoop::ReceiveFrames() {
         // otherwise raise a modal box every tick.
         if (!protokol_.Push(readBuffer_[static_cast<size_t>(i)]) && !overflowShown_) {
             overflowShown_ = true;
-            host_.Notify(kOverflowText);
+            interaction_.Notice(kOverflowText);
         }
     }
     FrameData frame{};
@@ -281,12 +291,12 @@ bool PollLoop::TakeIdentifyReply() {
         if (frame[1] != kIdentifyReplyMark) continue;
         readings_.frame = frame;
         control_.searching = false;
-        host_.SetGauge(0);
+        emit gaugeChanged(0);
         control_.searchProgress = 0;
         control_.state = PollState::Polling;
         control_.phase = 0;
         overflowShown_ = false;  // a new polling session
-        host_.ShowPortLine(PortLineIdentified(currentPort_, readings_));
+        emit portLineChanged(PortLineIdentified(currentPort_, readings_));
         return true;
     }
     return false;
@@ -399,9 +409,9 @@ void PollLoop::HandlePollingAnswer(uint8_t request) {
 void PollLoop::EnterTestState() {
     control_.startAwaited = false;
     control_.phase = 0;
-    control_.state = control_.pendingRequest == kPendingMaxSpeed ? PollState::MaxSpeedTest
-                                                                 : PollState::FreeAccelTest;
-    control_.pendingRequest = 0;
+    control_.state = control_.pendingRequest == PendingRequest::MaxSpeed ? PollState::MaxSpeedTest
+                                                                         : PollState::FreeAccelTest;
+    control_.pendingRequest = PendingRequest::None;
     Ask(request::kStatus);
 }
 
@@ -410,14 +420,13 @@ void PollLoop::PollingStep() {
     if (phase == 0) Ask(request::kStatus);
     if (phase < 8) RefreshModeAndReadings();
     if (phase == 9) {
-        const int pending = control_.pendingRequest;
+        const PendingRequest pending = control_.pendingRequest;
         // Each pending request is sent as the command of the same number.
-        if (pending >= kPendingZero && pending <= kPendingMaxSpeed)
-            Ask(static_cast<uint8_t>(pending));
-        if (pending == kPendingFreeAccel || pending == kPendingMaxSpeed)
+        if (pending != PendingRequest::None) Ask(static_cast<uint8_t>(pending));
+        if (pending == PendingRequest::FreeAccel || pending == PendingRequest::MaxSpeed)
             control_.startAwaited = true;  // the request stays set for the test state
         else
-            control_.pendingRequest = 0;
+            control_.pendingRequest = PendingRequest::None;
     }
     control_.phase = phase >= kPollingCycleTicks - 1 ? 0 : phase + 1;
 }
@@ -426,18 +435,18 @@ void PollLoop::PollingStep() {
 
 bool PollLoop::PassCommandGate() {
     if (control_.state < PollState::Polling || control_.linkLost) {
-        host_.Notify(kNoLinkText);
+        interaction_.Notice(kNoLinkText);
         return false;
     }
     if (readings_.deviceState != kStateReady) {
-        host_.Notify(kSettingUpText);
+        interaction_.Notice(kSettingUpText);
         return false;
     }
     return true;
 }
 
 void PollLoop::ZeroCommand() {
-    if (PassCommandGate()) control_.pendingRequest = kPendingZero;
+    if (PassCommandGate()) control_.pendingRequest = PendingRequest::Zero;
 }
 
 bool PollLoop::ReportsEndedTest() const {
@@ -448,34 +457,34 @@ bool PollLoop::ReportsEndedTest() const {
 
 void PollLoop::RefreshModeAndReadings() {
     const QString mode = ModeLine(readings_.deviceState, readings_.deviceMode);
-    if (!mode.isEmpty()) host_.ShowStatusLine(mode);
+    if (!mode.isEmpty()) emit modeLineChanged(mode);
 
     // A test the instrument began by itself is followed like one the operator started.
     // It is announced once: the refreshes until the start request goes out see the
     // same start (and the announcement may ask the operator a question).
     if (control_.state == PollState::Polling && readings_.deviceState == kStateMeasuring &&
         !ReportsEndedTest()) {
-        const auto follow = [this](int pending, PollState kind) {
+        const auto follow = [this](PendingRequest pending, PollState kind) {
             control_.endedTestMode = 0;
             if (control_.pendingRequest == pending) return;
             control_.pendingRequest = pending;
-            if (events_) events_->InstrumentStartedTest(kind);
+            emit instrumentStartedTest(kind);
         };
         if (readings_.deviceMode == kModeMaxSpeed)
-            follow(kPendingMaxSpeed, PollState::MaxSpeedTest);
+            follow(PendingRequest::MaxSpeed, PollState::MaxSpeedTest);
         else if (readings_.deviceMode == kModeFreeAccel)
-            follow(kPendingFreeAccel, PollState::FreeAccelTest);
+            follow(PendingRequest::FreeAccel, PollState::FreeAccelTest);
     }
-    host_.RefreshReadings();
-    host_.SetGauge(readings_.progress);
+    emit readingsRefreshed();
+    emit gaugeChanged(readings_.progress);
 }
 
-void PollLoop::EndTest(int finishedKind) {
+void PollLoop::EndTest(TestKind kind) {
     control_.state = PollState::ResultDelay;
     control_.phase = 0;
     control_.collecting = false;
-    control_.finishedKind = finishedKind;
-    control_.endedTestMode = finishedKind == kFinishedFreeAccel ? kModeFreeAccel : kModeMaxSpeed;
+    control_.finishedKind = kind;
+    control_.endedTestMode = kind == TestKind::FreeAccel ? kModeFreeAccel : kModeMaxSpeed;
     control_.endedTestProgress = readings_.progress;
 }
 
@@ -488,13 +497,13 @@ void PollLoop::HandleMaxSpeedAnswer(uint8_t request) {
             Ask(request::kOpacity);
             control_.phase = 1;
         } else {
-            EndTest(kFinishedMaxSpeed);
+            EndTest(TestKind::MaxSpeed);
         }
     } else if (request == request::kOpacity) {
         readings_.opacityX10 = HexDigits3(readings_, 2);
         Ask(request::kStatus);
         control_.phase = 0;
-        if (events_) events_->AddMaxSpeedTrendPoint();
+        emit maxSpeedPointDue();
         RefreshModeAndReadings();
     }
 }
@@ -504,15 +513,14 @@ void PollLoop::HandleFreeAccelAnswer(uint8_t request) {
         case request::kStatus: {
             TakeStatusStateAndMode();
             const uint8_t progress = readings_.D3();
-            if (progress > readings_.progress && events_)
-                events_->ShowMeasurementCaption(readings_.progress);
+            if (progress > readings_.progress) emit measurementCaptionDue(readings_.progress);
             readings_.progress = progress;
             if (progress > 0) control_.collecting = true;
             if (progress <= kFreeAccelLastSample) {
                 Ask(request::kOpacity);
                 control_.phase = 1;
             } else {
-                EndTest(kFinishedFreeAccel);
+                EndTest(TestKind::FreeAccel);
             }
             break;
         }
@@ -525,7 +533,7 @@ void PollLoop::HandleFreeAccelAnswer(uint8_t request) {
             readings_.engineSpeed = HexDigits4(readings_, 2);
             Ask(request::kStatus);
             control_.phase = 0;
-            if (events_) events_->AddFreeAccelSample(SampleValues::Answered);
+            emit freeAccelSampleDue(SampleValues::Answered);
             RefreshModeAndReadings();
             break;
         default:
@@ -544,18 +552,18 @@ void PollLoop::HandleResultAnswer(uint8_t request) {
     }
     const int32_t validity = fullForm ? readings_.D2() : 0;
     const int32_t mean = fullForm ? HexDigits3(readings_, 3) : HexDigits3(readings_, 2);
-    const int kind = control_.finishedKind;
-    control_.finishedKind = 0;
+    const TestKind kind = control_.finishedKind;
+    control_.finishedKind = TestKind::None;
     control_.state = PollState::Polling;
     control_.phase = 0;  // this tick's polling step asks for the status
-    if (events_) events_->ResultArrived(kind, validity, mean);
+    emit resultArrived(kind, validity, mean);
 }
 
 void PollLoop::HeldValueSteps() {
     // While the opacity reply is awaited the chart goes on with the values held.
-    if (control_.phase != 1 || !events_) return;
-    if (control_.state == PollState::FreeAccelTest) events_->AddFreeAccelSample(SampleValues::Held);
-    if (control_.state == PollState::MaxSpeedTest) events_->AddMaxSpeedTrendPoint();
+    if (control_.phase != 1) return;
+    if (control_.state == PollState::FreeAccelTest) emit freeAccelSampleDue(SampleValues::Held);
+    if (control_.state == PollState::MaxSpeedTest) emit maxSpeedPointDue();
 }
 
 void PollLoop::ResultSteps() {
@@ -569,7 +577,7 @@ void PollLoop::ResultSteps() {
     }
     if (control_.state == PollState::ResultRequest) {
         control_.phase = control_.phase == 0 ? 1 : 0;
-        const bool freeAccel = control_.finishedKind == kFinishedFreeAccel;
+        const bool freeAccel = control_.finishedKind == TestKind::FreeAccel;
         if (control_.shortResults)
             Ask(freeAccel ? request::kFreeAccelResultShort : request::kMaxSpeedResultShort);
         else

@@ -1,13 +1,14 @@
 #pragma once
 // The poll loop: the port search, the 20 ms polling cycle and the supervision of
-// the link. Plain code: the port, the timers and the window are reached through
-// SerialLink and PollHost, so a test drives it tick by tick.
+// the link. Plain code: it reaches the port through SerialLink, asks for its two
+// timers and tells what the operator sees through signals, and shows its notices
+// through the interaction seam, so a test drives it tick by tick.
+#include "base/interaction.h"
 #include "device/device_state.h"
-#include "device/poll_host.h"
 #include "device/protokol.h"
 #include "device/serial_link.h"
-#include "device/measurement_events.h"
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -54,15 +55,6 @@ constexpr uint8_t kIdentify = 14;
 constexpr uint8_t kFreeAccelResult = 15;
 constexpr uint8_t kMaxSpeedResult = 16;
 }  // namespace request
-
-// pendingRequest values: the request each stands for.
-constexpr int kPendingZero = 1;
-constexpr int kPendingFreeAccel = 2;
-constexpr int kPendingMaxSpeed = 3;
-
-// finishedKind values.
-constexpr int kFinishedMaxSpeed = 1;
-constexpr int kFinishedFreeAccel = 2;
 
 // The mode line for a status, or empty when it leaves the previous text.
 QString ModeLine(uint8_t deviceState, uint8_t deviceMode);
@@ -113,10 +105,12 @@ bool CanAnswer(uint8_t request, const FrameData& reply);
 // frames, and any others before the limit, are dropped and the request is asked
 // again. Where replies come within the tick the cadence is the protocol's own;
 // where they come later, each exchange takes the ticks its reply needs.
-class PollLoop {
+class PollLoop final : public QObject {
+    Q_OBJECT
+
 public:
     PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
-             SerialLink& serial, PollHost& host);
+             SerialLink& serial, Interaction& interaction);
 
     // Starts a port search: COM1..COM8, or COM1..COM64 when `portSearch` is not 0.
     void StartSearch(int portSearch);
@@ -129,19 +123,43 @@ public:
     // The port number last passed to the port's Open.
     int CurrentPort() const { return currentPort_; }
 
-    // Who follows the tests; may stay unset.
-    void SetTestEvents(TestEvents* events) { events_ = events; }
-
     // The gate of the operator's commands: "Связь не установлена" while the
     // instrument is not identified or the link is lost, "Идет настройка прибора"
     // while it is not ready. False (after the message) when a command may not go.
     bool PassCommandGate();
     // The zero command: through the gate, then pending until phase 9.
     void ZeroCommand();
-    // A start command the gate has let through (2 free acceleration, 3 max speed).
-    void SetPendingRequest(int request) { control_.pendingRequest = request; }
+    // A start command the gate has let through.
+    void SetPendingRequest(PendingRequest request) { control_.pendingRequest = request; }
 
     const ExchangeCounts& Counts() const { return counts_; }
+
+signals:
+    // Timer2, the 20 ms poll tick, is to run or to stop.
+    void pollTimerChanged(bool running);
+    // TimerZad, the 650 ms one-shot delay before the next port is opened, is to start.
+    void portDelayStarted();
+    void portLineChanged(const QString& text);  // Label1
+    // The instrument's mode, or the loss of the link (Label2), and whether it shows
+    // in red: the link is lost.
+    void modeLineChanged(const QString& text);
+    void linkLostShown(bool lost);
+    void gaugeChanged(int value);  // Gauge1: the search's progress, then the test's
+    // The readings changed and the live values may be shown anew.
+    void readingsRefreshed();
+
+    // While a test is followed. The instrument began a test by itself (the start
+    // command is already pending); `kind` is MaxSpeedTest or FreeAccelTest.
+    void instrumentStartedTest(PollState kind);
+    // Free acceleration: the progress rose above `oldProgress`.
+    void measurementCaptionDue(uint8_t oldProgress);
+    // Free acceleration: one sample, after a speed reply or on a tick the opacity
+    // reply is awaited.
+    void freeAccelSampleDue(SampleValues values);
+    // Maximum speed: one point, after an opacity reply or on an awaited tick.
+    void maxSpeedPointDue();
+    // The instrument's result of the test `kind`.
+    void resultArrived(TestKind kind, int32_t validity, int32_t meanX10);
 
 private:
     void Tick();
@@ -155,7 +173,7 @@ private:
     void HandleResultAnswer(uint8_t request);
     void TakeStatusStateAndMode();
     void EnterTestState();
-    void EndTest(int finishedKind);
+    void EndTest(TestKind kind);
     void HeldValueSteps();
     bool StillAwaiting();
     void ResultSteps();
@@ -178,8 +196,7 @@ private:
     PollControl& control_;
     TProtokol& protokol_;
     SerialLink& serial_;
-    PollHost& host_;
-    TestEvents* events_ = nullptr;
+    Interaction& interaction_;
     int currentPort_ = 1;
     std::vector<uint8_t> readBuffer_;  // kept between ticks; it only grows
     std::vector<FrameData> frames_;    // the frames accepted in this tick

@@ -53,36 +53,42 @@ QString QuantityTitle(bool plotN) {
 
 MeasurementSeries::MeasurementSeries(TestResults& results, const DeviceReadings& readings,
                                      const PollControl& control, PollLoop& poll,
-                                     MeasurementChart& chart, ResultsHost& host, QChar separator)
+                                     MeasurementChart& chart, QChar separator)
     : results_(results),
       readings_(readings),
       control_(control),
       poll_(poll),
       chart_(chart),
-      host_(host),
       separator_(separator) {}
+
+void MeasurementSeries::Follow(PollLoop& poll) {
+    connect(&poll, &PollLoop::instrumentStartedTest, this, &MeasurementSeries::InstrumentStartedTest);
+    connect(&poll, &PollLoop::measurementCaptionDue, this, &MeasurementSeries::ShowMeasurementCaption);
+    connect(&poll, &PollLoop::freeAccelSampleDue, this, &MeasurementSeries::AddFreeAccelSample);
+    connect(&poll, &PollLoop::maxSpeedPointDue, this, &MeasurementSeries::AddMaxSpeedTrendPoint);
+    connect(&poll, &PollLoop::resultArrived, this, &MeasurementSeries::ResultArrived);
+}
 
 // ---- Commands ----
 
-bool MeasurementSeries::StartTest(int pendingRequest) {
-    if (!host_.AskStopRecording()) return false;
+bool MeasurementSeries::StartTest(PendingRequest request) {
     if (!poll_.PassCommandGate()) return false;
-    poll_.SetPendingRequest(pendingRequest);  // sent at the end of the polling cycle
+    poll_.SetPendingRequest(request);  // sent at the end of the polling cycle
     return true;
 }
 
 void MeasurementSeries::StartFreeAccelTest() {
-    if (!StartTest(kPendingFreeAccel)) return;
+    if (!StartTest(PendingRequest::FreeAccel)) return;
     ClearFreeAccelPeaks();
     ResetMeasurementChart();
-    host_.ShowChartView();
+    emit chartViewWanted();
 }
 
 void MeasurementSeries::StartMaxSpeedTest() {
     // The peaks of the last free-acceleration test stay for the report.
-    if (!StartTest(kPendingMaxSpeed)) return;
+    if (!StartTest(PendingRequest::MaxSpeed)) return;
     ResetMeasurementChart();
-    host_.ShowChartView();
+    emit chartViewWanted();
 }
 
 void MeasurementSeries::EraseResults() {
@@ -92,7 +98,7 @@ void MeasurementSeries::EraseResults() {
     results_.maxSpeedValidity = 0;
     results_.freeAccelMeanX10 = 0;
     results_.freeAccelValidity = 0;
-    host_.ResetDecision();
+    emit decisionReset();
     ClearFreeAccelPeaks();
     ResetMeasurementChart();
 }
@@ -110,8 +116,7 @@ void MeasurementSeries::ResetMeasurementChart() {
     chart_.ClearFoot();
     chart_.SetFootColor(kFootNavy);
     chart_.SetFootText(QuantityTitle(PlotsN()));
-    host_.RefreshChartHeader();
-    host_.ComposeReport();
+    emit chartReset();
 }
 
 // ---- During a test ----
@@ -119,7 +124,7 @@ void MeasurementSeries::ResetMeasurementChart() {
 void MeasurementSeries::InstrumentStartedTest(PollState kind) {
     if (kind == PollState::FreeAccelTest) ClearFreeAccelPeaks();
     ResetMeasurementChart();
-    host_.ShowChartView();
+    emit chartViewWanted();
 }
 
 void MeasurementSeries::ShowMeasurementCaption(uint8_t oldProgress) {
@@ -169,8 +174,8 @@ void MeasurementSeries::AddMaxSpeedTrendPoint() {
 
 // ---- Results ----
 
-void MeasurementSeries::ResultArrived(int finishedKind, int32_t validity, int32_t meanX10) {
-    if (finishedKind == kFinishedMaxSpeed) {
+void MeasurementSeries::ResultArrived(TestKind kind, int32_t validity, int32_t meanX10) {
+    if (kind == TestKind::MaxSpeed) {
         results_.hasMaxSpeedResult = true;
         results_.maxSpeedValidity = validity;
         results_.maxSpeedMeanX10 = meanX10;
@@ -184,13 +189,13 @@ void MeasurementSeries::ResultArrived(int finishedKind, int32_t validity, int32_
 }
 
 void MeasurementSeries::ShowResultLine(const std::optional<FootLine>& line) {
-    host_.ShowChartView();
+    emit chartViewWanted();
     chart_.ClearFoot();
     if (line) {
         chart_.SetFootColor(line->color);
         chart_.SetFootText(line->text);
     }
-    host_.ComposeReport();
+    emit resultsChanged();
 }
 
 void MeasurementSeries::ShowFreeAccelResult() {

@@ -1,34 +1,20 @@
 #pragma once
 // The measurement series of a test and its results: the start commands, the
 // samples and peaks of a free-acceleration test, the maximum-speed curve, the
-// result lines under the chart, and erasing the results. Plain code; the chart
-// and the window are reached through MeasurementChart and ResultsHost.
+// result lines under the chart, and erasing the results. Plain code: it draws
+// through MeasurementChart and tells the window what to show through signals.
 #include "device/device_state.h"
 #include "device/poll_loop.h"
-#include "device/measurement_events.h"
 #include "results/measurement_chart.h"
 #include "results/results_store.h"
 
 #include <QChar>
+#include <QObject>
 #include <QString>
 
 #include <optional>
 
 namespace kelvaron {
-
-// What the series needs from the window around it.
-class ResultsHost {
-public:
-    virtual ~ResultsHost() = default;
-    // Asks whether to stop a running recording; false keeps it (and the command stops).
-    virtual bool AskStopRecording() = 0;
-    // Selects the view "График" and shows it.
-    virtual void ShowChartView() = 0;
-    virtual void RefreshChartHeader() = 0;
-    virtual void ComposeReport() = 0;
-    // The report's decision back to "________".
-    virtual void ResetDecision() = 0;
-};
 
 // Foot colours, 0x00BBGGRR.
 constexpr int32_t kFootNavy = 0x00800000;
@@ -46,17 +32,23 @@ std::optional<FootLine> MaxSpeedResultLine(int32_t meanX10, int32_t validity, QC
 // The quantity title of a freshly reset chart.
 QString QuantityTitle(bool plotN);
 
-class MeasurementSeries final : public TestEvents {
+class MeasurementSeries final : public QObject {
+    Q_OBJECT
+
 public:
     MeasurementSeries(TestResults& results, const DeviceReadings& readings,
                       const PollControl& control, PollLoop& poll, MeasurementChart& chart,
-                      ResultsHost& host, QChar separator);
+                      QChar separator);
+    // Follows the tests the loop reports: its captions, samples, points, results
+    // and the tests the instrument starts itself.
+    void Follow(PollLoop& poll);
 
     // What the chart plots: N when true, K when false (the settings' choice).
     void SetPlotsN(bool plotN) { plotN_ = plotN; }
     bool PlotsN() const { return plotN_; }
 
-    // The operator's commands "СВ.УСК.", "МАХ.ОБ." and "Стереть".
+    // The operator's commands "СВ.УСК.", "МАХ.ОБ." and "Стереть". The start
+    // commands come after the question about a running recording.
     void StartFreeAccelTest();
     void StartMaxSpeedTest();
     void EraseResults();
@@ -66,27 +58,36 @@ public:
     void ShowFreeAccelResult();
     void ShowMaxSpeedResult();
 
-    // TestEvents
-    void InstrumentStartedTest(PollState kind) override;
-    void ShowMeasurementCaption(uint8_t oldProgress) override;
-    void AddFreeAccelSample(SampleValues values) override;
-    void AddMaxSpeedTrendPoint() override;
-    void ResultArrived(int finishedKind, int32_t validity, int32_t meanX10) override;
+    // What the poll loop reports while it follows a test.
+    void InstrumentStartedTest(PollState kind);
+    void ShowMeasurementCaption(uint8_t oldProgress);
+    void AddFreeAccelSample(SampleValues values);
+    void AddMaxSpeedTrendPoint();
+    void ResultArrived(TestKind kind, int32_t validity, int32_t meanX10);
 
     int SampleIndex() const { return sampleIndex_; }
+
+signals:
+    // The view "График" is to be shown (a test starts, a result arrives).
+    void chartViewWanted();
+    // The chart was reset: its title and the report are to be made anew.
+    void chartReset();
+    // The results changed: the report is to be composed anew.
+    void resultsChanged();
+    // "Стереть": the report's decision goes back to "________".
+    void decisionReset();
 
 private:
     // The value drawn for opacity `n` (%): N, or K held at 9.9.
     double ChartValue(double n) const;
     void ShowResultLine(const std::optional<FootLine>& line);
-    bool StartTest(int pendingRequest);
+    bool StartTest(PendingRequest request);
 
     TestResults& results_;
     const DeviceReadings& readings_;
     const PollControl& control_;
     PollLoop& poll_;
     MeasurementChart& chart_;
-    ResultsHost& host_;
     QChar separator_;
     int sampleIndex_ = 0;  // x of the next point of the current curve
     bool plotN_ = false;

@@ -401,7 +401,7 @@ private slots:
         // Without a link the test and zero commands stop at the gate.
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.mid(2), QStringList(3, QStringLiteral("Связь не установлена")));
-        QCOMPARE(form.Control().pendingRequest, 0);
+        QCOMPARE(form.Control().pendingRequest, PendingRequest::None);
         // F11 and F5 open the report header and the options dialog; Escape closes them.
         for (auto [key, title] : {std::pair{Qt::Key_F11, QStringLiteral("Оформление данных")},
                                   std::pair{Qt::Key_F5, QStringLiteral("Опции")}}) {

@@ -113,7 +113,7 @@ private slots:
                 s.TickUntil([&] { return form.Control().state == PollState::FreeAccelTest; }, 50));
         } else {
             start->click();
-            QCOMPARE(form.Control().pendingRequest, 0);  // no test
+            QCOMPARE(form.Control().pendingRequest, PendingRequest::None);  // no test
         }
         QCOMPARE(s.messages.warnings.size(), 1);
         QVERIFY(form.Recording().Session().IsActive());
@@ -122,7 +122,7 @@ private slots:
         s.messages.answers.push_back(Answer::Ok);
         start->click();
         QVERIFY(!form.Recording().Session().IsActive());
-        QCOMPARE(form.Control().pendingRequest, pending);
+        QCOMPARE(form.Control().pendingRequest, static_cast<PendingRequest>(pending));
         QCOMPARE(form.Column().ListBox1->currentRow(), 1);
     }
 

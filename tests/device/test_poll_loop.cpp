@@ -94,7 +94,7 @@ private slots:
         PollBench b;
         b.loop.StartSearch(0);
         QCOMPARE(b.port.Opens().size(), size_t{17});
-        QCOMPARE(b.host.notices, QStringList{kNotFound});
+        QCOMPARE(b.messages.notices, QStringList{kNotFound});
         QCOMPARE(b.control.state, PollState::Disconnected);
         QVERIFY(!b.host.timer2Enabled);
         QCOMPARE(b.host.gauge, 0);
@@ -127,7 +127,7 @@ private slots:
         // ... its silence costs a delay, then COM2..COM8, COM1 (fails after the
         // delay: the port closed, the 12 periods run on a closed port) ...
         b.RunMs(60'000);
-        QCOMPARE(b.host.notices, QStringList{kNotFound});
+        QCOMPARE(b.messages.notices, QStringList{kNotFound});
         QCOMPARE(b.control.state, PollState::Disconnected);
         QVERIFY(!b.host.timer2Enabled);
     }
@@ -239,11 +239,11 @@ private slots:
         sim::Opacimeter instrument;
         QVERIFY(b.IdentifyOnCom1(instrument));
         while (b.control.phase != 9) b.RunTicks(1);
-        b.control.pendingRequest = 1;
+        b.control.pendingRequest = PendingRequest::Zero;
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(1);
         QCOMPARE(b.CodesSince(from), std::vector<uint8_t>{1});
-        QCOMPARE(b.control.pendingRequest, 0);
+        QCOMPARE(b.control.pendingRequest, PendingRequest::None);
         QVERIFY(!b.control.startAwaited);
     }
 
@@ -329,13 +329,13 @@ private slots:
             b.port.Inject(std::vector<uint8_t>(600, 0x55));
             b.RunTicks(1);
         }
-        QCOMPARE(b.host.notices, QStringList{QStringLiteral("Буфер переполнен")});
+        QCOMPARE(b.messages.notices, QStringList{QStringLiteral("Буфер переполнен")});
         // The next port opened by the search may tell it once more.
         b.RunMs(650);
         QCOMPARE(b.port.OpenPort(), 2);
         b.port.Inject(std::vector<uint8_t>(600, 0x55));
         b.RunTicks(3);
-        QCOMPARE(b.host.notices.size(), 2);
+        QCOMPARE(b.messages.notices.size(), 2);
 
         // Polling: once per session, however long the flood lasts.
         PollBench p;
@@ -344,7 +344,7 @@ private slots:
             p.port.Inject(std::vector<uint8_t>(600, 0x55));
             p.RunTicks(1);
         }
-        QCOMPARE(p.host.notices, QStringList{QStringLiteral("Буфер переполнен")});
+        QCOMPARE(p.messages.notices, QStringList{QStringLiteral("Буфер переполнен")});
     }
 
     void aTickNeverRunsInsideTheMessageBoxOfAnother() {
@@ -353,16 +353,16 @@ private slots:
         b.loop.StartSearch(0);
         // While the box is up the timer fires again: that tick must not run.
         int callsInsideBox = -1;
-        b.host.onNotify = [&] {
+        b.messages.whileOpen = [&] {
             const int before = b.port.BytesWaitingCalls();
             b.loop.Timer2Timer();
             callsInsideBox = b.port.BytesWaitingCalls() - before;
         };
         b.port.Inject(std::vector<uint8_t>(300, 0x00));
         b.RunTicks(1);
-        QCOMPARE(b.host.notices.size(), 1);
+        QCOMPARE(b.messages.notices.size(), 1);
         QCOMPARE(callsInsideBox, 0);
-        b.host.onNotify = nullptr;
+        b.messages.whileOpen = nullptr;
         const int before = b.port.BytesWaitingCalls();
         b.RunTicks(1);  // and the ticks after it run normally
         QCOMPARE(b.port.BytesWaitingCalls() - before, 1);

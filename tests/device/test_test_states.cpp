@@ -10,10 +10,12 @@
 using namespace kelvaron;
 using kelvaron::testing::PollBench;
 
+Q_DECLARE_METATYPE(kelvaron::PendingRequest)
+
 namespace {
 
 // Starts a test the way the operator's command does, once the instrument is ready.
-void Start(PollBench& b, int request) {
+void Start(PollBench& b, PendingRequest request) {
     for (int i = 0; i < 20 && b.readings.deviceState != 1; ++i) b.RunTicks(1);
     QVERIFY(b.loop.PassCommandGate());
     b.loop.SetPendingRequest(request);
@@ -30,17 +32,17 @@ private slots:
         sim::Opacimeter instrument;
         b.port.AddInstrument(1, instrument);
         b.loop.ZeroCommand();
-        QCOMPARE(b.host.notices, QStringList{"Связь не установлена"});
+        QCOMPARE(b.messages.notices, QStringList{"Связь не установлена"});
         QVERIFY(b.Identify());
         b.RunTicks(3);
         b.readings.deviceState = 4;
         b.loop.ZeroCommand();
-        QCOMPARE(b.host.notices.last(), QStringLiteral("Идет настройка прибора"));
-        QCOMPARE(b.control.pendingRequest, 0);
+        QCOMPARE(b.messages.notices.last(), QStringLiteral("Идет настройка прибора"));
+        QCOMPARE(b.control.pendingRequest, PendingRequest::None);
         b.control.linkLost = true;
         b.loop.ZeroCommand();
-        QCOMPARE(b.host.notices.last(), QStringLiteral("Связь не установлена"));
-        QCOMPARE(b.control.pendingRequest, 0);
+        QCOMPARE(b.messages.notices.last(), QStringLiteral("Связь не установлена"));
+        QCOMPARE(b.control.pendingRequest, PendingRequest::None);
     }
 
     void zeroPressedTwiceInOneCycleSendsRequest1Once() {
@@ -63,16 +65,16 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingMaxSpeed);
+        Start(b, PendingRequest::MaxSpeed);
         while (b.control.phase != 9) b.RunTicks(1);
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(1);
         QCOMPARE(b.CodesSince(from), std::vector<uint8_t>{3});
         QVERIFY(b.control.startAwaited);
-        QCOMPARE(b.control.pendingRequest, 3);
+        QCOMPARE(b.control.pendingRequest, PendingRequest::MaxSpeed);
         b.RunTicks(2);  // status request, then its reply
         QCOMPARE(b.control.state, PollState::MaxSpeedTest);
-        QCOMPARE(b.control.pendingRequest, 0);
+        QCOMPARE(b.control.pendingRequest, PendingRequest::None);
         QVERIFY(!b.control.startAwaited);
         // In the test: status and opacity in turn.
         const size_t inTest = b.port.SentFrames().size();
@@ -84,14 +86,14 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingMaxSpeed);
+        Start(b, PendingRequest::MaxSpeed);
         QVERIFY(b.RunUntilState(PollState::MaxSpeedTest, 30));
         while (b.readings.progress < 99) b.RunTicks(1);
         QCOMPARE(b.readings.progress, uint8_t{99});
         QCOMPARE(b.control.state, PollState::MaxSpeedTest);
         QVERIFY(b.RunUntilState(PollState::ResultDelay, 100));
         QCOMPARE(b.readings.progress, uint8_t{100});
-        QCOMPARE(b.control.finishedKind, 1);
+        QCOMPARE(b.control.finishedKind, TestKind::MaxSpeed);
         QVERIFY(!b.control.collecting);
     }
 
@@ -99,7 +101,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingMaxSpeed);
+        Start(b, PendingRequest::MaxSpeed);
         QVERIFY(b.RunUntilState(PollState::ResultDelay, 1000));
         const size_t from = b.port.SentFrames().size();
         const int64_t endUs = b.clock.nowUs;
@@ -117,14 +119,14 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument(sim::Options{.shortResultsOnly = true});
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingFreeAccel);
+        Start(b, PendingRequest::FreeAccel);
         QVERIFY(b.RunUntilState(PollState::ResultRequest, 2000));
         const size_t from = b.port.SentFrames().size() - 1;
         QVERIFY(b.RunUntilState(PollState::Polling, 10));
         QCOMPARE(b.CodesSince(from), (std::vector<uint8_t>{15, 12, 10}));
         QVERIFY(b.control.shortResults);
         // For the rest of the run the short form is asked at once.
-        Start(b, kPendingMaxSpeed);
+        Start(b, PendingRequest::MaxSpeed);
         QVERIFY(b.RunUntilState(PollState::ResultRequest, 2000));
         QCOMPARE(b.port.SentFrames().back().code, uint8_t{13});
     }
@@ -133,7 +135,7 @@ private slots:
         PollBench b;
         sim::Opacimeter instrument;
         QVERIFY(b.IdentifyOnCom1(instrument));
-        Start(b, kPendingFreeAccel);
+        Start(b, PendingRequest::FreeAccel);
         QVERIFY(b.RunUntilState(PollState::FreeAccelTest, 30));
         const size_t from = b.port.SentFrames().size();
         b.RunTicks(6);
@@ -159,7 +161,7 @@ private slots:
         QCOMPARE(b.control.phase, 0);
         reply({1, 0, 97, 0, 0});  // status: all six done
         QCOMPARE(b.control.state, PollState::ResultDelay);
-        QCOMPARE(b.control.finishedKind, 2);
+        QCOMPARE(b.control.finishedKind, TestKind::FreeAccel);
         QVERIFY(!b.control.collecting);
         QCOMPARE(b.CodesSince(0), (std::vector<uint8_t>{11, 7, 10}));
     }
@@ -168,14 +170,14 @@ private slots:
     // 12 and 18 silent ticks (so a sample whose reply was lost is completed), and
     // nothing else leaves.
     void silenceInATestAsksTheAwaitedRequestAgainAt6And12And18Ticks_data() {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("maximum speed") << kPendingMaxSpeed;
-        QTest::newRow("free acceleration") << kPendingFreeAccel;
+        QTest::addColumn<PendingRequest>("kind");
+        QTest::newRow("maximum speed") << PendingRequest::MaxSpeed;
+        QTest::newRow("free acceleration") << PendingRequest::FreeAccel;
     }
     void silenceInATestAsksTheAwaitedRequestAgainAt6And12And18Ticks() {
-        QFETCH(int, kind);
+        QFETCH(PendingRequest, kind);
         const PollState testState =
-            kind == kPendingMaxSpeed ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
+            kind == PendingRequest::MaxSpeed ? PollState::MaxSpeedTest : PollState::FreeAccelTest;
         PollBench b;
         sim::Opacimeter instrument(
             sim::Options{.fault = sim::Fault::Silence, .faultStartUs = 3'000'000});

@@ -97,32 +97,27 @@ private:
 
 // The real poll loop on the real serial port, its two timers real QTimers: the
 // main window without its window.
-class Link final : public PollHost {
-public:
+struct Link {
     explicit Link(const QString& portsDir)
-        : serial(portsDir), loop(readings, control, protokol, serial, *this) {
+        : serial(portsDir), loop(readings, control, protokol, serial, messages) {
         QObject::connect(&tick, &QTimer::timeout, [this] { loop.Timer2Timer(); });
         tick.setInterval(poll_timing::kTickMs);
         tick.setTimerType(Qt::PreciseTimer);
         delay.setSingleShot(true);
         delay.setInterval(poll_timing::kPortDelayMs);
         QObject::connect(&delay, &QTimer::timeout, [this] { loop.TimerZadTimer(); });
+        QObject::connect(&loop, &PollLoop::pollTimerChanged,
+                         [this](bool on) { on ? tick.start() : tick.stop(); });
+        QObject::connect(&loop, &PollLoop::portDelayStarted, [this] { delay.start(); });
     }
-    void SetPollTimerEnabled(bool enabled) override { enabled ? tick.start() : tick.stop(); }
-    void StartDelayTimer() override { delay.start(); }
-    void ShowPortLine(const QString&) override {}
-    void ShowStatusLine(const QString&) override {}
-    void SetStatusLineRed(bool) override {}
-    void SetGauge(int) override {}
-    void Notify(const QString& text) override { notices << text; }
 
     TSerial serial;
+    testing::ScriptedInteraction messages;
     DeviceReadings readings;
     PollControl control;
     TProtokol protokol;
     PollLoop loop;
     QTimer tick, delay;
-    QStringList notices;
 };
 
 // Seconds of CPU this process has used.
@@ -223,11 +218,11 @@ private slots:
             QVERIFY(bursts > 0);
             QVERIFY2(untaken >= 0 && untaken <= 2 * bursts + (inFlight ? 1 : 0),
                      qPrintable(QString::number(untaken)));
-            QCOMPARE(link.notices, QStringList{QStringLiteral("Буфер переполнен")});
+            QCOMPARE(link.messages.notices, QStringList{QStringLiteral("Буфер переполнен")});
         } else {
             QVERIFY2(untaken == 0 || (inFlight && untaken == 1),
                      qPrintable(QString::number(untaken)));
-            QVERIFY(link.notices.isEmpty());
+            QVERIFY(link.messages.notices.isEmpty());
         }
         if (fault == "bad-check") QVERIFY(sent.spoiledReplies > 10);
     }

@@ -132,7 +132,7 @@ private slots:
     void unknownValidityLeavesTheFootEmpty() {
         TestBench b;
         b.chart.SetFootText("old");
-        b.series.ResultArrived(kFinishedFreeAccel, 3, 200);
+        b.series.ResultArrived(TestKind::FreeAccel, 3, 200);
         QCOMPARE(b.chart.foot, QString());
         QCOMPARE(b.results.freeAccelValidity, 3);
         QCOMPARE(b.window.chartViews, 1);
