@@ -23,9 +23,9 @@ set(KELVARON_FLOORS
   "kelvaron_app:6:app"
   "kelvaron_testing_files:7:testing"
   "kelvaron_testing_interaction:7:testing"
-  "kelvaron_testing_device:7:testing"
-  "kelvaron_testing_results:8:testing"
-  "kelvaron_testing_window:8:testing"
+  "kelvaron_testing_device:8:testing"
+  "kelvaron_testing_results:9:testing"
+  "kelvaron_testing_window:9:testing"
 )
 # Qt modules a plain library may use.
 set(KELVARON_PLAIN_QT QtCore QtGui QtSerialPort)
