@@ -107,18 +107,10 @@ TForm1::TForm1(FormDeps deps)
     report_ = new ReportView(client_);
     report_->hide();
     column_ = new RightColumn(client_);
+    GroupBox12 = new RecordingGroup(settings_, programDir_ + QStringLiteral("Output"), *clock_,
+                                    *interaction_, client_, locale_);
     // The recording writes the texts the live values show.
-    GroupBox12 = new RecordingGroup(
-        settings_, programDir_ + QStringLiteral("Output"), *clock_, *interaction_,
-        [this] {
-            LiveTexts t;
-            t.k = live_->Edit5->text();
-            t.n = live_->Edit8->text();
-            t.chamber = live_->Edit3->text();
-            t.ambient = live_->Edit4->text();
-            return t;
-        },
-        client_, locale_);
+    GroupBox12->Session().SetLiveTexts(live_->Shown());
     GroupBox12->hide();
     KeepCoveredOutOfFocus(GroupBox12, {live_, column_});
     menus_ = BuildMainMenus(menuBar());
@@ -541,8 +533,10 @@ void TForm1::RefreshReadings() {
     // The boxes follow only while they are on screen; otherwise they keep their texts.
     const int view = column_->ListBox1->currentRow();
     if (view != 0 && view != 3) return;
-    live_->Show(
-        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_)));
+    const LiveTexts texts =
+        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_));
+    live_->Show(texts);
+    GroupBox12->Session().SetLiveTexts(texts);
 }
 
 }  // namespace kelvaron

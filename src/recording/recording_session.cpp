@@ -37,13 +37,12 @@ QString WriteFailure(const QString& path) {
 
 RecordingSession::RecordingSession(AppSettings& settings, QString outputDir, const Clock& clock,
                                    Interaction& interaction, RecordTimer& timer,
-                                   LiveSource liveTexts, QLocale locale)
+                                   QLocale locale)
     : settings_(settings),
       outputDir_(std::move(outputDir)),
       clock_(clock),
       interaction_(interaction),
       timer_(timer),
-      liveTexts_(std::move(liveTexts)),
       locale_(std::move(locale)),
       intervalText_(QString::number(settings.recordInterval())) {}
 
@@ -136,14 +135,14 @@ void RecordingSession::WriteRow() {
         Pause();
         if (!IsActive()) return;  // the empty line could not be written
     }
-    const LiveTexts texts = liveTexts_ ? liveTexts_() : LiveTexts{};
+    const LiveTexts& texts = liveTexts_;
     const QString time = LongTime(clock_.Now().time(), locale_);
     std::optional<QString> comment;
     if (commentPending_) comment = RecordingComment(comment_, commentNumber_);
     if (!Write(EncodeCp1251(RecordingRow(texts, time, comment)))) return;
     if (comment) commentPending_ = false;
     ++rowsWritten_;
-    if (onRowWritten) onRowWritten(rowsWritten_);
+    emit rowWritten(rowsWritten_);
 }
 
 bool RecordingSession::AskStopRecording() {
@@ -237,7 +236,7 @@ void RecordingSession::EndRecording() {
 }
 
 void RecordingSession::Changed() {
-    if (onChanged) onChanged();
+    emit changed();
 }
 
 }  // namespace kelvaron

@@ -4,9 +4,10 @@
 // interval text, comment text and number; the one-point box and the interval
 // live in the settings record), runs the idle - running - paused cycle, writes
 // the file, and reaches the outside only through its seams: the clock, the
-// recording timer, the interaction seam for questions, notices and the open
-// dialog, and a source of the live panel's current texts. The recording group
-// (RecordingGroup) is a thin window over it; tests drive it tick by tick.
+// recording timer and the interaction seam for questions, notices and the open
+// dialog. It is handed the live values' texts whenever they are shown anew, and
+// tells of its changes through signals. The recording group (RecordingGroup) is
+// a thin window over it; tests drive it tick by tick.
 #include "base/quantities.h"
 #include "recording/record_timer.h"
 #include "recording/recording_file.h"
@@ -16,9 +17,9 @@
 #include "base/locale_formats.h"
 
 #include <QLocale>
+#include <QObject>
 #include <QString>
 
-#include <functional>
 
 namespace kelvaron {
 
@@ -28,20 +29,18 @@ enum class RecordingState {
     Paused,   // file open, timer off, " Продолж" shown
 };
 
-class RecordingSession {
-public:
-    // The texts of K, N, chamber and ambient temperature as the live panel shows
-    // them now (the other fields of LiveTexts are not used).
-    using LiveSource = std::function<LiveTexts()>;
+class RecordingSession final : public QObject {
+    Q_OBJECT
 
+public:
     // `settings` is the program's record: the session reads and writes its
     // recordInterval and recordOnePoint in place. `outputDir` is the folder new
     // files go to and the open dialog starts in. Row times are the long time of
     // `locale`.
     RecordingSession(AppSettings& settings, QString outputDir, const Clock& clock,
-                     Interaction& interaction, RecordTimer& timer, LiveSource liveTexts,
+                     Interaction& interaction, RecordTimer& timer,
                      QLocale locale = ProgramLocale());
-    ~RecordingSession();
+    ~RecordingSession() override;
     RecordingSession(const RecordingSession&) = delete;
     RecordingSession& operator=(const RecordingSession&) = delete;
 
@@ -82,6 +81,9 @@ public:
     void SetComment(const QString& text);
     void SetCommentNumber(int number);
     void SetOnePoint(bool on);
+    // The texts of K, N, chamber and ambient temperature the live values show now
+    // (the other fields of LiveTexts are not written); every row carries them.
+    void SetLiveTexts(const LiveTexts& texts) { liveTexts_ = texts; }
     // The settings record changed from outside (the defaults restored): the
     // fields show its interval and one-point mode, and a changed interval reaches
     // the timer as a typed one does.
@@ -102,11 +104,12 @@ public:
     // The file being written, or the last one.
     const QString& FilePath() const { return path_; }
 
-    // Called after the state or a field changed (not for a new row), before any
-    // message the change leads to is shown.
-    std::function<void()> onChanged;
-    // Called after each row written, with the new count.
-    std::function<void(int rows)> onRowWritten;
+signals:
+    // The state or a field changed (not for a new row), before any message the
+    // change leads to is shown.
+    void changed();
+    // A row was written; `rows` is the new count.
+    void rowWritten(int rows);
 
 private:
     // The group shows a recording and the timer takes its interval.
@@ -130,7 +133,7 @@ private:
     const Clock& clock_;
     Interaction& interaction_;
     RecordTimer& timer_;
-    LiveSource liveTexts_;
+    LiveTexts liveTexts_;
     QLocale locale_;
 
     QString name_ = QStringLiteral("Kel");

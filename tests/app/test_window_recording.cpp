@@ -133,8 +133,13 @@ private slots:
         QCOMPARE(QDir(QFileInfo(path).absolutePath()).absolutePath(),
                  QDir(s.Path("Output")).absolutePath());
         QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("Kel_12-06_14-05-07.txt"));
-        form.Live().Edit5->setText(QStringLiteral("1,40"));
-        form.Live().Edit8->setText(QStringLiteral("45,3"));
+        // The instrument's smoke of 45,3 % (K 1,40) shown in the live values.
+        sim::Opacimeter instrument(sim::Options{.idleOpacityX10 = 453});
+        QVERIFY(s.Connect(instrument));
+        QVERIFY(s.TickUntil([&] { return form.Readings().opacityX10 != 0; }, 50));
+        s.TickUntil([] { return false; }, 10);  // refreshed at the cycle's next phases
+        const QString k = form.Live().Edit5->text(), n = form.Live().Edit8->text();
+        QVERIFY(n.startsWith(QStringLiteral("45,")) || n.startsWith(QStringLiteral("44,")));
         form.Recording().Session().WriteRow();  // one tick of the recording timer
         QCOMPARE(form.Recording().Session().RowsWritten(), 1);
         form.close();  // no question; the file is closed with its rows
@@ -144,7 +149,8 @@ private slots:
         const QByteArray header = EncodeCp1251(
             QStringLiteral("K(m-1)\tN(%)\tTkam\tTos\tВремя\tКоммент.\tИнтервал=100мс.\t\r\n"));
         QVERIFY2(bytes.startsWith(header), bytes.constData());
-        QCOMPARE(bytes.mid(header.size()), QByteArray("1,40\t45,3\t00,0\t00,0\t14:05:07\t\r\n"));
+        QCOMPARE(bytes.mid(header.size()),
+                 EncodeCp1251(k + "\t" + n + "\t0,0\t0,0\t14:05:07\t\r\n"));
     }
 };
 

@@ -42,13 +42,14 @@ struct RecordingBench {
     explicit RecordingBench(bool makeOutput = true)
         : output(dir.filePath(QStringLiteral("Output"))),
           session(
-              settings, output, clock, ui, timer, [this] { return live; },
+              settings, output, clock, ui, timer,
               QLocale(QLocale::Russian)) {
         if (makeOutput) QDir().mkpath(output);
         live.k = QStringLiteral("1,40");
         live.n = QStringLiteral("45,3");
         live.chamber = QStringLiteral("0,0");
         live.ambient = QStringLiteral("0,0");
+        session.SetLiveTexts(live);
     }
 
     // One tick of the timer, delivered as the window's timer would: only while it

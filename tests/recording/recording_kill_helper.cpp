@@ -30,18 +30,18 @@ int main(int argc, char** argv) {
     RecordingSession* recording = nullptr;
     TimerZapTimer timer([&] { recording->WriteRow(); });
     RecordingSession session(
-        settings, QString::fromLocal8Bit(argv[1]), clock, ui, timer, [&] { return live; },
-        QLocale(QLocale::Russian));
+        settings, QString::fromLocal8Bit(argv[1]), clock, ui, timer, QLocale(QLocale::Russian));
+    session.SetLiveTexts(live);
     recording = &session;
-    session.onRowWritten = [](int rows) {
+    QObject::connect(&session, &RecordingSession::rowWritten, [](int rows) {
         std::printf("%d\n", rows);
         std::fflush(stdout);
-    };
-    session.onChanged = [&] {
+    });
+    QObject::connect(&session, &RecordingSession::changed, [&] {
         if (session.IsActive()) return;
         std::fprintf(stderr, "recording ended: %s\n", qPrintable(ui.shown.join(" | ")));
         QCoreApplication::exit(1);
-    };
+    });
     session.LoadSettings();
     session.Start();
     if (!session.IsActive()) return 1;

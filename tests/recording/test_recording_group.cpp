@@ -26,13 +26,13 @@ struct GroupBench {
         QDir().mkpath(output);
         parent.resize(600, 500);
         group = new RecordingGroup(
-            settings, output, clock, ui, [this] { return live; }, &parent,
-            QLocale(QLocale::Russian));
+            settings, output, clock, ui, &parent, QLocale(QLocale::Russian));
         group->setGeometry(10, 10, 420, 360);
         live.k = "0,00";
         live.n = "0,0";
         live.chamber = "0,0";
         live.ambient = "0,0";
+        group->Session().SetLiveTexts(live);
     }
 
     // Shown: true when the button would be on screen with its group.

@@ -93,7 +93,8 @@ private slots:
     void rowsCarryTheLivePanelTextsUnchanged() {
         RecordingBench bench;
         int reported = 0;
-        bench.session.onRowWritten = [&](int rows) { reported = rows; };
+        QObject::connect(&bench.session, &RecordingSession::rowWritten,
+                         [&](int rows) { reported = rows; });
         bench.session.Start();
         QCOMPARE(bench.Ticks(1), 1);
         // The panel shows another reading, K above 9.9 among them.
@@ -101,6 +102,7 @@ private slots:
         bench.live.n = "99,0";
         bench.live.chamber = "12,5";
         bench.live.ambient = "-3,0";
+        bench.session.SetLiveTexts(bench.live);
         QCOMPARE(bench.Ticks(1), 1);
         QCOMPARE(bench.FileBytes(),
                  Header("1") + Row(8) + "   >>   \t99,0\t12,5\t-3,0\t9:05:09\t\r\n");
@@ -111,8 +113,8 @@ private slots:
     void rowsTakeTheLongTimeOfTheLocale() {
         RecordingBench bench;
         RecordingSession english(
-            bench.settings, bench.output, bench.clock, bench.ui, bench.timer,
-            [&] { return bench.live; }, QLocale(QLocale::English));
+            bench.settings, bench.output, bench.clock, bench.ui, bench.timer, QLocale(QLocale::English));
+        english.SetLiveTexts(bench.live);
         english.SetName("en");
         english.Start();
         bench.clock.now = QDateTime(QDate(2026, 3, 27), QTime(14, 5, 8));
@@ -219,7 +221,7 @@ private slots:
         const QString path = bench.output + "/Kel_03-27_09-05-07.txt";
         QVERIFY(WriteBytes(path, "old rows\r\n"));
         int changes = 0;
-        bench.session.onChanged = [&] { ++changes; };
+        QObject::connect(&bench.session, &RecordingSession::changed, [&] { ++changes; });
         bench.ui.answers = {answer};
         bench.session.Start();
         QCOMPARE(bench.ui.warnings.size(), 1);
@@ -273,7 +275,7 @@ private slots:
     void continuationCancelledChangesNothing() {
         RecordingBench bench;
         int changes = 0;
-        bench.session.onChanged = [&] { ++changes; };
+        QObject::connect(&bench.session, &RecordingSession::changed, [&] { ++changes; });
         bench.session.ContinueFile();  // the dialog is cancelled
         QCOMPARE(bench.ui.openDialogs.size(), 1);
         QCOMPARE(bench.session.State(), RecordingState::Idle);

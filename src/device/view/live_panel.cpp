@@ -102,9 +102,14 @@ LivePanel::LivePanel(QWidget* parent) : QFrame(parent) {
 
     boxProbe_ = new QLineEdit(this);
     boxProbe_->hide();
+    for (QString* text : {&shown_.k, &shown_.n, &shown_.chamber, &shown_.ambient})
+        *text = QStringLiteral("00,0");
+    shown_.rpm = QStringLiteral("0000");
+    shown_.oil = QStringLiteral("000,0");
 }
 
 void LivePanel::Show(const LiveTexts& texts) {
+    shown_ = texts;
     Chart4->SetFoot(texts.barFoot);
     Chart4->SetBar(texts.barValue, texts.barLabel);
     Edit5->setText(texts.k);

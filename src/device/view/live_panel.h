@@ -28,6 +28,8 @@ public:
     // The texts of the boxes, the bar and its foot. Only what changed is touched,
     // so an unchanged reading costs no repaint.
     void Show(const LiveTexts& texts);
+    // The texts shown now: the design texts until the first Show.
+    const LiveTexts& Shown() const { return shown_; }
     // Positions and fonts; `boxHeight` of a value box comes from BoxHeightFor.
     void ApplyLayout(const MainWindowLayout& layout);
     // The height of a value box whose font has `points` points.
@@ -63,6 +65,7 @@ private:
     std::array<QPlainTextEdit*, 4> Captions() const { return {Memo7, Memo3, Memo2, Memo4}; }
 
     QLineEdit* boxProbe_ = nullptr;  // measures the height of a box for a font size
+    LiveTexts shown_;
 };
 
 }  // namespace kelvaron

@@ -22,11 +22,11 @@ const QStringList kIntervals = {"100",  "200",  "300",  "500",   "600",   "1000"
 }  // namespace
 
 RecordingGroup::RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
-                               Interaction& interaction, RecordingSession::LiveSource liveTexts,
+                               Interaction& interaction,
                                QWidget* parent, const QLocale& locale)
     : QGroupBox(QStringLiteral(" Запись данных в файл "), parent),
       timer_([this] { session_.WriteRow(); }),
-      session_(settings, outputDir, clock, interaction, timer_, std::move(liveTexts), locale) {
+      session_(settings, outputDir, clock, interaction, timer_, locale) {
     setObjectName(QStringLiteral("GroupBox12"));
     // It lies over the live panel: paint the window colour, not what is beneath.
     setAutoFillBackground(true);
@@ -35,18 +35,15 @@ RecordingGroup::RecordingGroup(AppSettings& settings, const QString& outputDir, 
     Build();
     ShowSession();
     Connect();
-    session_.onChanged = [this] { ShowSession(); };
-    session_.onRowWritten = [this](int rows) { ShowRows(rows); };
+    connect(&session_, &RecordingSession::changed, this, &RecordingGroup::ShowSession);
+    connect(&session_, &RecordingSession::rowWritten, this, &RecordingGroup::ShowRows);
     countLater_.setSingleShot(true);
     connect(&countLater_, &QTimer::timeout, this, [this] {
         if (session_.IsActive()) ShowRows(session_.RowsWritten());
     });
 }
 
-RecordingGroup::~RecordingGroup() {
-    session_.onChanged = nullptr;
-    session_.onRowWritten = nullptr;
-}
+RecordingGroup::~RecordingGroup() { disconnect(&session_, nullptr, this, nullptr); }
 
 void RecordingGroup::Build() {
     auto* grid = new QGridLayout(this);

@@ -27,7 +27,7 @@ class RecordingGroup final : public QGroupBox {
 public:
     // The session's seams (see RecordingSession); the timer is the group's own.
     RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
-                   Interaction& interaction, RecordingSession::LiveSource liveTexts,
+                   Interaction& interaction,
                    QWidget* parent, const QLocale& locale = ProgramLocale());
     ~RecordingGroup() override;
 
