@@ -22,6 +22,7 @@
 #include "report/view/report_view.h"
 #include "app/right_column.h"
 #include "app/widget_interaction.h"
+#include "app/window_place.h"
 #include "base/view/widget_kit.h"
 
 #include <QAction>
@@ -69,19 +70,11 @@ TForm1::TForm1(FormDeps deps)
       clock_(deps.clock ? deps.clock : &systemClock_),
       locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
-      serial_(MakeSerial(deps, programDir_)),
-      poll_(readings_, control_, protokol_, *serial_, *interaction_),
-      series_(results_, readings_, control_, poll_, chart3View_, DecimalSeparator(locale_)),
+      link_(MakeSerial(deps, programDir_), *interaction_),
+      series_(results_, link_.Readings(), link_.Control(), link_.Loop(), chart3View_,
+              DecimalSeparator(locale_)),
       files_(*interaction_, *clock_, reportHeader_, programDir_) {
-    series_.Follow(poll_);
-    Timer2.setObjectName("Timer2");
-    Timer2.setTimerType(Qt::PreciseTimer);
-    Timer2.setInterval(poll_timing::kTickMs);
-    connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    TimerZad.setObjectName("TimerZad");
-    TimerZad.setSingleShot(true);
-    TimerZad.setInterval(poll_timing::kPortDelayMs);
-    connect(&TimerZad, &QTimer::timeout, this, [this] { poll_.TimerZadTimer(); });
+    series_.Follow(link_.Loop());
 
     setObjectName("Form1");
     setWindowTitle("KELVARON");
@@ -124,11 +117,7 @@ TForm1::TForm1(FormDeps deps)
     ConnectCommands();
 }
 
-TForm1::~TForm1() {
-    Timer2.stop();
-    TimerZad.stop();
-    serial_->Close();
-}
+TForm1::~TForm1() = default;
 
 // ---- Start ----
 
@@ -153,8 +142,9 @@ void TForm1::FormCreate() {
     // 7. The file dialogs start in "Text" and "Graph" (FileCommands) and "Output".
     // 8. The settings file.
     settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
-    // 9.-11. The window as it was, if it still fits the desktop.
-    RestoreWindowGeometry();
+    // The window as it was, if it still fits the desktop.
+    FitStoredWindow(settings_, workArea_);
+    PlaceWindow(*this, settings_);
     // 12. The chart dialogs' file types.
     files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
     // 13., 14. The recording interval (1000 below 1 ms) and the one-point mode.
@@ -171,37 +161,12 @@ void TForm1::FormCreate() {
     ReadStationFile(programDir_ + kStationFile, station_);
 }
 
-void TForm1::RestoreWindowGeometry() {
-    QSize workArea = workArea_.value_or(QSize());
-    QRect desktop(QPoint(0, 0), workArea);
-    if (!workArea_) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            workArea = screen->availableSize();
-        desktop = QRect();
-        for (const QScreen* screen : QGuiApplication::screens())
-            desktop = desktop.united(screen->availableGeometry());
-    }
-    FitWindowToWorkArea(settings_, workArea);
-    KeepWindowOnDesktop(settings_, desktop);
-    if (settings_.IsMaximized()) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else {
-        move(settings_.windowLeft(), settings_.windowTop());
-        resize(settings_.windowWidth(), settings_.windowHeight());
-    }
-}
-
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    // The stored size is the outer size: take the frame, now known, off the client.
-    if (!isMaximized()) {
-        const QSize frame = frameGeometry().size() - size();
-        if (frame.isValid() && !frame.isNull())
-            resize(settings_.windowWidth() - frame.width(),
-                   settings_.windowHeight() - frame.height());
-    }
+    // The stored size is the outer size: the frame, now known, comes off the client.
+    PlaceWindow(*this, settings_);
     // FormShow runs once the window is on screen, so that a message of the search
     // has a window to stand over.
     QTimer::singleShot(0, this, [this] { FormShow(); });
@@ -217,7 +182,7 @@ void TForm1::FormShow() {
         charts_->SetNormText(norm.text);
     }
     ApplySettings();
-    if (settings_.connectAtStart() == 1) poll_.StartSearch(settings_.portSearch());
+    if (settings_.connectAtStart() == 1) link_.Loop().StartSearch(settings_.portSearch());
 }
 
 void TForm1::ApplySettings() {
@@ -339,24 +304,12 @@ void TForm1::FormCloseQuery() {
     if (!SaveSettings()) interaction_->Notice(kWriteProtected);
     if (station_.changed)
         WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
-    Timer2.stop();
-    TimerZad.stop();
     GroupBox12->Finish();  // a running recording is closed with every row on disk
-    serial_->Close();
+    link_.Close();
 }
 
 bool TForm1::SaveSettings() {
-    if (isMaximized()) {
-        // The position and size stay those the window had before it was maximized.
-        settings_.setMaximized(1);
-    } else {
-        settings_.setMaximized(0);
-        const QRect frame = frameGeometry();
-        settings_.setWindowTop(frame.top());
-        settings_.setWindowLeft(frame.left());
-        settings_.setWindowHeight(frame.height());
-        settings_.setWindowWidth(frame.width());
-    }
+    StoreWindowPlace(*this, settings_);
     settings_.setGraphSaveFilter(files_.SaveType());
     settings_.setGraphOpenFilter(files_.OpenType());
     return WriteSettingsFile(programDir_ + kSettingsFile, settings_);
@@ -367,7 +320,7 @@ bool TForm1::SaveSettings() {
 void TForm1::ConnectCommands() {
     connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
-    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { poll_.ZeroCommand(); });
+    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { link_.Loop().ZeroCommand(); });
     // A start asks first whether to stop a running recording.
     connect(status_->BitBtn4, &QPushButton::clicked, this, [this] {
         if (AskStopRecording()) series_.StartFreeAccelTest();
@@ -429,15 +382,7 @@ void TForm1::BitBtn12Click() {
         // The whole default record, window geometry and the chart dialogs' types
         // included.
         files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
-        if (settings_.IsMaximized()) {
-            showMaximized();
-        } else {
-            showNormal();
-            move(settings_.windowLeft(), settings_.windowTop());
-            const QSize frame = frameGeometry().size() - size();
-            resize(settings_.windowWidth() - frame.width(),
-                   settings_.windowHeight() - frame.height());
-        }
+        PlaceWindow(*this, settings_);
     }
     ApplySettings();
 }
@@ -496,29 +441,21 @@ void TForm1::ConnectFileCommands() {
 
 void TForm1::BitBtn1Click() {
     status_->ShowText(QStringLiteral("Связь не установлена"));
-    poll_.StartSearch(settings_.portSearch());
+    link_.Loop().StartSearch(settings_.portSearch());
 }
-
-void TForm1::Timer2Timer() { poll_.Timer2Timer(); }
 
 // ---- The device link ----
 
 void TForm1::ConnectDeviceLink() {
-    connect(&poll_, &PollLoop::pollTimerChanged, this, [this](bool running) {
-        if (running)
-            Timer2.start();
-        else
-            Timer2.stop();
-    });
-    connect(&poll_, &PollLoop::portDelayStarted, &TimerZad, qOverload<>(&QTimer::start));
-    connect(&poll_, &PollLoop::portLineChanged, bottom_->Label1, &QLabel::setText);
-    connect(&poll_, &PollLoop::modeLineChanged, status_, &StatusBar::ShowModeLine);
-    connect(&poll_, &PollLoop::linkLostShown, status_, &StatusBar::SetModeLineRed);
-    connect(&poll_, &PollLoop::gaugeChanged, this, [this](int value) {
+    const PollLoop* poll = &link_.Loop();
+    connect(poll, &PollLoop::portLineChanged, bottom_->Label1, &QLabel::setText);
+    connect(poll, &PollLoop::modeLineChanged, status_, &StatusBar::ShowModeLine);
+    connect(poll, &PollLoop::linkLostShown, status_, &StatusBar::SetModeLineRed);
+    connect(poll, &PollLoop::gaugeChanged, this, [this](int value) {
         // The free-acceleration progress runs past 100 at its end; the gauge stops there.
         bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
     });
-    connect(&poll_, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
+    connect(poll, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
     connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { SelectViewIndex(1); });
     connect(&series_, &MeasurementSeries::chartReset, this, [this] {
         RefreshChartHeader();
@@ -534,7 +471,7 @@ void TForm1::RefreshReadings() {
     const int view = column_->ListBox1->currentRow();
     if (view != 0 && view != 3) return;
     const LiveTexts texts =
-        FormatLiveReadings(readings_, settings_.chartQuantity() != 0, DecimalSeparator(locale_));
+        FormatLiveReadings(link_.Readings(), settings_.chartQuantity() != 0, DecimalSeparator(locale_));
     live_->Show(texts);
     GroupBox12->Session().SetLiveTexts(texts);
 }

@@ -4,10 +4,7 @@
 // the serial port, the poll loop and its timers, and the regions of the window,
 // each of which builds its own widgets, lays itself out and applies its own
 // settings. What is left here is wiring.
-#include "device/device_state.h"
-#include "device/poll_loop.h"
-#include "device/protokol.h"
-#include "device/serial_link.h"
+#include "device/device_link.h"
 #include "report/report_header.h"
 #include "results/view/measurement_chart_view.h"
 #include "results/measurement_series.h"
@@ -60,14 +57,14 @@ public:
     explicit TForm1(FormDeps deps = {});
     ~TForm1() override;
 
-    const DeviceReadings& Readings() const { return readings_; }
-    const PollControl& Control() const { return control_; }
+    const DeviceReadings& Readings() const { return link_.Readings(); }
+    const PollControl& Control() const { return link_.Control(); }
     const AppSettings& Settings() const { return settings_; }
     StationInfo& Station() { return station_; }
     ReportHeader& Header() { return reportHeader_; }
     const TestResults& Results() const { return results_; }
     const QString& ProgramFolder() const { return programDir_; }
-    const QTimer& PollTimer() const { return Timer2; }
+    const QTimer& PollTimer() const { return link_.PollTimer(); }
     const QTimer& RecordTimer() const;
     const MainWindowLayout& Layout() const { return layout_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
@@ -88,7 +85,7 @@ public:
     TPagesDlg& OptionsDialog() const { return *pagesDlg_; }
 
     // The poll tick, run by Timer2 every 20 ms.
-    void Timer2Timer();
+    void Timer2Timer() { link_.Tick(); }
     // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
     void SelectView();
     // Selects `index` in the view list, then shows it.
@@ -108,7 +105,6 @@ private:
     void ConnectCommands();
 
     void FormCreate();
-    void RestoreWindowGeometry();
     void FormShow();
     bool SaveSettings();
     void FormCloseQuery();
@@ -141,14 +137,7 @@ private:
     QLocale locale_;
     std::optional<QSize> workArea_;
 
-    // The device link's records, owned here for the whole run.
-    DeviceReadings readings_;
-    PollControl control_;
-    TProtokol protokol_;
-    std::unique_ptr<SerialLink> serial_;
-    PollLoop poll_;
-    QTimer Timer2;    // the 20 ms poll tick
-    QTimer TimerZad;  // the 650 ms delay before the next port of a search
+    DeviceLink link_;
 
     AppSettings settings_;
     StationInfo station_;
