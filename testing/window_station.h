@@ -62,7 +62,7 @@ struct WindowStation {
     }
     // The view "Запись" and " Начать".
     static void BeginRecording(TForm1& window) {
-        window.SelectViewIndex(3);
+        window.ShowView(View::Recording);
         window.Recording().BitBtn1Z->click();
     }
 

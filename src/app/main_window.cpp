@@ -127,7 +127,7 @@ void TForm1::FormCreate() {
     //    whole application. 3. The defaults, until the file says otherwise.
     settings_ = AppSettings::Defaults();
     // 4. The first view, "Таблица".
-    SelectViewIndex(0);
+    ShowView(View::Table);
     // 5., 6. The working folders beside the program, one level each.
     for (const char* folder : {"Text", "Graph", "Output"}) {
         const QString path = programDir_ + QLatin1String(folder);
@@ -235,41 +235,36 @@ void TForm1::LayoutMainWindow() {
 
 // ---- Views ----
 
-void TForm1::SelectViewIndex(int index) {
-    column_->ListBox1->SetRowQuietly(index);
+void TForm1::ShowView(View view) {
+    column_->ListBox1->SetRowQuietly(static_cast<int>(view));
     SelectView();
 }
 
 void TForm1::SelectView() {
-    const int index = column_->ListBox1->currentRow();
-    if (index < 0 || index > 3) return;
+    if (column_->ListBox1->currentRow() < 0) return;
+    const View view = column_->ListBox1->Current();
     // Leaving a running recording for another view asks first; "Запись" never asks.
-    if (index <= 2 && !AskStopRecording()) return;
-    live_->setVisible(index == 0 || index == 3);
-    charts_->setVisible(index == 1);
-    report_->setVisible(index == 2);
-    GroupBox12->setVisible(index == 3);
-    if (index == 3) GroupBox12->raise();
-    if (index == 2) ComposeReport();
+    if (view != View::Recording && !AskStopRecording()) return;
+    live_->setVisible(view == View::Table || view == View::Recording);
+    charts_->setVisible(view == View::Chart);
+    report_->setVisible(view == View::Report);
+    GroupBox12->setVisible(view == View::Recording);
+    if (view == View::Recording) GroupBox12->raise();
+    if (view == View::Report) ComposeReport();
 }
 
 bool TForm1::AskStopRecording() {
     if (GroupBox12->AskStopRecording()) return true;
-    column_->ListBox1->SetRowQuietly(3);  // kept: back on "Запись"
+    column_->ListBox1->SetRowQuietly(static_cast<int>(View::Recording));  // kept: back there
     return false;
 }
 
 const QTimer& TForm1::RecordTimer() const { return GroupBox12->TimerZap(); }
 
 void TForm1::RefreshChartHeader() {
-    reportHeader_.vehicleNumber = reportHeader_.vehicleNumber.trimmed();
-    reportHeader_.owner = reportHeader_.owner.trimmed();
-    reportHeader_.make = reportHeader_.make.trimmed();
-    const QString vehicle = QStringLiteral("№ авт.: ") + reportHeader_.vehicleNumber +
-                            QStringLiteral(" Марка: ") + reportHeader_.make +
-                            QStringLiteral(" Влад.: ") + reportHeader_.owner +
-                            QStringLiteral(" Дата: ") + ShortDate(clock_->Now().date(), locale_);
-    chart3View_.SetTitle(station_.line1, vehicle);
+    TrimVehicleFields(reportHeader_);
+    chart3View_.SetTitle(station_.line1,
+                         VehicleTitle(reportHeader_, ShortDate(clock_->Now().date(), locale_)));
 }
 
 void TForm1::ComposeReport() {
@@ -278,8 +273,8 @@ void TForm1::ComposeReport() {
     values.stationLine1 = station_.line1;
     values.stationLine2 = station_.line2;
     values.results = results_;
-    values.oilText = live_->Edit2->text();
-    values.normText = charts_->NormText();
+    values.oilText = live_->Shown().oil;
+    values.normText = normText_;
     values.normsInReport = settings_.normsInReport() == 1;
     values.moment = clock_->Now();
     values.locale = locale_;
@@ -332,6 +327,9 @@ void TForm1::ConnectCommands() {
     connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
     connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
     connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
+    // The norm follows the norms line, set from the dialog or typed into it.
+    connect(charts_->Edit6, &QLineEdit::textChanged, this,
+            [this](const QString& text) { normText_ = text; });
     connect(column_->BitBtn12, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
     // A click on "Цвет N , %" in the options unlocks the report view for the run.
     connect(pagesDlg_, &TPagesDlg::reportUnlockRequested, report_, &ReportView::Unlock);
@@ -359,7 +357,7 @@ void TForm1::ConnectCommands() {
     const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
     for (int i = 0; i < 4; ++i)
         connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
-                [this, i] { SelectViewIndex(i); });
+                [this, i] { ShowView(static_cast<View>(i)); });
 }
 
 void TForm1::BitBtn10Click() {
@@ -370,7 +368,7 @@ void TForm1::BitBtn10Click() {
 }
 
 void TForm1::BitBtn11Click() {
-    form3_->SetNormText(charts_->NormText());
+    form3_->SetNormText(normText_);
     const int result = form3_->exec();
     charts_->SetNormText(form3_->NormText());
     if (result == TForm3::EditNorms) OpenDocument(programDir_, kNormsFileName, *interaction_);
@@ -400,7 +398,7 @@ void TForm1::ConnectHelp() {
 }
 
 void TForm1::ReportToFront() {
-    if (column_->ListBox1->currentRow() != 2) SelectViewIndex(2);
+    if (column_->ListBox1->Current() != View::Report) ShowView(View::Report);
 }
 
 void TForm1::ConnectFileCommands() {
@@ -409,7 +407,7 @@ void TForm1::ConnectFileCommands() {
         files_.SaveReport(report_->Lines());
     });
     connect(column_->BitBtn6, &QPushButton::clicked, this, [this] {
-        SelectViewIndex(2);
+        ShowView(View::Report);
         files_.OpenReport();
     });
     connect(column_->BitBtn9, &QPushButton::clicked, this, [this] {
@@ -418,15 +416,15 @@ void TForm1::ConnectFileCommands() {
     });
     const MainMenus& m = menus_;
     connect(m.N12, &QAction::triggered, this, [this] {
-        SelectViewIndex(1);
+        ShowView(View::Chart);
         files_.SaveChart(*charts_->Chart3);
     });
     connect(m.N11, &QAction::triggered, this, [this] {
-        SelectViewIndex(1);
+        ShowView(View::Chart);
         files_.OpenChart();
     });
     connect(m.N13, &QAction::triggered, this, [this] {
-        SelectViewIndex(1);
+        ShowView(View::Chart);
         files_.PrintChart(*charts_->Chart3, [this](bool white) {
             chart3View_.SetBackground(white ? QColor(Qt::white)
                                             : ColorFromRef(settings_.chartBackColor()));
@@ -456,7 +454,7 @@ void TForm1::ConnectDeviceLink() {
         bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
     });
     connect(poll, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
-    connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { SelectViewIndex(1); });
+    connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { ShowView(View::Chart); });
     connect(&series_, &MeasurementSeries::chartReset, this, [this] {
         RefreshChartHeader();
         ComposeReport();
@@ -468,8 +466,8 @@ void TForm1::ConnectDeviceLink() {
 
 void TForm1::RefreshReadings() {
     // The boxes follow only while they are on screen; otherwise they keep their texts.
-    const int view = column_->ListBox1->currentRow();
-    if (view != 0 && view != 3) return;
+    const View view = column_->ListBox1->Current();
+    if (view != View::Table && view != View::Recording) return;
     const LiveTexts texts =
         FormatLiveReadings(link_.Readings(), settings_.chartQuantity() != 0, DecimalSeparator(locale_));
     live_->Show(texts);

@@ -15,6 +15,7 @@
 #include "base/interaction.h"
 #include "base/layout.h"
 #include "app/main_menus.h"
+#include "app/right_column.h"
 #include "base/station_info.h"
 
 #include <QLocale>
@@ -88,8 +89,8 @@ public:
     void Timer2Timer() { link_.Tick(); }
     // Shows the view selected in the view list ("Таблица", "График", "Отчет", "Запись").
     void SelectView();
-    // Selects `index` in the view list, then shows it.
-    void SelectViewIndex(int index);
+    // Selects `view` in the view list, then shows it.
+    void ShowView(View view);
     // The K/N choice of the settings on both charts and the series.
     void ApplyChartQuantity();
     // The settings on the whole window: chart, norms line, quantity, line width,
@@ -142,6 +143,7 @@ private:
     AppSettings settings_;
     StationInfo station_;
     ReportHeader reportHeader_;
+    QString normText_;  // the norm chosen: in the norms line and the report
     TestResults results_;
     MeasurementChartView chart3View_;
     MeasurementSeries series_;

@@ -13,6 +13,9 @@ struct MainWindowLayout;
 
 // The view list. A click on any entry, the one already selected included, asks
 // for that view: a second click on "Отчет" composes the report again.
+// The four views of the main area, in the order of the view list and the menu.
+enum class View { Table = 0, Chart = 1, Report = 2, Recording = 3 };
+
 class ViewList final : public QListWidget {
     Q_OBJECT
 
@@ -20,6 +23,8 @@ public:
     explicit ViewList(QWidget* parent);
     // Selects `row` without asking for the view.
     void SetRowQuietly(int row);
+    // The view selected; Table while none is.
+    View Current() const { return currentRow() < 0 ? View::Table : static_cast<View>(currentRow()); }
 
 signals:
     // The operator chose a view by mouse or keyboard.

@@ -14,4 +14,12 @@ struct ReportHeader {
     QString decision = QStringLiteral("________");
 };
 
+// The number, make and owner without the blanks around them, as the chart's title,
+// the report and the suggested file names take them.
+void TrimVehicleFields(ReportHeader& header);
+
+// The second line of the chart's title: "№ авт.: " number, " Марка: " make,
+// " Влад.: " owner and " Дата: " `date`.
+QString VehicleTitle(const ReportHeader& header, const QString& date);
+
 }  // namespace kelvaron

@@ -543,7 +543,7 @@ private slots:
         QVERIFY2(n.size() == 3 && n[1] == QLatin1Char(',') &&
                      (n.startsWith(QLatin1Char('1')) || n.startsWith(QLatin1Char('0'))),
                  qPrintable(n));
-        form.SelectViewIndex(1);
+        form.ShowView(View::Chart);
         form.Live().Edit8->setText(QStringLiteral("kept"));
         // Two whole polling cycles, each with its opacity replies, leave the box alone.
         int ticks = 0;
@@ -551,7 +551,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, 5000);
         QVERIFY(form.Control().state == PollState::Polling);
         QCOMPARE(form.Live().Edit8->text(), QStringLiteral("kept"));
-        form.SelectViewIndex(3);
+        form.ShowView(View::Recording);
         QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("kept"), 2000);
     }
 

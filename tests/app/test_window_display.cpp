@@ -208,7 +208,7 @@ private slots:
         QFETCH(QSize, client);
         SizedWindow w(client);
         TForm1& form = *w.form;
-        form.SelectViewIndex(3);
+        form.ShowView(View::Recording);
         QGroupBox& group = form.Recording();
         QVERIFY(group.isVisible());
         QVERIFY(group.autoFillBackground());  // opaque over the bar chart

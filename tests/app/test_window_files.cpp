@@ -85,7 +85,7 @@ private slots:
     void reportShownAlreadyIsSavedAsItStands() {
         WindowStation s;
         TForm1& form = StartWithVehicle(s);
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const QStringList shown = form.Report().Lines();
         // The template changes on disk; the view is not composed again.
         PutFile(s.Path("TemplateDef.txt"), "changed\r\n");
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(FileBytes(s.Path("Text/a.txt")),
                  EncodeCp1251(shown.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
         // From another view the report is composed afresh first.
-        form.SelectViewIndex(0);
+        form.ShowView(View::Table);
         s.messages.saveChoices.push_back(FileChoice{s.Path("Text/b.txt"), 1});
         form.Column().BitBtn7->click();
         QCOMPARE(FileBytes(s.Path("Text/b.txt")), QByteArray("changed\r\n"));

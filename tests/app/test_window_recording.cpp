@@ -30,7 +30,7 @@ const QString kStopQuestion = QStringLiteral("Идет запись данных
 
 void Choose(TForm1& form, int view, Chooser chooser) {
     ViewList& list = *form.Column().ListBox1;
-    if (chooser == Chooser::Menu) return form.SelectViewIndex(view);
+    if (chooser == Chooser::Menu) return form.ShowView(static_cast<View>(view));
     if (chooser == Chooser::Click)
         return QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                                  list.visualItemRect(list.item(view)).center());
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(view)});
         QVERIFY(!form.Recording().isVisible());
         // "Запись" itself never asks.
-        form.SelectViewIndex(3);
+        form.ShowView(View::Recording);
         QCOMPARE(s.messages.warnings.size(), 2);
     }
 

@@ -54,7 +54,7 @@ private slots:
             sim::Options{.selfStart = sim::TestKind::FreeAccel, .selfStartUs = 500'000});
         QVERIFY(s.Connect(instrument));
         QVERIFY(s.TickUntil([&] { return form.Results().freeAccelMeanX10 != 0; }, 3000));
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const QStringList lines = Report(form);
         QCOMPARE(lines.size(), 29);  // the built-in template, with the norms line
         // The instrument's mean of 44.1 % (K 1.353) on the free-acceleration line.
@@ -74,7 +74,7 @@ private slots:
 
         // "Стереть": no result and rows without numbers, composed at once.
         form.Column().BitBtn8->click();
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const QStringList erased = Report(form);
         QCOMPARE(erased[13], QStringLiteral("      "));
         for (int n = 1; n <= 6; ++n)
@@ -87,7 +87,7 @@ private slots:
         TForm1& form = s.Start();
         s.Show();
         form.Header().vehicleNumber = QStringLiteral("А123АА");
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         QVERIFY(QFile::exists(s.Path("TemplateDef.txt")));  // written with the built-in one
         PutFile(s.Path("TemplateDef.txt"), EncodeCp1251(QStringLiteral("Номер #3\r\n##7#F\r\n")));
         // A second click on "Отчет", already selected, composes again.
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(QFile::remove(s.Path("TemplateDef.txt")));
         QVERIFY(QDir().mkdir(s.Path("TemplateDef.txt")));
         form.Header().vehicleNumber = QStringLiteral("B777BB");
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         QCOMPARE(Report(form).size(), 29);
         QCOMPARE(Report(form)[4].trimmed(), QStringLiteral("№ автомобиля:  B777BB       VIN:"));
         QCOMPARE(form.Status().Label2->text(),
@@ -137,7 +137,7 @@ private slots:
             for (int x = plot.right() + 8; x <= plot.right() + 28 && x < picture.width(); ++x)
                 ink += picture.pixelColor(x, y) != background;
         QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         QCOMPARE(Report(form)[8].simplified(), QStringLiteral("Дата: 06.12.2026 Время: 14:05:07"));
     }
 
@@ -169,7 +169,7 @@ private slots:
         QVERIFY2(title.contains(
                      QStringLiteral("№ авт.: А123АА Марка: КАМАЗ Влад.: Иванов Дата: 06.12.2026")),
                  qPrintable(title));
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const QStringList lines = Report(form);
         QCOMPARE(lines[4], QStringLiteral("     № автомобиля:  А123АА       VIN:   "));
         QCOMPARE(lines[6],
@@ -205,11 +205,11 @@ private slots:
                  EncodeCp1251(QStringLiteral("    по ГОСТ без наддува:   2,5  м-1\r\n"
                                              "    по ГОСТ с наддувом:    3,0  м-1\r\n"
                                              " 3,5 м-1\r\n")));
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         QCOMPARE(Report(form)[26], QStringLiteral("  Нормы:    3,5 м-1"));
         // A norm typed into the norms line itself is what the report prints.
         form.Charts().Edit6->setText(QStringLiteral("своя норма"));
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         QCOMPARE(Report(form)[26], QStringLiteral("  Нормы:   своя норма"));
     }
 

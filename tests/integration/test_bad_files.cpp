@@ -183,7 +183,7 @@ private slots:
             clean.StoreQuiet();
             PutFile(clean.Path("TemplateDef.txt"), CrLf(EditorLines(meaning)));
             TForm1& form = StartShown(clean);
-            form.SelectViewIndex(2);
+            form.ShowView(View::Report);
             expected = form.Report().Lines();
         }
         QCOMPARE(expected.size(), EditorLines(meaning).size());
@@ -236,7 +236,7 @@ private slots:
         form.Header().vehicleNumber = QStringLiteral("В456ВВ");
         QElapsedTimer again;
         again.start();
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const qint64 againMs = again.elapsed();
         const qint64 againTurnMs = LoopTurns();
         QCOMPARE(form.Report().Lines().size(), shown.size());
@@ -309,7 +309,7 @@ private slots:
         // The chosen norm in the report, after the built-in template's norms line.
         QElapsedTimer composing;
         composing.start();
-        form.SelectViewIndex(2);
+        form.ShowView(View::Report);
         const qint64 composeMs = composing.elapsed();
         QCOMPARE(form.Report().Lines().value(26), QStringLiteral("  Нормы:   ") + first);
 

@@ -331,11 +331,11 @@ private slots:
         s.TickUntil([] { return false; }, 20);
         QCOMPARE(s.port->SentFrames().size(), sent + cycleRequests);
         QCOMPARE(form.Status().Label2->text(), QStringLiteral("Прибор работает нормально"));
-        form.SelectViewIndex(0);
+        form.ShowView(View::Table);
         QVERIFY(s.messages.warnings.isEmpty());
         QCOMPARE(form.Column().ListBox1->currentRow(), 0);
         QVERIFY(QDir().mkdir(s.Path("Output")));
-        form.SelectViewIndex(3);
+        form.ShowView(View::Recording);
         s.wallClock.now = s.wallClock.now.addSecs(60);
         form.Recording().BitBtn1Z->click();
         QVERIFY(session.IsActive());

@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the window did not find the simulator\n");
         return 1;
     }
-    form.SelectViewIndex(3);
+    form.ShowView(View::Recording);
     form.Recording().BitBtn1Z->click();  // " Начать"
     RecordingSession& recording = form.Recording().Session();
     if (!recording.IsActive()) {
