@@ -18,6 +18,7 @@
 #include "base/locale_formats.h"
 #include "base/open_document.h"
 #include "app/options_dialog.h"
+#include "app/program_files.h"
 #include "base/program_dir.h"
 #include "report/view/report_view.h"
 #include "app/right_column.h"
@@ -43,8 +44,6 @@ namespace kelvaron {
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Kelvaron.dat");
-const QString kStationFile = QStringLiteral("Kelvaron.sto");
 const QString kWriteProtected = QStringLiteral("Диск защищен от записи.");
 
 // The six measurement lines, line 1 to line 6, and the chart's foot.
@@ -122,42 +121,23 @@ TForm1::~TForm1() = default;
 // ---- Start ----
 
 void TForm1::FormCreate() {
-    // 1. The device side is set up by the members: ring, port (closed), readings
-    //    and poll control at their initial values. 2. Tool tips: main, for the
-    //    whole application. 3. The defaults, until the file says otherwise.
-    settings_ = AppSettings::Defaults();
-    // 4. The first view, "Таблица".
+    settings_ = AppSettings::Defaults();  // until the file says otherwise
     ShowView(View::Table);
-    // 5., 6. The working folders beside the program, one level each.
-    for (const char* folder : {"Text", "Graph", "Output"}) {
-        const QString path = programDir_ + QLatin1String(folder);
-        if (!QFileInfo(path).isDir()) QDir().mkdir(path);
-    }
-    // The temporary files of saves cut short (the program killed, the power lost).
-    RemoveStaleTemporaries(programDir_,
-                           {kSettingsFile, kStationFile, kTemplateFileName, kNormsFileName});
-    RemoveStaleTemporaries(programDir_ + QStringLiteral("Text"), {QStringLiteral("*.txt")});
-    RemoveStaleTemporaries(programDir_ + QStringLiteral("Graph"),
-                           {QStringLiteral("*.bmp"), QStringLiteral("*.emf")});
-    // 7. The file dialogs start in "Text" and "Graph" (FileCommands) and "Output".
-    // 8. The settings file.
+    PrepareProgramFolder(programDir_);
     settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
     // The window as it was, if it still fits the desktop.
     FitStoredWindow(settings_, workArea_);
     PlaceWindow(*this, settings_);
-    // 12. The chart dialogs' file types.
     files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
-    // 13., 14. The recording interval (1000 below 1 ms) and the one-point mode.
+    // The recording interval (1000 below 1 ms) and the one-point mode.
     GroupBox12->LoadSettings();
-    // 15. The colours of the six measurement lines and of the chart's foot.
+    // The colours of the six measurement lines and of the chart's foot.
     for (int i = 0; i < MeasurementChartView::kCurves; ++i)
         chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
     chart3View_.SetFootColor(kFootColor);
-    // 16. The placeholder bar of the small bar chart is set up by the live panel.
-    // 17. The station's lines and the report's decision start as the defaults.
+    // The station's lines, from the station file when there is one.
     station_ = StationInfo::Defaults();
     reportHeader_ = ReportHeader{};
-    // 18. The station file, when there is one.
     ReadStationFile(programDir_ + kStationFile, station_);
 }
 
@@ -173,7 +153,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    // 1.-3. The norms list, the stored norm (the first where the stored index names
+    // The norms list, the stored norm (the first where the stored index names
     // none) in the norms line, then the settings.
     form3_->LoadList();
     const NormChoice norm = ChooseStoredNorm(form3_->Norms(), settings_.normIndex());
@@ -186,16 +166,16 @@ void TForm1::FormShow() {
 }
 
 void TForm1::ApplySettings() {
-    // 1., 2., 4., 5. Chart background, norms line and chart height, line width, legend.
+    // Chart background, norms line and chart height, line width, legend.
     charts_->ApplySettings(settings_);
-    // 3. The plotted quantity.
+    // The plotted quantity.
     ApplyChartQuantity();
-    // 6., 7. The colours of the caption and value boxes.
+    // The colours of the caption and value boxes.
     live_->ApplyColors(settings_);
     // The recording group shows the interval and the one-point mode (the defaults
     // restored in the options change them).
     GroupBox12->SettingsChanged();
-    // 8. The chart title and the report.
+    // The chart title and the report.
     RefreshChartHeader();
     ComposeReport();
 }
