@@ -21,34 +21,24 @@ QString ValidResultLine(int32_t meanX10, QChar separator) {
            FormatFixed(n, 1, separator, 4) + QStringLiteral(" % ");
 }
 
-const QString kDecreasingSequence =
-    QStringLiteral("  Результат недействителен,убывающая последовательность  ");
-const QString kZoneExceeded = QStringLiteral("  Результат недействителен,превышение зоны  ");
+}  // namespace
+
+namespace {
+
+QString ReportLine(TestKind kind, int32_t meanX10, int32_t code, QChar separator) {
+    const Validity validity = ValidityOf(kind, code);
+    return validity == Validity::Valid ? ValidResultLine(meanX10, separator)
+                                       : InvalidResultText(validity);
+}
 
 }  // namespace
 
 QString FreeAccelReportLine(int32_t meanX10, int32_t validity, QChar separator) {
-    switch (validity) {
-        case 0:
-            return ValidResultLine(meanX10, separator);
-        case 1:
-            return kDecreasingSequence;
-        case 2:
-            return kZoneExceeded;
-        default:
-            return {};  // the instrument sent a code the program has no text for
-    }
+    return ReportLine(TestKind::FreeAccel, meanX10, validity, separator);
 }
 
 QString MaxSpeedReportLine(int32_t meanX10, int32_t validity, QChar separator) {
-    switch (validity) {
-        case 0:
-            return ValidResultLine(meanX10, separator);
-        case 1:
-            return kZoneExceeded;
-        default:
-            return {};
-    }
+    return ReportLine(TestKind::MaxSpeed, meanX10, validity, separator);
 }
 
 QString MeasurementRow(const TestResults& results, int n, const QString& oilText, QChar separator) {

@@ -8,10 +8,6 @@ namespace kelvaron {
 
 namespace {
 
-const QString kDecreasing =
-    QStringLiteral("  Результат недействителен,убывающая последовательность  ");
-const QString kZoneExceeded = QStringLiteral("  Результат недействителен,превышение зоны  ");
-
 // "K = 0,456 м-1<between> Ср.дымность N = 17,8 % " after the common lead.
 QString ValidLine(int32_t meanX10, const QString& between, QChar separator) {
     const double n = meanX10 / 10.0;
@@ -22,28 +18,26 @@ QString ValidLine(int32_t meanX10, const QString& between, QChar separator) {
 
 }  // namespace
 
+namespace {
+
+// The result line under the chart of a test of `kind`; `between` follows "м-1".
+std::optional<FootLine> ResultLine(TestKind kind, int32_t meanX10, int32_t code,
+                                   const QString& between, QChar separator) {
+    const Validity validity = ValidityOf(kind, code);
+    if (validity == Validity::Unknown) return std::nullopt;
+    if (validity == Validity::Valid)
+        return FootLine{ValidLine(meanX10, between, separator), kFootGreen};
+    return FootLine{InvalidResultText(validity), kFootRed};
+}
+
+}  // namespace
+
 std::optional<FootLine> FreeAccelResultLine(int32_t meanX10, int32_t validity, QChar separator) {
-    switch (validity) {
-        case 0:
-            return FootLine{ValidLine(meanX10, QStringLiteral(" ,"), separator), kFootGreen};
-        case 1:
-            return FootLine{kDecreasing, kFootRed};
-        case 2:
-            return FootLine{kZoneExceeded, kFootRed};
-        default:
-            return std::nullopt;
-    }
+    return ResultLine(TestKind::FreeAccel, meanX10, validity, QStringLiteral(" ,"), separator);
 }
 
 std::optional<FootLine> MaxSpeedResultLine(int32_t meanX10, int32_t validity, QChar separator) {
-    switch (validity) {
-        case 0:
-            return FootLine{ValidLine(meanX10, QStringLiteral("  "), separator), kFootGreen};
-        case 1:
-            return FootLine{kZoneExceeded, kFootRed};
-        default:
-            return std::nullopt;
-    }
+    return ResultLine(TestKind::MaxSpeed, meanX10, validity, QStringLiteral("  "), separator);
 }
 
 QString QuantityTitle(bool plotN) {

@@ -2,10 +2,22 @@
 // TestResults: the results of the run. The instrument's mean opacity and
 // validity code of the last test of each kind, and the peaks of the six
 // accelerations of the last free-acceleration test. Not saved; all 0 at start.
+#include "device/device_state.h"
+
+#include <QString>
+
 #include <array>
 #include <cstdint>
 
 namespace kelvaron {
+
+// What the instrument's validity code of a result means: 0 valid; for a
+// free-acceleration test 1 a decreasing sequence and 2 a zone exceeded; for a
+// maximum-speed test 1 a zone exceeded. Any other code has no meaning (and no text).
+enum class Validity { Valid, DecreasingSequence, ZoneExceeded, Unknown };
+Validity ValidityOf(TestKind kind, int32_t code);
+// The line of an invalid result; empty for a valid one and an unknown code.
+QString InvalidResultText(Validity validity);
 
 struct TestResults {
     static constexpr int kMeasurements = 6;
