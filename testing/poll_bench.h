@@ -18,14 +18,17 @@ struct RecordingHost {
     explicit RecordingHost(FakeClock& clock) : clock_(clock) {}
 
     void Attach(PollLoop& loop) {
-        QObject::connect(&loop, &PollLoop::pollTimerChanged, [this](bool on) { SetPollTimerEnabled(on); });
+        QObject::connect(&loop, &PollLoop::pollTimerChanged,
+                         [this](bool on) { SetPollTimerEnabled(on); });
         QObject::connect(&loop, &PollLoop::portDelayStarted, [this] {
             delayPending = true;
             delayDueUs = clock_.nowUs + poll_timing::kPortDelayMs * 1000;
             ++delayStarts;
         });
-        QObject::connect(&loop, &PollLoop::portLineChanged, [this](const QString& t) { portLine = t; });
-        QObject::connect(&loop, &PollLoop::modeLineChanged, [this](const QString& t) { statusLine = t; });
+        QObject::connect(&loop, &PollLoop::portLineChanged,
+                         [this](const QString& t) { portLine = t; });
+        QObject::connect(&loop, &PollLoop::modeLineChanged,
+                         [this](const QString& t) { statusLine = t; });
         QObject::connect(&loop, &PollLoop::linkLostShown, [this](bool red) { statusRed = red; });
         QObject::connect(&loop, &PollLoop::gaugeChanged, [this](int value) { gauge = value; });
         QObject::connect(&loop, &PollLoop::readingsRefreshed, [this] { ++refreshes; });

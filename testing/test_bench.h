@@ -1,8 +1,8 @@
 #pragma once
 // The poll loop and the measurement series together, as the window joins them,
 // with a chart and a window that only record what they are asked to do.
-#include "testing/poll_bench.h"
 #include "results/measurement_series.h"
+#include "testing/poll_bench.h"
 
 #include <QStringList>
 

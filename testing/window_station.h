@@ -2,10 +2,10 @@
 // A main window in its own empty program folder, with a fake serial port on a
 // hand-moved clock, scripted dialogs, a fixed clock for dates and the Russian
 // locale, and helpers to run it tick by tick without the event loop.
-#include "testing/fake_port.h"
-#include "recording/view/recording_group.h"
-#include "testing/scripted_interaction.h"
 #include "app/main_window.h"
+#include "recording/view/recording_group.h"
+#include "testing/fake_port.h"
+#include "testing/scripted_interaction.h"
 
 #include <QAction>
 #include <QApplication>

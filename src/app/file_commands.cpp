@@ -1,9 +1,9 @@
 #include "app/file_commands.h"
 
-#include "report/file_names.h"
-#include "report/view/scene_picture.h"
-#include "report/view/report_printing.h"
 #include "base/open_document.h"
+#include "report/file_names.h"
+#include "report/view/report_printing.h"
+#include "report/view/scene_picture.h"
 
 #include <QChart>
 #include <QChartView>

@@ -3,10 +3,10 @@
 // save, open and print the chart. Each runs after the window has brought the
 // right view to the front. Dialogs go through the interaction seam; each pair of
 // open and save dialogs follows the folder of the file last chosen in either.
-#include "report/report_files.h"
-#include "report/report_header.h"
 #include "base/clock.h"
 #include "base/interaction.h"
+#include "report/report_files.h"
+#include "report/report_header.h"
 
 #include <QPrinter>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "app/application_look.h"
 #include "app/end_request.h"
-#include "base/locale_formats.h"
 #include "app/main_window.h"
+#include "base/locale_formats.h"
 
 #include <QApplication>
 

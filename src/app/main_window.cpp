@@ -2,29 +2,29 @@
 // poll loop and the measurement series.
 #include "app/main_window.h"
 
-#include "device/view/live_panel.h"
-#include "device/serial.h"
-#include "device/view/value_box.h"
-#include "recording/view/recording_group.h"
-#include "report/view/norms_dialog.h"
-#include "report/norms_list.h"
-#include "report/view/report_header_dialog.h"
-#include "report/report_template.h"
-#include "results/view/chart_area.h"
 #include "app/about_box.h"
-#include "base/colors.h"
 #include "app/command_bars.h"
-#include "base/view/cover_focus.h"
-#include "base/locale_formats.h"
-#include "base/open_document.h"
 #include "app/options_dialog.h"
 #include "app/program_files.h"
-#include "base/program_dir.h"
-#include "report/view/report_view.h"
 #include "app/right_column.h"
 #include "app/widget_interaction.h"
 #include "app/window_place.h"
+#include "base/colors.h"
+#include "base/locale_formats.h"
+#include "base/open_document.h"
+#include "base/program_dir.h"
+#include "base/view/cover_focus.h"
 #include "base/view/widget_kit.h"
+#include "device/serial.h"
+#include "device/view/live_panel.h"
+#include "device/view/value_box.h"
+#include "recording/view/recording_group.h"
+#include "report/norms_list.h"
+#include "report/report_template.h"
+#include "report/view/norms_dialog.h"
+#include "report/view/report_header_dialog.h"
+#include "report/view/report_view.h"
+#include "results/view/chart_area.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -162,7 +162,7 @@ void TForm1::FormShow() {
         charts_->SetNormText(norm.text);
     }
     ApplySettings();
-    if (settings_.connectAtStart() == 1) link_.Loop().StartSearch(settings_.portSearch());
+    if (settings_.ConnectsAtStart()) link_.Loop().StartSearch(settings_.portSearch());
 }
 
 void TForm1::ApplySettings() {
@@ -181,7 +181,7 @@ void TForm1::ApplySettings() {
 }
 
 void TForm1::ApplyChartQuantity() {
-    const bool plotN = settings_.chartQuantity() != 0;
+    const bool plotN = settings_.PlotsN();
     series_.SetPlotsN(plotN);
     chart3View_.ClearFoot();
     chart3View_.SetVerticalMaximum(plotN ? 100 : 10);
@@ -200,7 +200,7 @@ void TForm1::LayoutMainWindow() {
     LayoutInput in;
     in.clientWidth = client_->width();
     in.clientHeight = client_->height();
-    in.showNorms = settings_.showNorms() == 1;
+    in.showNorms = settings_.ShowsNorms();
     in.boxHeight = [this](int points) { return live_->BoxHeightFor(points); };
     layout_ = kelvaron::LayoutMainWindow(in);
     bottom_->ApplyLayout(layout_);
@@ -255,7 +255,7 @@ void TForm1::ComposeReport() {
     values.results = results_;
     values.oilText = live_->Shown().oil;
     values.normText = normText_;
-    values.normsInReport = settings_.normsInReport() == 1;
+    values.normsInReport = settings_.PutsNormsInReport();
     values.moment = clock_->Now();
     values.locale = locale_;
     values.decimalSeparator = DecimalSeparator(locale_);
@@ -449,7 +449,7 @@ void TForm1::RefreshReadings() {
     const View view = column_->ListBox1->Current();
     if (view != View::Table && view != View::Recording) return;
     const LiveTexts texts =
-        FormatLiveReadings(link_.Readings(), settings_.chartQuantity() != 0, DecimalSeparator(locale_));
+        FormatLiveReadings(link_.Readings(), settings_.PlotsN(), DecimalSeparator(locale_));
     live_->Show(texts);
     GroupBox12->Session().SetLiveTexts(texts);
 }

@@ -4,19 +4,19 @@
 // the serial port, the poll loop and its timers, and the regions of the window,
 // each of which builds its own widgets, lays itself out and applies its own
 // settings. What is left here is wiring.
-#include "device/device_link.h"
-#include "report/report_header.h"
-#include "results/view/measurement_chart_view.h"
-#include "results/measurement_series.h"
-#include "results/results_store.h"
-#include "base/app_settings.h"
-#include "base/clock.h"
 #include "app/file_commands.h"
-#include "base/interaction.h"
-#include "base/layout.h"
 #include "app/main_menus.h"
 #include "app/right_column.h"
+#include "base/app_settings.h"
+#include "base/clock.h"
+#include "base/interaction.h"
+#include "base/layout.h"
 #include "base/station_info.h"
+#include "device/device_link.h"
+#include "report/report_header.h"
+#include "results/measurement_series.h"
+#include "results/results_store.h"
+#include "results/view/measurement_chart_view.h"
 
 #include <QLocale>
 #include <QMainWindow>

@@ -10,9 +10,9 @@
 // host also restores its window geometry from it. A click on the label
 // "Цвет N , %" raises reportUnlockRequested(): the host makes its report view
 // editable for the rest of the run.
+#include "app/options_model.h"
 #include "base/app_settings.h"
 #include "base/interaction.h"
-#include "app/options_model.h"
 
 #include <QDialog>
 

@@ -24,7 +24,9 @@ public:
     // Selects `row` without asking for the view.
     void SetRowQuietly(int row);
     // The view selected; Table while none is.
-    View Current() const { return currentRow() < 0 ? View::Table : static_cast<View>(currentRow()); }
+    View Current() const {
+        return currentRow() < 0 ? View::Table : static_cast<View>(currentRow());
+    }
 
 signals:
     // The operator chose a view by mouse or keyboard.

@@ -30,8 +30,7 @@ void PlaceWindow(QWidget& window, const AppSettings& settings) {
     window.move(settings.windowLeft(), settings.windowTop());
     // The stored size is the outer size; before the window is shown it has no frame.
     const QSize frame = window.frameGeometry().size() - window.size();
-    window.resize(settings.windowWidth() - frame.width(),
-                  settings.windowHeight() - frame.height());
+    window.resize(settings.windowWidth() - frame.width(), settings.windowHeight() - frame.height());
 }
 
 void StoreWindowPlace(const QWidget& window, AppSettings& settings) {

@@ -65,9 +65,15 @@ public:
     KELVARON_SETTINGS_FIELDS(KELVARON_SETTINGS_ACCESSORS)
 #undef KELVARON_SETTINGS_ACCESSORS
 
-    // Flags count as set only when equal to 1; these two when not 0.
+    // Flags count as set only when equal to 1; these three when not 0.
+    bool ConnectsAtStart() const { return connectAtStart() == 1; }
+    bool ShowsNorms() const { return showNorms() == 1; }
+    bool ShowsLegend() const { return showLegend() == 1; }
+    bool PutsNormsInReport() const { return normsInReport() == 1; }
+    bool RecordsOnePoint() const { return recordOnePoint() == 1; }
     bool IsMaximized() const { return maximized() != 0; }
     bool SearchesAllPorts() const { return portSearch() != 0; }
+    bool PlotsN() const { return chartQuantity() != 0; }
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 

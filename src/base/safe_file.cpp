@@ -1,5 +1,7 @@
 #include "base/safe_file.h"
 
+#include "base/disk_sync.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,16 +20,6 @@
 namespace kelvaron {
 
 namespace {
-
-// Makes the bytes written so far survive a power loss.
-bool SyncToDisk(QFile& file) {
-    if (!file.flush()) return false;
-#ifdef _WIN32
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
 
 // Makes a rename in `folder` survive a power loss (nothing to do on Windows).
 void SyncFolder(const QString& folder) {
@@ -128,7 +120,7 @@ Saved SaveThroughTemporary(const QString& path, const QByteArray& data,
     const qint64 count = interrupted ? interruption.afterBytes : data.size();
     bool written = file.write(data.constData(), count) == count;
     if (written && !interrupted && old.exists()) TakeModeAndOwner(file, replaced);
-    written = written && SyncToDisk(file);
+    written = written && SyncFileToDisk(file);
     file.close();
     if (interrupted) return Saved::No;  // the process "died" here: the temporary file stays
     if (!written) {
@@ -156,8 +148,8 @@ bool SaveInPlace(const QString& path, const QByteArray& data) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;
-    return file.write(data) == data.size() && SyncToDisk(file) &&
-           (file.size() == data.size() || (file.resize(data.size()) && SyncToDisk(file)));
+    return file.write(data) == data.size() && SyncFileToDisk(file) &&
+           (file.size() == data.size() || (file.resize(data.size()) && SyncFileToDisk(file)));
 }
 
 }  // namespace

@@ -51,23 +51,23 @@ enum class PollState : int32_t {
 
 struct PollControl {
     PollState state = PollState::Disconnected;
-    int32_t phase = 0;           // sub-step within the state
+    int32_t phase = 0;  // sub-step within the state
     PendingRequest pendingRequest = PendingRequest::None;
-    bool startAwaited = false;   // a start command left; the next status reply enters the test
+    bool startAwaited = false;  // a start command left; the next status reply enters the test
     TestKind finishedKind = TestKind::None;  // the test whose result is fetched
-    int32_t silentTicks = 0;     // consecutive ticks without a valid reply
-    bool collecting = false;     // the running test has reported progress above 0
-    bool shortResults = false;   // the instrument knows only the short result requests
-    bool linkLost = false;       // the link-lost notice is showing
-    bool searching = false;      // a port search is running
-    int32_t searchPort = 0;      // port last tried
-    int32_t searchLimit = 8;     // 8, or 64 when all ports are searched
-    int32_t searchAttempts = 0;  // ports tried in this search
-    int32_t searchProgress = 0;  // value of the progress gauge during the search
-    int32_t searchStep = 6;      // gauge step per port
-    int32_t identSends = 0;      // identify requests sent on the current port
-    int32_t identTicks = 0;      // ticks since the last identify request
-    bool lastOpenOk = false;     // the last port open succeeded (that port is open)
+    int32_t silentTicks = 0;                 // consecutive ticks without a valid reply
+    bool collecting = false;                 // the running test has reported progress above 0
+    bool shortResults = false;               // the instrument knows only the short result requests
+    bool linkLost = false;                   // the link-lost notice is showing
+    bool searching = false;                  // a port search is running
+    int32_t searchPort = 0;                  // port last tried
+    int32_t searchLimit = 8;                 // 8, or 64 when all ports are searched
+    int32_t searchAttempts = 0;              // ports tried in this search
+    int32_t searchProgress = 0;              // value of the progress gauge during the search
+    int32_t searchStep = 6;                  // gauge step per port
+    int32_t identSends = 0;                  // identify requests sent on the current port
+    int32_t identTicks = 0;                  // ticks since the last identify request
+    bool lastOpenOk = false;                 // the last port open succeeded (that port is open)
 
     // The one exchange in flight: a request is sent only when no other awaits
     // its reply, so a reply is always read as the answer to its own request.

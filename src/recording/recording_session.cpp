@@ -36,8 +36,7 @@ QString WriteFailure(const QString& path) {
 }  // namespace
 
 RecordingSession::RecordingSession(AppSettings& settings, QString outputDir, const Clock& clock,
-                                   Interaction& interaction, RecordTimer& timer,
-                                   QLocale locale)
+                                   Interaction& interaction, RecordTimer& timer, QLocale locale)
     : settings_(settings),
       outputDir_(std::move(outputDir)),
       clock_(clock),
@@ -235,8 +234,6 @@ void RecordingSession::EndRecording() {
     SetTimerInterval(settings_.recordInterval());
 }
 
-void RecordingSession::Changed() {
-    emit changed();
-}
+void RecordingSession::Changed() { emit changed(); }
 
 }  // namespace kelvaron

@@ -8,18 +8,17 @@
 // dialog. It is handed the live values' texts whenever they are shown anew, and
 // tells of its changes through signals. The recording group (RecordingGroup) is
 // a thin window over it; tests drive it tick by tick.
-#include "base/quantities.h"
-#include "recording/record_timer.h"
-#include "recording/recording_file.h"
 #include "base/app_settings.h"
 #include "base/clock.h"
 #include "base/interaction.h"
 #include "base/locale_formats.h"
+#include "base/quantities.h"
+#include "recording/record_timer.h"
+#include "recording/recording_file.h"
 
 #include <QLocale>
 #include <QObject>
 #include <QString>
-
 
 namespace kelvaron {
 
@@ -93,7 +92,7 @@ public:
     const QString& IntervalText() const { return intervalText_; }
     const QString& Comment() const { return comment_; }
     int CommentNumber() const { return commentNumber_; }
-    bool OnePoint() const { return settings_.recordOnePoint() == 1; }
+    bool OnePoint() const { return settings_.RecordsOnePoint(); }
     bool CommentPending() const { return commentPending_; }
     RecordingState State() const { return state_; }
     // True while a recording file is open (running or paused).

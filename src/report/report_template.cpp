@@ -1,8 +1,8 @@
 #include "report/report_template.h"
 
+#include "base/locale_formats.h"
 #include "base/quantities.h"
 #include "report/text_lines.h"
-#include "base/locale_formats.h"
 
 #include <QFileInfo>
 

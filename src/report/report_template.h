@@ -3,9 +3,9 @@
 // character), each code replaced by the value it stands for. Composing reads the
 // template file afresh every time (writing the built-in one when it is missing)
 // and renders every line; nothing is cached between compositions.
+#include "base/locale_formats.h"
 #include "report/report_header.h"
 #include "results/results_store.h"
-#include "base/locale_formats.h"
 
 #include <QChar>
 #include <QDateTime>

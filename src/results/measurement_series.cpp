@@ -56,8 +56,10 @@ MeasurementSeries::MeasurementSeries(TestResults& results, const DeviceReadings&
       separator_(separator) {}
 
 void MeasurementSeries::Follow(PollLoop& poll) {
-    connect(&poll, &PollLoop::instrumentStartedTest, this, &MeasurementSeries::InstrumentStartedTest);
-    connect(&poll, &PollLoop::measurementCaptionDue, this, &MeasurementSeries::ShowMeasurementCaption);
+    connect(&poll, &PollLoop::instrumentStartedTest, this,
+            &MeasurementSeries::InstrumentStartedTest);
+    connect(&poll, &PollLoop::measurementCaptionDue, this,
+            &MeasurementSeries::ShowMeasurementCaption);
     connect(&poll, &PollLoop::freeAccelSampleDue, this, &MeasurementSeries::AddFreeAccelSample);
     connect(&poll, &PollLoop::maxSpeedPointDue, this, &MeasurementSeries::AddMaxSpeedTrendPoint);
     connect(&poll, &PollLoop::resultArrived, this, &MeasurementSeries::ResultArrived);

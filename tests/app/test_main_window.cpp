@@ -1,15 +1,15 @@
 // The main window offscreen: its widgets and menus, its start and close with the
 // settings and station files, its layout, and the search it starts.
+#include "app/application_look.h"
+#include "app/command_bars.h"
+#include "app/main_window.h"
+#include "app/right_column.h"
 #include "device/view/bar_chart.h"
 #include "device/view/live_panel.h"
 #include "device/view/value_box.h"
 #include "recording/view/recording_group.h"
-#include "results/view/chart_area.h"
-#include "app/application_look.h"
-#include "app/command_bars.h"
-#include "app/main_window.h"
 #include "report/view/report_view.h"
-#include "app/right_column.h"
+#include "results/view/chart_area.h"
 #include "testing/window_station.h"
 
 #include <QApplication>

@@ -1,15 +1,15 @@
 // The options dialog, the help documents and the about box, driven as the
 // operator does: shown (never exec'd), clicked and keyed, with every question
 // and colour dialog answered by the script.
-#include "testing/file_bytes.h"
-#include "testing/scripted_interaction.h"
 #include "app/about_box.h"
 #include "app/application_look.h"
+#include "app/options_dialog.h"
+#include "app/widget_interaction.h"
 #include "base/colors.h"
 #include "base/open_document.h"
-#include "app/options_dialog.h"
 #include "base/text_codec.h"
-#include "app/widget_interaction.h"
+#include "testing/file_bytes.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QCheckBox>

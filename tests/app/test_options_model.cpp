@@ -1,7 +1,7 @@
 // The options dialog's logic on the settings record: what the controls show for
 // a stored record, what OK writes back, and the restore of the default record.
-#include "base/app_settings.h"
 #include "app/options_model.h"
+#include "base/app_settings.h"
 
 #include <QTest>
 

@@ -2,14 +2,14 @@
 // that fit their boxes at every window size, the chart's foot inside the chart
 // and its texts readable on any background, the view list taking a click on the
 // entry already selected, and the recording group lying over the column.
+#include "app/right_column.h"
+#include "base/colors.h"
 #include "device/view/bar_chart.h"
 #include "device/view/live_panel.h"
 #include "device/view/value_box.h"
 #include "recording/view/recording_group.h"
 #include "results/view/chart_area.h"
 #include "results/view/measurement_chart_view.h"
-#include "base/colors.h"
-#include "app/right_column.h"
 #include "testing/window_station.h"
 
 #include <QChart>

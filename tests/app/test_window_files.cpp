@@ -1,17 +1,17 @@
 // The report's and the chart's file commands in the main window: the view each
 // brings to the front, the dialogs they show (answered from a script), the files
 // they write, and the picture types kept in the settings.
-#include "testing/file_bytes.h"
+#include "app/options_dialog.h"
+#include "app/right_column.h"
+#include "app/widget_interaction.h"
+#include "base/colors.h"
+#include "base/text_codec.h"
 #include "report/norms_list.h"
 #include "report/report_files.h"
 #include "report/report_template.h"
-#include "results/view/chart_area.h"
-#include "base/colors.h"
-#include "app/options_dialog.h"
 #include "report/view/report_view.h"
-#include "app/right_column.h"
-#include "base/text_codec.h"
-#include "app/widget_interaction.h"
+#include "results/view/chart_area.h"
+#include "testing/file_bytes.h"
 #include "testing/window_station.h"
 
 #include <QChart>

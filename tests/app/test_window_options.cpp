@@ -1,17 +1,17 @@
 // The options dialog in the main window: every change applied at once after OK,
 // nothing after "Отмена", the defaults with the window's geometry, the hidden
 // unlock of the report view; and the settings applied at start.
+#include "app/options_dialog.h"
+#include "app/right_column.h"
+#include "base/colors.h"
+#include "base/text_codec.h"
 #include "device/view/bar_chart.h"
 #include "device/view/live_panel.h"
 #include "device/view/value_box.h"
-#include "testing/file_bytes.h"
 #include "recording/view/recording_group.h"
-#include "results/view/chart_area.h"
-#include "base/colors.h"
-#include "app/options_dialog.h"
 #include "report/view/report_view.h"
-#include "app/right_column.h"
-#include "base/text_codec.h"
+#include "results/view/chart_area.h"
+#include "testing/file_bytes.h"
 #include "testing/window_station.h"
 
 #include <QChart>

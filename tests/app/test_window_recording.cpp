@@ -1,14 +1,14 @@
 // The recording in the main window: the stop question from every view switch that
 // leaves "Запись" and from both test starts, answered both ways; the rows carry
 // what the live values show; closing the program finishes the file.
-#include "device/view/live_panel.h"
-#include "device/view/value_box.h"
-#include "testing/file_bytes.h"
-#include "recording/view/recording_group.h"
-#include "recording/recording_session.h"
 #include "app/command_bars.h"
 #include "app/right_column.h"
 #include "base/text_codec.h"
+#include "device/view/live_panel.h"
+#include "device/view/value_box.h"
+#include "recording/recording_session.h"
+#include "recording/view/recording_group.h"
+#include "testing/file_bytes.h"
 #include "testing/window_station.h"
 
 #include <QComboBox>

@@ -1,16 +1,16 @@
 // The report in the main window: composed after a test and after "Стереть", from
 // the template on disk at every selection of "Отчет", with the header typed into
 // its dialog and the norm chosen in the norms dialog.
-#include "device/view/live_panel.h"
-#include "device/view/value_box.h"
-#include "testing/file_bytes.h"
-#include "report/view/norms_dialog.h"
-#include "report/view/report_header_dialog.h"
-#include "results/view/chart_area.h"
 #include "app/command_bars.h"
-#include "report/view/report_view.h"
 #include "app/right_column.h"
 #include "base/text_codec.h"
+#include "device/view/live_panel.h"
+#include "device/view/value_box.h"
+#include "report/view/norms_dialog.h"
+#include "report/view/report_header_dialog.h"
+#include "report/view/report_view.h"
+#include "results/view/chart_area.h"
+#include "testing/file_bytes.h"
 #include "testing/window_station.h"
 
 #include <QChart>

@@ -1,7 +1,7 @@
 // The test states of the poll loop tick by tick: commands through the gate, the
 // start of a test, the silence inside it, and the fetching of its result.
-#include "testing/poll_bench.h"
 #include "device/protokol.h"
+#include "testing/poll_bench.h"
 
 #include <QTest>
 

@@ -22,11 +22,11 @@
 //   template file is left as it was; the stored norm index picks an entry
 //   whatever its value, and the norms list saved and read again is the same list.
 #include "base/quantities.h"
+#include "base/text_codec.h"
 #include "fuzz_support.h"
 #include "report/norms_list.h"
 #include "report/report_template.h"
 #include "report/text_lines.h"
-#include "base/text_codec.h"
 
 #include <QDir>
 #include <QFile>

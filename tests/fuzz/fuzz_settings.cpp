@@ -19,10 +19,10 @@
 //   is ever longer than 64; a record cut short keeps its line as it was; a save
 //   writes 130 bytes, zero after each line, and reads back the same lines, cut to
 //   64 characters.
-#include "fuzz_support.h"
 #include "base/app_settings.h"
 #include "base/station_info.h"
 #include "base/text_codec.h"
+#include "fuzz_support.h"
 
 #include <QDir>
 #include <QFile>

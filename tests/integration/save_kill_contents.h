@@ -5,9 +5,9 @@
 //
 // The versions differ in length as well as in content, so a file cut short or
 // mixed from both is told from either whole one.
+#include "base/app_settings.h"
 #include "report/metafile/picture_files.h"
 #include "report/report_files.h"
-#include "base/app_settings.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -12,18 +12,18 @@
 //
 // The time the heavy steps take is printed ("bad-files: ...") for the
 // reliability notes, never asserted.
-#include "device/view/live_panel.h"
-#include "device/view/value_box.h"
-#include "testing/file_bytes.h"
-#include "recording/view/recording_group.h"
-#include "report/view/norms_dialog.h"
-#include "report/norms_list.h"
-#include "report/report_template.h"
-#include "results/view/chart_area.h"
-#include "report/view/report_view.h"
 #include "app/right_column.h"
 #include "base/safe_file.h"
 #include "base/text_codec.h"
+#include "device/view/live_panel.h"
+#include "device/view/value_box.h"
+#include "recording/view/recording_group.h"
+#include "report/norms_list.h"
+#include "report/report_template.h"
+#include "report/view/norms_dialog.h"
+#include "report/view/report_view.h"
+#include "results/view/chart_area.h"
+#include "testing/file_bytes.h"
 #include "testing/window_station.h"
 
 #include <QChart>

@@ -12,15 +12,15 @@
 // machine cannot fail it. The figures that depend on the clock (how long the
 // event loop stood still, the CPU after a loss) are printed, and checked only
 // when KELVARON_TIMING is set, as scripts/bench sets it.
-#include "device/view/live_panel.h"
+#include "app/command_bars.h"
+#include "app/main_window.h"
 #include "device/poll_loop.h"
 #include "device/protokol.h"
 #include "device/serial.h"
+#include "device/view/live_panel.h"
 #include "device/view/value_box.h"
 #include "simulator/opacimeter.h"
 #include "testing/scripted_interaction.h"
-#include "app/command_bars.h"
-#include "app/main_window.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -12,19 +12,19 @@
 //   the link loss shows, the recording goes on with the texts the live values
 //   show, no result arrives and the peaks gathered stay.
 // A full disk during a recording is tested in tests/recording/test_recording_faults.
+#include "app/command_bars.h"
+#include "app/main_menus.h"
+#include "app/right_column.h"
+#include "base/locale_formats.h"
+#include "base/text_codec.h"
 #include "device/view/live_panel.h"
 #include "device/view/value_box.h"
-#include "testing/file_bytes.h"
-#include "recording/view/recording_group.h"
 #include "recording/recording_session.h"
+#include "recording/view/recording_group.h"
+#include "report/view/report_view.h"
 #include "results/view/chart_area.h"
 #include "save_kill_contents.h"
-#include "app/command_bars.h"
-#include "base/locale_formats.h"
-#include "app/main_menus.h"
-#include "report/view/report_view.h"
-#include "app/right_column.h"
-#include "base/text_codec.h"
+#include "testing/file_bytes.h"
 #include "testing/tiny_file_system.h"
 #include "testing/window_station.h"
 

@@ -8,10 +8,10 @@
 // option is changed; the program is closed and started again. Each step checks
 // what the operator gets: the instrument's requests, the files byte for byte
 // where they are fixed, the PDF's text, the settings, station and norms files.
-#include "testing/file_bytes.h"
+#include "../support/x_session.h"
 #include "base/layout.h"
 #include "base/text_codec.h"
-#include "../support/x_session.h"
+#include "testing/file_bytes.h"
 
 #include <QDir>
 #include <QFile>

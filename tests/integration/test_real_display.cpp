@@ -8,9 +8,9 @@
 // Where each element lies comes from the window's layout rule, the same pure
 // function the program uses; the client area's top (below the menu bar) is
 // found on the screen by the black top edge of the K value box.
+#include "../support/x_session.h"
 #include "base/colors.h"
 #include "base/layout.h"
-#include "../support/x_session.h"
 
 #include <QApplication>
 #include <QDir>

@@ -41,9 +41,7 @@ struct RecordingBench {
     // `makeOutput`: the output folder exists, as the program's start-up makes it.
     explicit RecordingBench(bool makeOutput = true)
         : output(dir.filePath(QStringLiteral("Output"))),
-          session(
-              settings, output, clock, ui, timer,
-              QLocale(QLocale::Russian)) {
+          session(settings, output, clock, ui, timer, QLocale(QLocale::Russian)) {
         if (makeOutput) QDir().mkpath(output);
         live.k = QStringLiteral("1,40");
         live.n = QStringLiteral("45,3");

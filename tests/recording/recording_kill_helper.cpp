@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
 
     RecordingSession* recording = nullptr;
     TimerZapTimer timer([&] { recording->WriteRow(); });
-    RecordingSession session(
-        settings, QString::fromLocal8Bit(argv[1]), clock, ui, timer, QLocale(QLocale::Russian));
+    RecordingSession session(settings, QString::fromLocal8Bit(argv[1]), clock, ui, timer,
+                             QLocale(QLocale::Russian));
     session.SetLiveTexts(live);
     recording = &session;
     QObject::connect(&session, &RecordingSession::rowWritten, [](int rows) {

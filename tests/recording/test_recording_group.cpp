@@ -25,8 +25,7 @@ struct GroupBench {
     GroupBench() : output(dir.filePath("Output")) {
         QDir().mkpath(output);
         parent.resize(600, 500);
-        group = new RecordingGroup(
-            settings, output, clock, ui, &parent, QLocale(QLocale::Russian));
+        group = new RecordingGroup(settings, output, clock, ui, &parent, QLocale(QLocale::Russian));
         group->setGeometry(10, 10, 420, 360);
         live.k = "0,00";
         live.n = "0,0";

@@ -1,10 +1,10 @@
 // The recording session without widgets, tick by tick: file names, the header
 // and the rows byte for byte, comments, pauses, the one-point mode, the overwrite
 // question, continuing a file, the interval field and the stop question.
-#include "recording/recording_file.h"
-#include "recording_bench.h"
 #include "base/locale_formats.h"
 #include "base/text_codec.h"
+#include "recording/recording_file.h"
+#include "recording_bench.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,8 +112,8 @@ private slots:
 
     void rowsTakeTheLongTimeOfTheLocale() {
         RecordingBench bench;
-        RecordingSession english(
-            bench.settings, bench.output, bench.clock, bench.ui, bench.timer, QLocale(QLocale::English));
+        RecordingSession english(bench.settings, bench.output, bench.clock, bench.ui, bench.timer,
+                                 QLocale(QLocale::English));
         english.SetLiveTexts(bench.live);
         english.SetName("en");
         english.Start();

@@ -3,8 +3,8 @@
 // the patterns out of them and show exactly the files of the selected type, and
 // tell a file's type by its name alone, never by reading it (a file of /proc can
 // block a reader for good).
-#include "report/report_files.h"
 #include "app/widget_interaction.h"
+#include "report/report_files.h"
 
 #include <QAbstractFileIconProvider>
 #include <QAbstractItemModel>

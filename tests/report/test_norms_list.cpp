@@ -1,9 +1,9 @@
 // The norms list in "norma.txt": loading, the built-in norms, adding, and which
 // entry and text a stored index gives. Files are checked byte for byte.
-#include "testing/file_bytes.h"
-#include "report/norms_list.h"
 #include "base/safe_file.h"
 #include "base/text_codec.h"
+#include "report/norms_list.h"
+#include "testing/file_bytes.h"
 
 #include <QDir>
 #include <QFile>

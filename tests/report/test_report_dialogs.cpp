@@ -1,12 +1,12 @@
 // The report header dialog and the norms dialog, driven from the keyboard alone
 // as an operator without a mouse does; and the report font.
-#include "testing/file_bytes.h"
-#include "report/view/norms_dialog.h"
+#include "base/text_codec.h"
 #include "report/norms_list.h"
 #include "report/report_font.h"
+#include "report/view/norms_dialog.h"
 #include "report/view/report_header_dialog.h"
+#include "testing/file_bytes.h"
 #include "testing/scripted_interaction.h"
-#include "base/text_codec.h"
 
 #include <QApplication>
 #include <QFile>

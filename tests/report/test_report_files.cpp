@@ -1,9 +1,9 @@
 // Report files: the exact bytes of a saved report, saves that fail without
 // harming the old file, the chart picture's name and type rules, and the file
 // dialogs the report and the chart ask for.
-#include "testing/file_bytes.h"
 #include "report/file_names.h"
 #include "report/report_files.h"
+#include "testing/file_bytes.h"
 
 #include <QDir>
 #include <QFile>

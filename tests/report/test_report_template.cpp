@@ -1,11 +1,11 @@
 // Rendering of report template lines, the built-in template on disk, composing a
 // report from templates as operators and accidents leave them, and the stamped
 // file names.
-#include "testing/file_bytes.h"
-#include "report/file_names.h"
-#include "report/report_template.h"
 #include "base/safe_file.h"
 #include "base/text_codec.h"
+#include "report/file_names.h"
+#include "report/report_template.h"
+#include "testing/file_bytes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Samples, peaks and result lines of the measurement series, fed by hand.
-#include "testing/test_bench.h"
 #include "base/quantities.h"
+#include "testing/test_bench.h"
 
 #include <QTest>
 

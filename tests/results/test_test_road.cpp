@@ -1,8 +1,8 @@
 // The whole road of a test, tick by tick against the simulated instrument: from
 // the operator's command (or the instrument's own start) to the result line.
+#include "base/quantities.h"
 #include "testing/sent_replies.h"
 #include "testing/test_bench.h"
-#include "base/quantities.h"
 
 #include <QTest>
 

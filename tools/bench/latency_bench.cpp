@@ -27,9 +27,9 @@ struct Run {
     bool exact = false;
     int64_t notTaken = 0;  // intact replies the program did not take (the last may be in flight)
     int64_t givenUp = 0;
-    double durationS = 0;     // from the start command to the result taken
-    double cycleTicks = 0;    // median polling cycle before the test
-    int64_t samples = 0;      // answered samples of a free-acceleration test
+    double durationS = 0;   // from the start command to the result taken
+    double cycleTicks = 0;  // median polling cycle before the test
+    int64_t samples = 0;    // answered samples of a free-acceleration test
 };
 
 double Median(std::vector<double> v) {

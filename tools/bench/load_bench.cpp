@@ -10,11 +10,11 @@
 // CPU share and resident memory of this process from the start of the recording
 // to its end, the rows the recording wrote against the count the group showed,
 // and any message the window raised.
-#include "recording/view/recording_group.h"
-#include "recording/recording_session.h"
-#include "testing/scripted_interaction.h"
 #include "app/application_look.h"
 #include "app/main_window.h"
+#include "recording/recording_session.h"
+#include "recording/view/recording_group.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QDir>

@@ -10,11 +10,11 @@
 // - the operator's start, "СВ.УСК." (F6): the time of the key's handler;
 // - the instrument's own start: the ticks that take it up, until the test state;
 // - the whole test to its result: the worst tick, and the tick the result is in.
-#include "testing/fake_port.h"
-#include "report/report_template.h"
-#include "testing/scripted_interaction.h"
 #include "app/command_bars.h"
 #include "app/main_window.h"
+#include "report/report_template.h"
+#include "testing/fake_port.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

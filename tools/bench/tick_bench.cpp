@@ -6,11 +6,11 @@
 //
 // It prints the handler time of a tick (reading, frames, requests, live panel,
 // chart points) and, apart from it, the time the event loop then takes to paint.
-#include "testing/fake_port.h"
-#include "testing/scripted_interaction.h"
 #include "app/command_bars.h"
 #include "app/main_window.h"
 #include "app/right_column.h"
+#include "testing/fake_port.h"
+#include "testing/scripted_interaction.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 #include "device/view/live_panel.h"
 
-#include "device/view/bar_chart.h"
-#include "device/view/value_box.h"
 #include "base/app_settings.h"
 #include "base/colors.h"
 #include "base/layout.h"
 #include "base/text_fit.h"
 #include "base/view/widget_kit.h"
+#include "device/view/bar_chart.h"
+#include "device/view/value_box.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -22,8 +22,7 @@ const QStringList kIntervals = {"100",  "200",  "300",  "500",   "600",   "1000"
 }  // namespace
 
 RecordingGroup::RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
-                               Interaction& interaction,
-                               QWidget* parent, const QLocale& locale)
+                               Interaction& interaction, QWidget* parent, const QLocale& locale)
     : QGroupBox(QStringLiteral(" Запись данных в файл "), parent),
       timer_([this] { session_.WriteRow(); }),
       session_(settings, outputDir, clock, interaction, timer_, locale) {

@@ -27,8 +27,8 @@ class RecordingGroup final : public QGroupBox {
 public:
     // The session's seams (see RecordingSession); the timer is the group's own.
     RecordingGroup(AppSettings& settings, const QString& outputDir, const Clock& clock,
-                   Interaction& interaction,
-                   QWidget* parent, const QLocale& locale = ProgramLocale());
+                   Interaction& interaction, QWidget* parent,
+                   const QLocale& locale = ProgramLocale());
     ~RecordingGroup() override;
 
     RecordingSession& Session() { return session_; }

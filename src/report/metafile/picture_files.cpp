@@ -1,7 +1,7 @@
 #include "report/metafile/picture_files.h"
 
-#include "report/metafile/emf_paint_device.h"
 #include "base/safe_file.h"
+#include "report/metafile/emf_paint_device.h"
 
 #include <QBuffer>
 #include <QImageWriter>

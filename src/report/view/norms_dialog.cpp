@@ -1,9 +1,9 @@
 #include "report/view/norms_dialog.h"
 
-#include "report/view/dialog_keys.h"
+#include "base/code_page_validator.h"
 #include "report/norms_list.h"
 #include "report/report_font.h"
-#include "base/code_page_validator.h"
+#include "report/view/dialog_keys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -8,8 +8,8 @@
 // exec() and takes NormText() back (changed only by "ОК"), then composes the
 // report; when the result is EditNorms ("Редактировать нормы") it first opens
 // the norms file.
-#include "report/norms_list.h"
 #include "base/app_settings.h"
+#include "report/norms_list.h"
 
 #include <QDialog>
 #include <QStringList>

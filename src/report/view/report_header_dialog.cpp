@@ -1,9 +1,9 @@
 #include "report/view/report_header_dialog.h"
 
-#include "report/view/dialog_keys.h"
-#include "report/report_font.h"
 #include "base/code_page_validator.h"
 #include "base/locale_formats.h"
+#include "report/report_font.h"
+#include "report/view/dialog_keys.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -7,10 +7,10 @@
 // The host shows it with exec(). Whatever the result, it then rebuilds the chart
 // title and composes the report; when the result is EditTemplate ("Редактировать
 // шаблон", closed without storing) it first opens the template file.
-#include "report/report_header.h"
 #include "base/clock.h"
 #include "base/locale_formats.h"
 #include "base/station_info.h"
+#include "report/report_header.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "report/view/report_printing.h"
 
-#include "report/report_font.h"
 #include "base/interaction.h"
+#include "report/report_font.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

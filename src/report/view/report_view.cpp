@@ -1,8 +1,8 @@
 #include "report/view/report_view.h"
 
-#include "report/report_font.h"
 #include "base/layout.h"
 #include "base/text_codec.h"
+#include "report/report_font.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

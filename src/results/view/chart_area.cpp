@@ -1,10 +1,10 @@
 #include "results/view/chart_area.h"
 
-#include "results/view/measurement_chart_view.h"
 #include "base/app_settings.h"
 #include "base/code_page_validator.h"
 #include "base/colors.h"
 #include "base/layout.h"
+#include "results/view/measurement_chart_view.h"
 
 #include <QChart>
 #include <QChartView>
@@ -65,13 +65,13 @@ void ChartArea::ApplyLayout(const MainWindowLayout& l) {
 void ChartArea::ApplySettings(const AppSettings& s) {
     chart_.SetBackground(ColorFromRef(s.chartBackColor()));
     // The norms line shown or hidden; the chart takes the height left to it.
-    const bool norms = s.showNorms() == 1;
+    const bool norms = s.ShowsNorms();
     Panel12->setVisible(norms);
     const int height = norms ? this->height() - Panel12->height() : this->height();
     Chart3->resize(Chart3->width(), height);
     chart_.Resize(Chart3->size());
     chart_.SetLineWidth(s.lineWidth());
-    chart_.SetLegendVisible(s.showLegend() == 1);
+    chart_.SetLegendVisible(s.ShowsLegend());
 }
 
 }  // namespace kelvaron

@@ -1,7 +1,7 @@
 // Picture files: the BMP and the EMF on disk, and what a failed save leaves.
+#include "base/safe_file.h"
 #include "emf_reader.h"
 #include "report/metafile/picture_files.h"
-#include "base/safe_file.h"
 
 #include <QDir>
 #include <QFile>
