@@ -1,18 +1,19 @@
 #pragma once
-// TSerial: the program's one serial port to the instrument, on Qt SerialPort.
-// 9600 8N2, exclusive, RTS then DTR raised. Reads return only what has already
-// arrived; writes finish or give up within 2000 ms.
+// TSerial: the program's one serial port to the instrument, on the platform's
+// serial device (SerialDevice). 9600 8N2, exclusive, RTS then DTR raised. Reads
+// return only what has already arrived; writes finish or give up within 2000 ms.
+#include "device/serial_device.h"
 #include "device/serial_link.h"
 
-#include <QSerialPort>
 #include <QString>
+
+#include <memory>
 
 namespace kelvaron {
 
 class TSerial final : public SerialLink {
 public:
     static constexpr int kWriteLimitMs = 2000;
-    static constexpr qint64 kDriverQueueBytes = 10000;
 
     // `portsDir` is the folder whose entries "COMn" name the ports on this machine.
     explicit TSerial(QString portsDir);
@@ -30,11 +31,8 @@ public:
     int PortNumber() const { return portNumber_; }
 
 private:
-    void OnError(QSerialPort::SerialPortError error);
-    bool Usable() const { return opened_ && port_.isOpen(); }
-
     QString portsDir_;
-    QSerialPort port_;
+    std::unique_ptr<SerialDevice> device_;
     bool opened_ = false;
     int portNumber_ = 0;
 };
