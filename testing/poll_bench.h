@@ -62,10 +62,14 @@ struct PollBench {
     DeviceReadings readings;
     PollControl control;
     TProtokol protokol;
-    PollLoop loop{readings, control, protokol, port, messages};
+    PollLoop loop{readings, control, protokol, port};
     int ticks = 0;  // Timer2 ticks run so far
 
-    PollBench() { host.Attach(loop); }
+    PollBench() {
+        host.Attach(loop);
+        QObject::connect(&loop, &PollLoop::notice,
+                         [this](const QString& text) { messages.Notice(text); });
+    }
 
     // Runs the timers until `untilUs`, firing each one when it falls due.
     void RunUntil(int64_t untilUs) {

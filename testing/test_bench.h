@@ -60,11 +60,13 @@ struct TestBench : PollBench {
     TestResults results;
     RecordingChart chart;
     RecordingWindow window;
-    MeasurementSeries series{results, readings, control, loop, chart, QLatin1Char(',')};
+    MeasurementSeries series{results, readings, control, chart, QLatin1Char(',')};
 
     TestBench() {
         series.Follow(loop);
         window.Attach(series);
+        QObject::connect(&series, &MeasurementSeries::notice,
+                         [this](const QString& text) { messages.Notice(text); });
     }
 };
 

@@ -35,7 +35,7 @@ struct WindowStation {
         auto fake = std::make_unique<FakePort>(clock);
         port = fake.get();
         form = std::make_unique<TForm1>(
-            FormDeps{dir.path(), std::move(fake), &messages, &wallClock, workArea, locale});
+            FormDeps{dir.path(), std::move(fake), &messages, &wallClock, workArea, locale, false});
         return *form;
     }
     void Show() {

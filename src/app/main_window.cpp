@@ -69,9 +69,8 @@ TForm1::TForm1(FormDeps deps)
       clock_(deps.clock ? deps.clock : &systemClock_),
       locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
-      link_(MakeSerial(deps, programDir_), *interaction_),
-      series_(results_, link_.Readings(), link_.Control(), link_.Loop(), chart3View_,
-              DecimalSeparator(locale_)),
+      link_(MakeSerial(deps, programDir_), deps.linkThread),
+      series_(results_, readings_, control_, chart3View_, DecimalSeparator(locale_)),
       files_(*interaction_, *clock_, reportHeader_, programDir_) {
     series_.Follow(link_.Loop());
 
@@ -162,7 +161,7 @@ void TForm1::FormShow() {
         charts_->SetNormText(norm.text);
     }
     ApplySettings();
-    if (settings_.ConnectsAtStart()) link_.Loop().StartSearch(settings_.portSearch());
+    if (settings_.ConnectsAtStart()) link_.StartSearch(settings_.portSearch());
 }
 
 void TForm1::ApplySettings() {
@@ -295,7 +294,13 @@ bool TForm1::SaveSettings() {
 void TForm1::ConnectCommands() {
     connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
-    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] { link_.Loop().ZeroCommand(); });
+    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] {
+        const QString refusal = CommandRefusal(control_, readings_);
+        if (refusal.isEmpty())
+            link_.SetPendingRequest(PendingRequest::Zero);
+        else
+            interaction_->Notice(refusal);
+    });
     // A start asks first whether to stop a running recording.
     connect(status_->BitBtn4, &QPushButton::clicked, this, [this] {
         if (AskStopRecording()) series_.StartFreeAccelTest();
@@ -419,13 +424,26 @@ void TForm1::ConnectFileCommands() {
 
 void TForm1::BitBtn1Click() {
     status_->ShowText(QStringLiteral("Связь не установлена"));
-    link_.Loop().StartSearch(settings_.portSearch());
+    link_.StartSearch(settings_.portSearch());
 }
 
 // ---- The device link ----
 
 void TForm1::ConnectDeviceLink() {
+    // The link may run in a thread of its own: everything comes by queued signal,
+    // the records as copies.
     const PollLoop* poll = &link_.Loop();
+    connect(poll, &PollLoop::recordsChanged, this,
+            [this](const DeviceReadings& readings, const PollControl& control) {
+                readings_ = readings;
+                control_ = control;
+            });
+    connect(poll, &PollLoop::pollTimerChanged, this,
+            [this](bool running) { pollTimerRunning_ = running; });
+    connect(poll, &PollLoop::notice, this,
+            [this](const QString& text) { interaction_->Notice(text); });
+    connect(&series_, &MeasurementSeries::notice, this,
+            [this](const QString& text) { interaction_->Notice(text); });
     connect(poll, &PollLoop::portLineChanged, bottom_->Label1, &QLabel::setText);
     connect(poll, &PollLoop::modeLineChanged, status_, &StatusBar::ShowModeLine);
     connect(poll, &PollLoop::linkLostShown, status_, &StatusBar::SetModeLineRed);
@@ -449,7 +467,7 @@ void TForm1::RefreshReadings() {
     const View view = column_->ListBox1->Current();
     if (view != View::Table && view != View::Recording) return;
     const LiveTexts texts =
-        FormatLiveReadings(link_.Readings(), settings_.PlotsN(), DecimalSeparator(locale_));
+        FormatLiveReadings(readings_, settings_.PlotsN(), DecimalSeparator(locale_));
     live_->Show(texts);
     GroupBox12->Session().SetLiveTexts(texts);
 }

@@ -49,6 +49,9 @@ struct FormDeps {
     const Clock* clock = nullptr;
     std::optional<QSize> workArea{};
     std::optional<QLocale> locale{};
+    // The device link in a thread of its own, as the program runs it; tests that
+    // move the clock by hand and run the ticks themselves keep it in the window's.
+    bool linkThread = true;
 };
 
 class TForm1 final : public QMainWindow {
@@ -58,14 +61,18 @@ public:
     explicit TForm1(FormDeps deps = {});
     ~TForm1() override;
 
-    const DeviceReadings& Readings() const { return link_.Readings(); }
-    const PollControl& Control() const { return link_.Control(); }
+    // The device link's records as the window last received them.
+    const DeviceReadings& Readings() const { return readings_; }
+    const PollControl& Control() const { return control_; }
     const AppSettings& Settings() const { return settings_; }
     StationInfo& Station() { return station_; }
     ReportHeader& Header() { return reportHeader_; }
     const TestResults& Results() const { return results_; }
     const QString& ProgramFolder() const { return programDir_; }
+    // The link's Timer2 (only where the link runs in the window's thread) and
+    // whether it runs, as the window last heard.
     const QTimer& PollTimer() const { return link_.PollTimer(); }
+    bool PollTimerRunning() const { return pollTimerRunning_; }
     const QTimer& RecordTimer() const;
     const MainWindowLayout& Layout() const { return layout_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
@@ -139,6 +146,9 @@ private:
     std::optional<QSize> workArea_;
 
     DeviceLink link_;
+    DeviceReadings readings_;  // the link's records, copied as they change
+    PollControl control_;
+    bool pollTimerRunning_ = false;
 
     AppSettings settings_;
     StationInfo station_;

@@ -52,6 +52,7 @@ enum class PollState : int32_t {
 struct PollControl {
     PollState state = PollState::Disconnected;
     int32_t phase = 0;  // sub-step within the state
+    int64_t ticks = 0;  // Timer2 ticks run since the start, for diagnostics
     PendingRequest pendingRequest = PendingRequest::None;
     bool startAwaited = false;  // a start command left; the next status reply enters the test
     TestKind finishedKind = TestKind::None;  // the test whose result is fetched

@@ -97,12 +97,8 @@ bool CanAnswer(uint8_t request, const FrameData& reply) {
 }
 
 PollLoop::PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
-                   SerialLink& serial, Interaction& interaction)
-    : readings_(readings),
-      control_(control),
-      protokol_(protokol),
-      serial_(serial),
-      interaction_(interaction) {}
+                   SerialLink& serial)
+    : readings_(readings), control_(control), protokol_(protokol), serial_(serial) {}
 
 void PollLoop::Ask(uint8_t code) {
     serial_.SendCommand(code);
@@ -125,6 +121,7 @@ void PollLoop::StartSearch(int portSearch) {
     control_.searchLimit = portSearch == 0 ? kPortsDefault : kPortsAll;
     control_.searchStep = static_cast<int32_t>(std::lround(100.0 / (2.0 * control_.searchLimit)));
     SearchNextPort();
+    Publish();
 }
 
 void PollLoop::ForgetInstrument() {
@@ -199,7 +196,10 @@ void PollLoop::TryPort() {
     }
 }
 
-void PollLoop::TimerZadTimer() { OpenSearchPort(); }
+void PollLoop::TimerZadTimer() {
+    OpenSearchPort();
+    Publish();
+}
 
 void PollLoop::OpenSearchPort() {
     currentPort_ = control_.searchPort;
@@ -215,7 +215,7 @@ void PollLoop::OpenSearchPort() {
 
 void PollLoop::ReportNotFound() {
     emit pollTimerChanged(false);
-    interaction_.Notice(kNotFoundText);
+    emit notice(kNotFoundText);
 }
 
 void PollLoop::ReportLinkLost() {
@@ -231,7 +231,9 @@ void PollLoop::Timer2Timer() {
     if (inTick_) return;
     Guard running(inTick_);
     try {
+        ++control_.ticks;
         Tick();
+        Publish();
     } catch (const std::exception& e) {
         // A failing step ends the tick; the next tick runs normally.
         qWarning("poll tick ended by a fault: %s", e.what());
@@ -278,7 +280,7 @@ void PollLoop::ReceiveFrames() {
         // otherwise raise a modal box every tick.
         if (!protokol_.Push(readBuffer_[static_cast<size_t>(i)]) && !overflowShown_) {
             overflowShown_ = true;
-            interaction_.Notice(kOverflowText);
+            emit notice(kOverflowText);
         }
     }
     FrameData frame{};
@@ -433,21 +435,28 @@ void PollLoop::PollingStep() {
 
 // ---- The tests ----
 
+QString CommandRefusal(const PollControl& control, const DeviceReadings& readings) {
+    if (control.state < PollState::Polling || control.linkLost) return kNoLinkText;
+    if (readings.deviceState != kStateReady) return kSettingUpText;
+    return {};
+}
+
 bool PollLoop::PassCommandGate() {
-    if (control_.state < PollState::Polling || control_.linkLost) {
-        interaction_.Notice(kNoLinkText);
-        return false;
-    }
-    if (readings_.deviceState != kStateReady) {
-        interaction_.Notice(kSettingUpText);
-        return false;
-    }
-    return true;
+    const QString refusal = CommandRefusal(control_, readings_);
+    if (!refusal.isEmpty()) emit notice(refusal);
+    return refusal.isEmpty();
 }
 
 void PollLoop::ZeroCommand() {
-    if (PassCommandGate()) control_.pendingRequest = PendingRequest::Zero;
+    if (PassCommandGate()) SetPendingRequest(PendingRequest::Zero);
 }
+
+void PollLoop::SetPendingRequest(PendingRequest request) {
+    control_.pendingRequest = request;
+    Publish();
+}
+
+void PollLoop::Publish() { emit recordsChanged(readings_, control_); }
 
 bool PollLoop::ReportsEndedTest() const {
     // A progress below the ended test's last one begins a new sequence.
@@ -468,6 +477,7 @@ void PollLoop::RefreshModeAndReadings() {
             control_.endedTestMode = 0;
             if (control_.pendingRequest == pending) return;
             control_.pendingRequest = pending;
+            Publish();
             emit instrumentStartedTest(kind);
         };
         if (readings_.deviceMode == kModeMaxSpeed)
@@ -475,6 +485,7 @@ void PollLoop::RefreshModeAndReadings() {
         else if (readings_.deviceMode == kModeFreeAccel)
             follow(PendingRequest::FreeAccel, PollState::FreeAccelTest);
     }
+    Publish();
     emit readingsRefreshed();
     emit gaugeChanged(readings_.progress);
 }
@@ -503,6 +514,7 @@ void PollLoop::HandleMaxSpeedAnswer(uint8_t request) {
         readings_.opacityX10 = HexDigits3(readings_, 2);
         Ask(request::kStatus);
         control_.phase = 0;
+        Publish();
         emit maxSpeedPointDue();
         RefreshModeAndReadings();
     }
@@ -513,7 +525,10 @@ void PollLoop::HandleFreeAccelAnswer(uint8_t request) {
         case request::kStatus: {
             TakeStatusStateAndMode();
             const uint8_t progress = readings_.D3();
-            if (progress > readings_.progress) emit measurementCaptionDue(readings_.progress);
+            if (progress > readings_.progress) {
+                Publish();
+                emit measurementCaptionDue(readings_.progress);
+            }
             readings_.progress = progress;
             if (progress > 0) control_.collecting = true;
             if (progress <= kFreeAccelLastSample) {
@@ -533,6 +548,7 @@ void PollLoop::HandleFreeAccelAnswer(uint8_t request) {
             readings_.engineSpeed = HexDigits4(readings_, 2);
             Ask(request::kStatus);
             control_.phase = 0;
+            Publish();
             emit freeAccelSampleDue(SampleValues::Answered);
             RefreshModeAndReadings();
             break;
@@ -556,12 +572,16 @@ void PollLoop::HandleResultAnswer(uint8_t request) {
     control_.finishedKind = TestKind::None;
     control_.state = PollState::Polling;
     control_.phase = 0;  // this tick's polling step asks for the status
+    Publish();
     emit resultArrived(kind, validity, mean);
 }
 
 void PollLoop::HeldValueSteps() {
     // While the opacity reply is awaited the chart goes on with the values held.
     if (control_.phase != 1) return;
+    if (control_.state != PollState::FreeAccelTest && control_.state != PollState::MaxSpeedTest)
+        return;
+    Publish();
     if (control_.state == PollState::FreeAccelTest) emit freeAccelSampleDue(SampleValues::Held);
     if (control_.state == PollState::MaxSpeedTest) emit maxSpeedPointDue();
 }

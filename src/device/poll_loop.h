@@ -1,9 +1,9 @@
 #pragma once
 // The poll loop: the port search, the 20 ms polling cycle and the supervision of
-// the link. Plain code: it reaches the port through SerialLink, asks for its two
-// timers and tells what the operator sees through signals, and shows its notices
-// through the interaction seam, so a test drives it tick by tick.
-#include "base/interaction.h"
+// the link. Plain code: it reaches the port through SerialLink and tells through
+// signals what it needs (its two timers) and what the operator is to see (lines,
+// gauge, notices, readings, the test's samples and result), so it can run in a
+// thread of its own, and a test drives it tick by tick.
 #include "device/device_state.h"
 #include "device/protokol.h"
 #include "device/serial_link.h"
@@ -61,6 +61,11 @@ QString ModeLine(uint8_t deviceState, uint8_t deviceMode);
 
 constexpr uint8_t kIdentifyReplyMark = 0x44;  // D2 of the identify reply
 
+// Why the operator's command may not go now: "Связь не установлена" while the
+// instrument is not identified or the link is lost, "Идет настройка прибора" while
+// it is not ready; empty when it may go.
+QString CommandRefusal(const PollControl& control, const DeviceReadings& readings);
+
 // Port-line texts.
 QString PortLineOpened(int port);
 QString PortLineIdentified(int port, const DeviceReadings& r);
@@ -110,7 +115,7 @@ class PollLoop final : public QObject {
 
 public:
     PollLoop(DeviceReadings& readings, PollControl& control, TProtokol& protokol,
-             SerialLink& serial, Interaction& interaction);
+             SerialLink& serial);
 
     // Starts a port search: COM1..COM8, or COM1..COM64 when `portSearch` is not 0.
     void StartSearch(int portSearch);
@@ -123,18 +128,24 @@ public:
     // The port number last passed to the port's Open.
     int CurrentPort() const { return currentPort_; }
 
-    // The gate of the operator's commands: "Связь не установлена" while the
-    // instrument is not identified or the link is lost, "Идет настройка прибора"
-    // while it is not ready. False (after the message) when a command may not go.
+    // The gate of the operator's commands (CommandRefusal): false, after the
+    // notice, when a command may not go.
     bool PassCommandGate();
     // The zero command: through the gate, then pending until phase 9.
     void ZeroCommand();
-    // A start command the gate has let through.
-    void SetPendingRequest(PendingRequest request) { control_.pendingRequest = request; }
+    // A command the gate has let through.
+    void SetPendingRequest(PendingRequest request);
 
     const ExchangeCounts& Counts() const { return counts_; }
 
 signals:
+    // What the instrument reported and the loop's control, as they are now: sent
+    // before every signal below that stems from them and at the end of each tick,
+    // so a listener in another thread holds a copy that is never behind.
+    void recordsChanged(const DeviceReadings& readings, const PollControl& control);
+    // A notice for the operator (the port search found nothing, the ring overflowed,
+    // a command refused); the loop goes on.
+    void notice(const QString& text);
     // Timer2, the 20 ms poll tick, is to run or to stop.
     void pollTimerChanged(bool running);
     // TimerZad, the 650 ms one-shot delay before the next port is opened, is to start.
@@ -182,6 +193,7 @@ private:
     void PollingStep();
     void SearchStep();
     void ForgetInstrument();
+    void Publish();
 
     void SearchNextPort();
     void TryPort();
@@ -196,7 +208,7 @@ private:
     PollControl& control_;
     TProtokol& protokol_;
     SerialLink& serial_;
-    Interaction& interaction_;
+
     int currentPort_ = 1;
     std::vector<uint8_t> readBuffer_;  // kept between ticks; it only grows
     std::vector<FrameData> frames_;    // the frames accepted in this tick

@@ -46,12 +46,11 @@ QString QuantityTitle(bool plotN) {
 }
 
 MeasurementSeries::MeasurementSeries(TestResults& results, const DeviceReadings& readings,
-                                     const PollControl& control, PollLoop& poll,
-                                     MeasurementChart& chart, QChar separator)
+                                     const PollControl& control, MeasurementChart& chart,
+                                     QChar separator)
     : results_(results),
       readings_(readings),
       control_(control),
-      poll_(poll),
       chart_(chart),
       separator_(separator) {}
 
@@ -63,13 +62,18 @@ void MeasurementSeries::Follow(PollLoop& poll) {
     connect(&poll, &PollLoop::freeAccelSampleDue, this, &MeasurementSeries::AddFreeAccelSample);
     connect(&poll, &PollLoop::maxSpeedPointDue, this, &MeasurementSeries::AddMaxSpeedTrendPoint);
     connect(&poll, &PollLoop::resultArrived, this, &MeasurementSeries::ResultArrived);
+    connect(this, &MeasurementSeries::commandRequested, &poll, &PollLoop::SetPendingRequest);
 }
 
 // ---- Commands ----
 
 bool MeasurementSeries::StartTest(PendingRequest request) {
-    if (!poll_.PassCommandGate()) return false;
-    poll_.SetPendingRequest(request);  // sent at the end of the polling cycle
+    const QString refusal = CommandRefusal(control_, readings_);
+    if (!refusal.isEmpty()) {
+        emit notice(refusal);
+        return false;
+    }
+    emit commandRequested(request);  // sent at the end of the polling cycle
     return true;
 }
 

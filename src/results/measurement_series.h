@@ -36,11 +36,12 @@ class MeasurementSeries final : public QObject {
     Q_OBJECT
 
 public:
+    // `readings` and `control` are the loop's records as the series' thread last
+    // received them.
     MeasurementSeries(TestResults& results, const DeviceReadings& readings,
-                      const PollControl& control, PollLoop& poll, MeasurementChart& chart,
-                      QChar separator);
-    // Follows the tests the loop reports: its captions, samples, points, results
-    // and the tests the instrument starts itself.
+                      const PollControl& control, MeasurementChart& chart, QChar separator);
+    // Follows the tests the loop reports (its captions, samples, points, results
+    // and the tests the instrument starts itself), and hands it the start commands.
     void Follow(PollLoop& poll);
 
     // What the chart plots: N when true, K when false (the settings' choice).
@@ -68,6 +69,10 @@ public:
     int SampleIndex() const { return sampleIndex_; }
 
 signals:
+    // A start command passed the gate: the loop sends it at the end of its cycle.
+    void commandRequested(PendingRequest request);
+    // A notice for the operator: the gate refused a command.
+    void notice(const QString& text);
     // The view "График" is to be shown (a test starts, a result arrives).
     void chartViewWanted();
     // The chart was reset: its title and the report are to be made anew.
@@ -86,7 +91,6 @@ private:
     TestResults& results_;
     const DeviceReadings& readings_;
     const PollControl& control_;
-    PollLoop& poll_;
     MeasurementChart& chart_;
     QChar separator_;
     int sampleIndex_ = 0;  // x of the next point of the current curve

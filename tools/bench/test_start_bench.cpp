@@ -56,9 +56,9 @@ struct Station {
         WriteSettingsFile(dir.filePath("Kelvaron.dat"), settings);
         auto port = std::make_unique<testing::FakePort>(clock);
         port->AddInstrument(1, instrument);
-        form = std::make_unique<TForm1>(FormDeps{dir.path(), std::move(port), &messages, nullptr,
-                                                 QSize(1920, 1080),
-                                                 QLocale(QLocale::Russian, QLocale::Russia)});
+        form = std::make_unique<TForm1>(
+            FormDeps{dir.path(), std::move(port), &messages, nullptr, QSize(1920, 1080),
+                     QLocale(QLocale::Russian, QLocale::Russia), false});
         form->resize(819, 700);
         form->show();
         QApplication::processEvents();

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     AppSettings settings = AppSettings::Defaults();
     settings.setConnectAtStart(0);
     WriteSettingsFile(dir.filePath("Kelvaron.dat"), settings);
-    TForm1 form(FormDeps{dir.path(), std::move(port), &messages, nullptr, QSize(1920, 1080)});
+    TForm1 form(
+        FormDeps{dir.path(), std::move(port), &messages, nullptr, QSize(1920, 1080), {}, false});
     form.resize(819, 700);
     form.show();
     app.processEvents();
