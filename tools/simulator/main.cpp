@@ -39,14 +39,15 @@ void Usage() {
         "         [--firmware X.Y] [--short-results] [--outcome valid|decreasing|zone]\n"
         "         [--self-start free|max@SECONDS]\n"
         "         [--fault NAME[@START[-END]]] [--latency-ms MS] [--log FILE]\n"
-        "         [--duration SECONDS] [--seed N] [--whole-replies]\n"
+        "         [--duration SECONDS] [--seed N] [--whole-replies] [--monotonic-log]\n"
         "         [--idle-smoke PERCENT] [--start-on-signal free|max]\n"
         "--start-on-signal: SIGUSR1 makes the instrument start that test itself\n"
         "faults: noise, bad-check, split, slow, silence, hang-up, burst, late,\n"
         "        stale-status, echo, garbage; from START to END seconds (default: from 0 on;\n"
         "        a hang-up lasts)\n"
         "--log writes \"TIME_US CODE\" for each request and\n"
-        "\"TIME_US CODE rINTACT[b] D1D2D3D4D5 PROGRESS\" for each reply (b: a frame of a burst)\n");
+        "\"TIME_US CODE rINTACT[b] D1D2D3D4D5 PROGRESS\" for each reply (b: a frame of a burst)\n"
+        "--monotonic-log: the log's times on the monotonic clock, not from the start\n");
 }
 
 // "NAME@SECONDS" into NAME and microseconds (0 when no time is given).
@@ -68,6 +69,7 @@ int64_t NowUs(std::chrono::steady_clock::time_point start) {
 int main(int argc, char** argv) {
     Options options;
     std::string dir, logPath;
+    bool monotonicLog = false;  // log times on the system's monotonic clock, not from the start
     int port = 1;
     double durationS = 0;
     TestKind onSignal = TestKind::None;
@@ -120,6 +122,8 @@ int main(int argc, char** argv) {
             options.replyLatencyUs = static_cast<int64_t>(std::atof(v.c_str()) * 1000), ++i;
         } else if (a == "--log" && hasValue) {
             logPath = v, ++i;
+        } else if (a == "--monotonic-log") {
+            monotonicLog = true;
         } else if (a == "--duration" && hasValue) {
             durationS = std::atof(v.c_str()), ++i;
         } else if (a == "--start-on-signal" && hasValue) {
@@ -185,6 +189,12 @@ int main(int argc, char** argv) {
 
     Opacimeter instrument(options);
     const auto start = std::chrono::steady_clock::now();
+    // Another process reading the log can then set its own moments beside the requests.
+    const long long logBase =
+        monotonicLog
+            ? std::chrono::duration_cast<std::chrono::microseconds>(start.time_since_epoch())
+                  .count()
+            : 0;
     size_t logged = 0, loggedReplies = 0;
     bool hungUp = false;
     while (!stopRequested) {
@@ -225,15 +235,14 @@ int main(int argc, char** argv) {
         if (log) {
             const auto& requests = instrument.Requests();
             for (; logged < requests.size(); ++logged)
-                std::fprintf(log, "%lld %u\n", static_cast<long long>(requests[logged].timeUs),
+                std::fprintf(log, "%lld %u\n", logBase + requests[logged].timeUs,
                              requests[logged].code);
             const auto& replies = instrument.Replies();
             for (; loggedReplies < replies.size(); ++loggedReplies) {
                 const auto& r = replies[loggedReplies];
-                std::fprintf(log, "%lld %u r%d%s %02X%02X%02X%02X%02X %u\n",
-                             static_cast<long long>(r.timeUs), r.code, r.intact ? 1 : 0,
-                             r.burst ? "b" : "", r.data[0], r.data[1], r.data[2], r.data[3],
-                             r.data[4], r.progress);
+                std::fprintf(log, "%lld %u r%d%s %02X%02X%02X%02X%02X %u\n", logBase + r.timeUs,
+                             r.code, r.intact ? 1 : 0, r.burst ? "b" : "", r.data[0], r.data[1],
+                             r.data[2], r.data[3], r.data[4], r.progress);
             }
             std::fflush(log);
         }
