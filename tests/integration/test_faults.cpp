@@ -14,7 +14,6 @@
 // when KELVARON_TIMING is set, as scripts/bench sets it.
 #include "app/command_bars.h"
 #include "app/main_window.h"
-#include "app/right_column.h"
 #include "device/poll_loop.h"
 #include "device/protokol.h"
 #include "device/serial.h"
@@ -30,8 +29,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -51,7 +48,6 @@ struct SimLog {
     int spoiledReplies = 0;
     int burstFrames = 0;
     double lastRequestS = 0;
-    QSet<int> opacities{0}, speeds{0}, means;  // what intact replies carried (0: before any)
 };
 
 // Requests are "TIME CODE", replies "TIME CODE rINTACT[b] DATA PROGRESS".
@@ -69,17 +65,6 @@ SimLog ReadSimLog(const QString& path) {
             ++log.intactReplies;
         else
             ++log.spoiledReplies;
-        if (f[2] != "r1") continue;
-        const QByteArray d = QByteArray::fromHex(f[3]);  // D1..D5
-        const auto digits = [&](int from, int count) {
-            int value = 0;
-            for (int i = count - 1; i >= 0; --i) value = value * 16 + uchar(d[from - 1 + i]);
-            return value;
-        };
-        const int code = f[1].toInt();
-        if (code == 11) log.opacities << digits(2, 3);
-        if (code == 7) log.speeds << digits(2, 4);
-        if ((code == 15 || code == 16) && uchar(d[0]) < 3) log.means << digits(3, 3);
     }
     return log;
 }
@@ -269,88 +254,6 @@ private slots:
         }
         qInfo("%s: %d overflow notices, longest event-loop gap %lld ms", qPrintable(fault),
               w.OverflowNotices(), w.longestGapMs);
-    }
-
-    // The window drives the link's thread hard while it polls and follows tests:
-    // starts, zero commands, searches, view switches and settings applied in quick
-    // succession, then the window closed at a random moment while replies arrive
-    // in two parts. Every reading and result the window ever held is one the
-    // instrument sent, and every close ends cleanly.
-    void theWindowDrivesTheLinkThreadHardAndHoldsOnlyWhatWasSent() {
-        QTemporaryDir dir;
-        auto sim = std::make_unique<Simulator>(dir.path(), "split", 0);
-        SimLog sent;
-        QRandomGenerator random(11);
-        QSet<int> heldOpacities, heldSpeeds, heldMeans;
-        for (int round = 0; round < 4; ++round) {
-            if (round == 3) {  // a fresh instrument, not in a test the others started
-                sim->Stop();
-                sent = sim->Log();
-                sim = std::make_unique<Simulator>(dir.path(), "split", 0);
-            }
-            testing::ScriptedInteraction messages;
-            TForm1 form(FormDeps{dir.path(), nullptr, &messages, nullptr, QSize(1920, 1080), {}});
-            form.show();
-            QTRY_VERIFY_WITH_TIMEOUT(form.Control().state >= PollState::Polling, 15000);
-            const auto hold = [&] {
-                heldOpacities << form.Readings().opacityX10;
-                heldSpeeds << form.Readings().engineSpeed;
-                if (form.Results().hasFreeAccelResult) heldMeans << form.Results().freeAccelMeanX10;
-                if (form.Results().hasMaxSpeedResult) heldMeans << form.Results().maxSpeedMeanX10;
-            };
-            // The last round follows a maximum-speed test to its result meanwhile.
-            const bool toResult = round == 3;
-            if (toResult) {
-                QTRY_VERIFY_WITH_TIMEOUT(form.Readings().deviceState == 1, 5000);
-                form.findChild<QPushButton*>("BitBtn5")->click();  // "МАХ.ОБ."
-            }
-            const int steps = 150 + random.bounded(150);
-            for (int step = 0;
-                 toResult ? !form.Results().hasMaxSpeedResult && step < 3000 : step < steps;
-                 ++step) {
-                switch (random.bounded(toResult ? 3 : 8) + (toResult ? 4 : 0)) {
-                    case 0:
-                        form.findChild<QPushButton*>("BitBtn4")->click();  // "СВ.УСК."
-                        break;
-                    case 1:
-                        form.findChild<QPushButton*>("BitBtn5")->click();  // "МАХ.ОБ."
-                        break;
-                    case 2:
-                        form.findChild<QPushButton*>("BitBtn2")->click();  // "УСТ. 0"
-                        break;
-                    case 3:
-                        if (random.bounded(10) == 0)
-                            form.findChild<QPushButton*>("BitBtn1")->click();
-                        break;
-                    case 4:
-                        form.ApplySettings();
-                        break;
-                    default:
-                        form.ShowView(static_cast<View>(random.bounded(3)));
-                        break;
-                }
-                hold();
-                QTest::qWait(random.bounded(20));
-                hold();
-            }
-            if (toResult) QVERIFY(form.Results().hasMaxSpeedResult);
-            form.close();  // at whatever moment the loop is in
-            QVERIFY(!form.isVisible());
-        }
-        sim->Stop();
-        const SimLog last = sim->Log();
-        sent.opacities.unite(last.opacities);
-        sent.speeds.unite(last.speeds);
-        sent.means.unite(last.means);
-        sent.intactReplies += last.intactReplies;
-        for (int x : heldOpacities)
-            QVERIFY2(sent.opacities.contains(x), qPrintable(QString::number(x)));
-        for (int x : heldSpeeds) QVERIFY2(sent.speeds.contains(x), qPrintable(QString::number(x)));
-        for (int x : heldMeans) QVERIFY2(sent.means.contains(x), qPrintable(QString::number(x)));
-        qInfo("held %lld opacities, %lld speeds, %lld results; %d intact replies sent",
-              qint64(heldOpacities.size()), qint64(heldSpeeds.size()), qint64(heldMeans.size()),
-              sent.intactReplies);
-        QVERIFY(heldOpacities.size() > 3);  // the readings did move
     }
 
     void aDeadLineMidTestIsReportedAfter20TicksWithoutAValidReply_data() {
