@@ -204,6 +204,10 @@ private slots:
         const auto codes = b.CodesSince(from);
         QCOMPARE(CodeSet(codes), (std::set<uint8_t>{2, 7, 10, 11, 15}));
         QCOMPARE(std::count(codes.begin(), codes.end(), uint8_t{2}), 1);
+        // The report composed once at the start and once at the result, not at
+        // each refresh of the polling cycle that saw the start.
+        QCOMPARE(b.window.reports, 2);
+        QCOMPARE(b.window.chartViews, 2);
     }
 
     // Replies from at once to 45 ms after their request, whole or byte by byte:
