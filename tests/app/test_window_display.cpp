@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 using namespace kelvaron;
 using namespace kelvaron::testing;
@@ -151,6 +152,31 @@ private slots:
                      qPrintable(QStringLiteral("strip %1, plot area down to %2")
                                     .arg(chart.FootStripRect().top())
                                     .arg(chart.Chart()->plotArea().bottom())));
+    }
+
+    // A value box repaints only from the first character that changed: what the
+    // screen holds after a run of changes equals the last text painted whole.
+    void valueBoxPaintedInPiecesEqualsOnePaintedWhole() {
+        QWidget host;
+        host.resize(240, 60);
+        auto* changed = new ValueBox(QStringLiteral("00,00"), &host);
+        auto* whole = new ValueBox(QStringLiteral("1,1"), &host);
+        for (ValueBox* box : {changed, whole}) {
+            QFont f = box->font();
+            f.setPointSize(20);
+            box->setFont(f);
+        }
+        changed->setGeometry(0, 0, 120, 60);
+        whole->setGeometry(120, 0, 120, 60);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        for (const char* text : {"88,88", "8,1", "18,80", "1,1"}) {
+            changed->setText(QString::fromLatin1(text));
+            QCoreApplication::processEvents();
+        }
+        whole->repaint();
+        QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 60).toImage(),
+                     host.screen()->grabWindow(host.winId(), 120, 0, 120, 60).toImage());
     }
 
     void chartTextsStayReadableOnTheStoredBackground_data() {

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvaron {
@@ -24,9 +25,18 @@ ValueBox::ValueBox(const QString& text, QWidget* parent) : QFrame(parent), text_
 
 void ValueBox::setText(const QString& text) {
     if (text == text_) return;
+    // Only what changed is painted anew: the text stands at the left, so the
+    // characters before the first difference stay where they are ("1,2" to "1,3"
+    // repaints the last digit), and a large box costs little to keep current.
+    const QRect room = contentsRect().adjusted(kTextMargin, 0, -kTextMargin, 0);
+    qsizetype same = 0;
+    while (same < text.size() && same < text_.size() && text[same] == text_[same]) ++same;
+    qreal x = room.x();
+    for (qsizetype i = 0; i < same; ++i) x += GlyphFor(text_[i]).advance;
     text_ = text;
     setAccessibleName(text);
-    update(contentsRect());
+    const int from = std::max(room.x(), static_cast<int>(std::floor(x - pad_)));
+    update(QRect(from, room.y(), room.right() + 1 - from, room.height()) & contentsRect());
 }
 
 void ValueBox::changeEvent(QEvent* event) {
