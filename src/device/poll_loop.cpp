@@ -173,12 +173,12 @@ void PollLoop::SearchNextPort() {
         control_.searchPort =
             control_.searchPort < control_.searchLimit ? control_.searchPort + 1 : 1;
         if (control_.searchProgress < 100) control_.searchProgress += control_.searchStep;
-        emit gaugeChanged(control_.searchProgress);
+        ShowGauge(control_.searchProgress);
         TryPort();
         if (control_.lastOpenOk) return;  // the search goes on in the ticks
     }
     control_.searching = false;
-    emit gaugeChanged(0);
+    ShowGauge(0);
     control_.searchProgress = 0;
     control_.state = PollState::Disconnected;
     ReportNotFound();
@@ -222,6 +222,7 @@ void PollLoop::ReportLinkLost() {
     emit pollTimerChanged(false);
     control_.linkLost = true;
     emit linkLostShown(true);
+    shownMode_ = kLinkLostText;
     emit modeLineChanged(kLinkLostText);
 }
 
@@ -234,6 +235,10 @@ void PollLoop::Timer2Timer() {
         ++control_.ticks;
         Tick();
         Publish();
+        if (readingsDue_) {
+            readingsDue_ = false;
+            emit readingsRefreshed();
+        }
     } catch (const std::exception& e) {
         // A failing step ends the tick; the next tick runs normally.
         qWarning("poll tick ended by a fault: %s", e.what());
@@ -293,7 +298,7 @@ bool PollLoop::TakeIdentifyReply() {
         if (frame[1] != kIdentifyReplyMark) continue;
         readings_.frame = frame;
         control_.searching = false;
-        emit gaugeChanged(0);
+        ShowGauge(0);
         control_.searchProgress = 0;
         control_.state = PollState::Polling;
         control_.phase = 0;
@@ -458,6 +463,13 @@ void PollLoop::SetPendingRequest(PendingRequest request) {
 
 void PollLoop::Publish() { emit recordsChanged(readings_, control_); }
 
+void PollLoop::ShowGauge(int value) {
+    // The gauge's value crosses threads only when it changes.
+    if (value == shownGauge_) return;
+    shownGauge_ = value;
+    emit gaugeChanged(value);
+}
+
 bool PollLoop::ReportsEndedTest() const {
     // A progress below the ended test's last one begins a new sequence.
     return readings_.deviceMode == control_.endedTestMode &&
@@ -465,8 +477,13 @@ bool PollLoop::ReportsEndedTest() const {
 }
 
 void PollLoop::RefreshModeAndReadings() {
+    // The mode line goes to the window when it changes and once a polling cycle
+    // (a notice in the status line stands until then), not at every refresh.
     const QString mode = ModeLine(readings_.deviceState, readings_.deviceMode);
-    if (!mode.isEmpty()) emit modeLineChanged(mode);
+    if (!mode.isEmpty() && (mode != shownMode_ || control_.phase == 0)) {
+        shownMode_ = mode;
+        emit modeLineChanged(mode);
+    }
 
     // A test the instrument began by itself is followed like one the operator started.
     // It is announced once: the refreshes until the start request goes out see the
@@ -485,9 +502,9 @@ void PollLoop::RefreshModeAndReadings() {
         else if (readings_.deviceMode == kModeFreeAccel)
             follow(PendingRequest::FreeAccel, PollState::FreeAccelTest);
     }
-    Publish();
-    emit readingsRefreshed();
-    emit gaugeChanged(readings_.progress);
+    // The window refreshes its readings from the records the tick publishes last.
+    readingsDue_ = true;
+    ShowGauge(readings_.progress);
 }
 
 void PollLoop::EndTest(TestKind kind) {

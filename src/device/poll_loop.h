@@ -203,6 +203,7 @@ private:
 
     // Sends `code` and awaits its reply.
     void Ask(uint8_t code);
+    void ShowGauge(int value);
 
     DeviceReadings& readings_;
     PollControl& control_;
@@ -215,6 +216,9 @@ private:
     ExchangeCounts counts_;
     bool inTick_ = false;
     bool overflowShown_ = false;  // "Буфер переполнен" shown since the port opened or polling began
+    QString shownMode_;         // the mode line last sent to the window
+    int shownGauge_ = -1;       // the gauge's value last sent to the window
+    bool readingsDue_ = false;  // readingsRefreshed goes out after the tick's records
 };
 
 }  // namespace kelvaron
