@@ -63,7 +63,7 @@ struct WindowStation {
     // The view "Запись" and " Начать".
     static void BeginRecording(TForm1& window) {
         window.ShowView(View::Recording);
-        window.Recording().BitBtn1Z->click();
+        window.Recording().startButton->click();
     }
 
     // Runs poll ticks by hand, 20 ms of the instrument's clock apart, until `done`
@@ -79,7 +79,7 @@ struct WindowStation {
     // Puts `instrument` on COM1 and ticks until it is identified.
     bool Connect(sim::Opacimeter& instrument) {
         port->AddInstrument(1, instrument);
-        form->Menus().N8->trigger();  // "Связь"
+        form->Menus().connectItem->trigger();  // "Связь"
         return TickUntil([&] { return form->Control().state == PollState::Polling; }, 50);
     }
 };

@@ -105,10 +105,10 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     Image2->installEventFilter(this);
     LoadPicture();
 
-    BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("о продукции"));
-    BitBtn1->setIcon(DocumentIcon());
+    productButton = MakeButton(Panel1, "BitBtn1", QStringLiteral("о продукции"));
+    productButton->setIcon(DocumentIcon());
     // The picture sits to the right of the text.
-    BitBtn1->setLayoutDirection(Qt::RightToLeft);
+    productButton->setLayoutDirection(Qt::RightToLeft);
     Button1 = MakeButton(this, "Button1", QStringLiteral("Отмена"));
     OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"));
     OKButton->setDefault(true);
@@ -129,7 +129,7 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     text->addStretch();
     auto* picture = new QVBoxLayout;
     picture->addWidget(Image2);
-    picture->addWidget(BitBtn1, 0, Qt::AlignHCenter);
+    picture->addWidget(productButton, 0, Qt::AlignHCenter);
     picture->addStretch();
     auto* inside = new QHBoxLayout(Panel1);
     inside->addLayout(text, 1);
@@ -146,7 +146,7 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(productButton, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 }
 
 void TAboutBox::LoadPicture() {

@@ -34,13 +34,13 @@ public:
     QLabel* ProductNameLabel = nullptr;
     QLabel* ProductName = nullptr;  // "KELVARON"
     QLabel* VersionLabel = nullptr;
-    QLabel* Version = nullptr;        // "1.0.9.0"
-    QLabel* Company = nullptr;        // the service, hidden without a service contact
-    QLabel* Contacts = nullptr;       // its telephones and addresses, one per line
-    QLabel* Image2 = nullptr;         // the product picture; a click opens the document
-    QPushButton* BitBtn1 = nullptr;   // "о продукции"
-    QPushButton* Button1 = nullptr;   // "Отмена"
-    QPushButton* OKButton = nullptr;  // "OK"
+    QLabel* Version = nullptr;             // "1.0.9.0"
+    QLabel* Company = nullptr;             // the service, hidden without a service contact
+    QLabel* Contacts = nullptr;            // its telephones and addresses, one per line
+    QLabel* Image2 = nullptr;              // the product picture; a click opens the document
+    QPushButton* productButton = nullptr;  // "о продукции"
+    QPushButton* Button1 = nullptr;        // "Отмена"
+    QPushButton* OKButton = nullptr;       // "OK"
 
     // Whether Image2 shows the decoded picture (false: the placeholder).
     bool ShowsPicture() const { return showsPicture_; }

@@ -12,38 +12,38 @@ BottomBar::BottomBar(QWidget* parent) : QFrame(parent) {
     setObjectName("Panel1");
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
-    BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Связь"),
-                         QStringLiteral("соединение с прибором"));
-    Label1 = Named(new QLabel(QStringLiteral("   не подключен"), this), "Label1");
-    Gauge1 = Named(new QProgressBar(this), "Gauge1");
-    Gauge1->setRange(0, 100);
-    Gauge1->setValue(0);
-    Gauge1->setAlignment(Qt::AlignCenter);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #00a000; }"));
-    BitBtn3 =
+    connectButton = MakeButton(this, "BitBtn1", QStringLiteral("Связь"),
+                               QStringLiteral("соединение с прибором"));
+    portLine = Named(new QLabel(QStringLiteral("   не подключен"), this), "Label1");
+    progressGauge = Named(new QProgressBar(this), "Gauge1");
+    progressGauge->setRange(0, 100);
+    progressGauge->setValue(0);
+    progressGauge->setAlignment(Qt::AlignCenter);
+    progressGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #00a000; }"));
+    exitButton =
         MakeButton(this, "BitBtn3", QStringLiteral("Выход"), QStringLiteral("закрытие программы"));
 }
 
 void BottomBar::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.panel1);
-    Place(BitBtn1, l.bitBtn1, l.buttonFont);
-    Place(Label1, l.label1, l.buttonFont);
-    Place(Gauge1, l.gauge1, l.buttonFont);
-    Place(BitBtn3, l.bitBtn3, l.buttonFont);
+    Place(connectButton, l.bitBtn1, l.buttonFont);
+    Place(portLine, l.label1, l.buttonFont);
+    Place(progressGauge, l.gauge1, l.buttonFont);
+    Place(exitButton, l.bitBtn3, l.buttonFont);
 }
 
 StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
     setObjectName("Panel2");
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
-    Label2 = Named(new QLabel(QStringLiteral("Связь не установлена"), this), "Label2");
-    BitBtn4 = MakeButton(this, "BitBtn4", QStringLiteral("СВ.УСК."),
-                         QStringLiteral("измерение на свободных ускорениях"));
-    BitBtn5 = MakeButton(this, "BitBtn5", QStringLiteral("МАХ.ОБ."),
-                         QStringLiteral("измерение на максимальных оборотах"));
-    BitBtn2 =
+    modeLine = Named(new QLabel(QStringLiteral("Связь не установлена"), this), "Label2");
+    freeAccelerationButton = MakeButton(this, "BitBtn4", QStringLiteral("СВ.УСК."),
+                                        QStringLiteral("измерение на свободных ускорениях"));
+    maxSpeedButton = MakeButton(this, "BitBtn5", QStringLiteral("МАХ.ОБ."),
+                                QStringLiteral("измерение на максимальных оборотах"));
+    setZeroButton =
         MakeButton(this, "BitBtn2", QStringLiteral("УСТ. 0"), QStringLiteral("установка нуля"));
-    for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn2}) {
+    for (QPushButton* b : {freeAccelerationButton, maxSpeedButton, setZeroButton}) {
         QPalette p = b->palette();
         p.setColor(QPalette::ButtonText, QColor(0x80, 0x00, 0x80));
         b->setPalette(p);
@@ -52,30 +52,30 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
 
 void StatusBar::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.panel2);
-    Place(Label2, l.label2, l.label2Font);
-    Place(BitBtn4, l.bitBtn4, l.statusButtonFont);
-    Place(BitBtn5, l.bitBtn5, l.statusButtonFont);
-    Place(BitBtn2, l.bitBtn2, l.statusButtonFont);
+    Place(modeLine, l.label2, l.label2Font);
+    Place(freeAccelerationButton, l.bitBtn4, l.statusButtonFont);
+    Place(maxSpeedButton, l.bitBtn5, l.statusButtonFont);
+    Place(setZeroButton, l.bitBtn2, l.statusButtonFont);
 }
 
 void StatusBar::SetModeLineRed(bool red) {
-    QPalette palette = Label2->palette();
+    QPalette palette = modeLine->palette();
     // The label draws with the role it inherits from the button-face client area.
-    palette.setColor(Label2->foregroundRole(), red ? Qt::red : Qt::black);
-    Label2->setPalette(palette);
+    palette.setColor(modeLine->foregroundRole(), red ? Qt::red : Qt::black);
+    modeLine->setPalette(palette);
 }
 
 void StatusBar::ShowModeLine(const QString& text) {
     if (text == modeLine_) return;
     modeLine_ = text;
-    Label2->setText(text);
+    modeLine->setText(text);
 }
 
-void StatusBar::ShowNotice(const QString& text) { Label2->setText(text); }
+void StatusBar::ShowNotice(const QString& text) { modeLine->setText(text); }
 
 void StatusBar::ShowText(const QString& text) {
     modeLine_.clear();
-    Label2->setText(text);
+    modeLine->setText(text);
 }
 
 }  // namespace kelvaron

@@ -19,10 +19,10 @@ public:
     explicit BottomBar(QWidget* parent);
     void ApplyLayout(const MainWindowLayout& layout);
 
-    QPushButton* BitBtn1 = nullptr;  // "Связь"
-    QLabel* Label1 = nullptr;        // port line
-    QProgressBar* Gauge1 = nullptr;
-    QPushButton* BitBtn3 = nullptr;  // "Выход"
+    QPushButton* connectButton = nullptr;  // "Связь"
+    QLabel* portLine = nullptr;            // port line
+    QProgressBar* progressGauge = nullptr;
+    QPushButton* exitButton = nullptr;  // "Выход"
 };
 
 class StatusBar final : public QFrame {
@@ -41,10 +41,10 @@ public:
     // Any other text: the next mode line replaces it.
     void ShowText(const QString& text);
 
-    QLabel* Label2 = nullptr;        // mode line
-    QPushButton* BitBtn4 = nullptr;  // "СВ.УСК."
-    QPushButton* BitBtn5 = nullptr;  // "МАХ.ОБ."
-    QPushButton* BitBtn2 = nullptr;  // "УСТ. 0"
+    QLabel* modeLine = nullptr;                     // mode line
+    QPushButton* freeAccelerationButton = nullptr;  // "СВ.УСК."
+    QPushButton* maxSpeedButton = nullptr;          // "МАХ.ОБ."
+    QPushButton* setZeroButton = nullptr;           // "УСТ. 0"
 
 private:
     QString modeLine_;  // the mode line shown last

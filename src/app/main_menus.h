@@ -8,39 +8,39 @@ class QMenuBar;
 namespace kelvaron {
 
 struct MainMenus {
-    QMenu* N1 = nullptr;   // "Файл"
-    QMenu* N22 = nullptr;  // "Вид"
-    QMenu* N2 = nullptr;   // "Действия"
-    QMenu* N3 = nullptr;   // "Помощь"
+    QMenu* fileMenu = nullptr;     // "Файл"
+    QMenu* viewMenu = nullptr;     // "Вид"
+    QMenu* actionsMenu = nullptr;  // "Действия"
+    QMenu* helpMenu = nullptr;     // "Помощь"
 
-    QAction* N11 = nullptr;  // "Открыть график"
-    QAction* N12 = nullptr;  // "Сохранить график"
-    QAction* N13 = nullptr;  // "Печать графика"
-    QAction* N15 = nullptr;  // "Открыть отчет"
-    QAction* N16 = nullptr;  // "Сохранить отчет"
-    QAction* N17 = nullptr;  // "Печать отчета", F10
-    QAction* N19 = nullptr;  // "Оформить", F11
-    QAction* N33 = nullptr;  // "Редактировать шаблон"
-    QAction* N35 = nullptr;  // "Редактировать нормы"
-    QAction* N21 = nullptr;  // "Выход"
+    QAction* openChartItem = nullptr;     // "Открыть график"
+    QAction* saveChartItem = nullptr;     // "Сохранить график"
+    QAction* printChartItem = nullptr;    // "Печать графика"
+    QAction* openReportItem = nullptr;    // "Открыть отчет"
+    QAction* saveReportItem = nullptr;    // "Сохранить отчет"
+    QAction* printReportItem = nullptr;   // "Печать отчета", F10
+    QAction* headerItem = nullptr;        // "Оформить", F11
+    QAction* editTemplateItem = nullptr;  // "Редактировать шаблон"
+    QAction* editNormsItem = nullptr;     // "Редактировать нормы"
+    QAction* exitItem = nullptr;          // "Выход"
 
-    QAction* N23 = nullptr;  // "Таблица", F2
-    QAction* N24 = nullptr;  // "График", F3
-    QAction* N25 = nullptr;  // "Отчет", F4
-    QAction* N36 = nullptr;  // "Запись"
-    QAction* N27 = nullptr;  // "Опции", F5
+    QAction* tableItem = nullptr;      // "Таблица", F2
+    QAction* chartItem = nullptr;      // "График", F3
+    QAction* reportItem = nullptr;     // "Отчет", F4
+    QAction* recordingItem = nullptr;  // "Запись"
+    QAction* optionsItem = nullptr;    // "Опции", F5
 
-    QAction* N8 = nullptr;   // "Связь", F12
-    QAction* N9 = nullptr;   // "Своб.ускорение", F6
-    QAction* N10 = nullptr;  // "Макс.обороты", F7
-    QAction* N28 = nullptr;  // "Устан.нуля", F8
-    QAction* N32 = nullptr;  // "Стереть результ."
-    QAction* N31 = nullptr;  // "Перекл.нормы"
+    QAction* connectItem = nullptr;           // "Связь", F12
+    QAction* freeAccelerationItem = nullptr;  // "Своб.ускорение", F6
+    QAction* maxSpeedItem = nullptr;          // "Макс.обороты", F7
+    QAction* setZeroItem = nullptr;           // "Устан.нуля", F8
+    QAction* clearResultsItem = nullptr;      // "Стереть результ."
+    QAction* normsItem = nullptr;             // "Перекл.нормы"
 
-    QAction* N4 = nullptr;  // "Помощь", F1
-    QAction* N5 = nullptr;  // "О программе"
-    QAction* N6 = nullptr;  // "О продукции"
-    QAction* N7 = nullptr;  // "Лицензия"
+    QAction* helpItem = nullptr;     // "Помощь", F1
+    QAction* aboutItem = nullptr;    // "О программе"
+    QAction* productItem = nullptr;  // "О продукции"
+    QAction* licenceItem = nullptr;  // "Лицензия"
 };
 
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -215,13 +215,13 @@ void TForm1::LayoutMainWindow() {
 // ---- Views ----
 
 void TForm1::ShowView(View view) {
-    column_->ListBox1->SetRowQuietly(static_cast<int>(view));
+    column_->viewList->SetRowQuietly(static_cast<int>(view));
     SelectView();
 }
 
 void TForm1::SelectView() {
-    if (column_->ListBox1->currentRow() < 0) return;
-    const View view = column_->ListBox1->Current();
+    if (column_->viewList->currentRow() < 0) return;
+    const View view = column_->viewList->Current();
     // Leaving a running recording for another view asks first; "Запись" never asks.
     if (view != View::Recording && !AskStopRecording()) return;
     live_->setVisible(view == View::Table || view == View::Recording);
@@ -234,7 +234,7 @@ void TForm1::SelectView() {
 
 bool TForm1::AskStopRecording() {
     if (GroupBox12->AskStopRecording()) return true;
-    column_->ListBox1->SetRowQuietly(static_cast<int>(View::Recording));  // kept: back there
+    column_->viewList->SetRowQuietly(static_cast<int>(View::Recording));  // kept: back there
     return false;
 }
 
@@ -292,9 +292,9 @@ bool TForm1::SaveSettings() {
 // ---- Commands ----
 
 void TForm1::ConnectCommands() {
-    connect(bottom_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(bottom_->BitBtn3, &QPushButton::clicked, this, &QWidget::close);
-    connect(status_->BitBtn2, &QPushButton::clicked, this, [this] {
+    connect(bottom_->connectButton, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(bottom_->exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(status_->setZeroButton, &QPushButton::clicked, this, [this] {
         const QString refusal = CommandRefusal(control_, readings_);
         if (refusal.isEmpty())
             link_.SetPendingRequest(PendingRequest::Zero);
@@ -302,20 +302,21 @@ void TForm1::ConnectCommands() {
             interaction_->Notice(refusal);
     });
     // A start asks first whether to stop a running recording.
-    connect(status_->BitBtn4, &QPushButton::clicked, this, [this] {
+    connect(status_->freeAccelerationButton, &QPushButton::clicked, this, [this] {
         if (AskStopRecording()) series_.StartFreeAccelTest();
     });
-    connect(status_->BitBtn5, &QPushButton::clicked, this, [this] {
+    connect(status_->maxSpeedButton, &QPushButton::clicked, this, [this] {
         if (AskStopRecording()) series_.StartMaxSpeedTest();
     });
-    connect(column_->BitBtn8, &QPushButton::clicked, this, [this] { series_.EraseResults(); });
-    connect(column_->BitBtn10, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
-    connect(column_->BitBtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
-    connect(column_->ListBox1, &ViewList::viewChosen, this, [this] { SelectView(); });
+    connect(column_->clearResultsButton, &QPushButton::clicked, this,
+            [this] { series_.EraseResults(); });
+    connect(column_->headerButton, &QPushButton::clicked, this, [this] { BitBtn10Click(); });
+    connect(column_->normsButton, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
+    connect(column_->viewList, &ViewList::viewChosen, this, [this] { SelectView(); });
     // The norm follows the norms line, set from the dialog or typed into it.
-    connect(charts_->Edit6, &QLineEdit::textChanged, this,
+    connect(charts_->normsField, &QLineEdit::textChanged, this,
             [this](const QString& text) { normText_ = text; });
-    connect(column_->BitBtn12, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
+    connect(column_->optionsButton, &QPushButton::clicked, this, [this] { BitBtn12Click(); });
     // A click on "Цвет N , %" in the options unlocks the report view for the run.
     connect(pagesDlg_, &TPagesDlg::reportUnlockRequested, report_, &ReportView::Unlock);
     ConnectFileCommands();
@@ -327,19 +328,19 @@ void TForm1::ConnectCommands() {
     const auto press = [this](QAction* item, QPushButton* button) {
         connect(item, &QAction::triggered, button, &QPushButton::click);
     };
-    press(m.N8, bottom_->BitBtn1);
-    press(m.N9, status_->BitBtn4);
-    press(m.N10, status_->BitBtn5);
-    press(m.N28, status_->BitBtn2);
-    press(m.N32, column_->BitBtn8);
-    press(m.N19, column_->BitBtn10);
-    press(m.N31, column_->BitBtn11);
-    press(m.N16, column_->BitBtn7);
-    press(m.N15, column_->BitBtn6);
-    press(m.N17, column_->BitBtn9);
-    press(m.N27, column_->BitBtn12);
-    press(m.N21, bottom_->BitBtn3);
-    const std::array<QAction*, 4> views = {m.N23, m.N24, m.N25, m.N36};
+    press(m.connectItem, bottom_->connectButton);
+    press(m.freeAccelerationItem, status_->freeAccelerationButton);
+    press(m.maxSpeedItem, status_->maxSpeedButton);
+    press(m.setZeroItem, status_->setZeroButton);
+    press(m.clearResultsItem, column_->clearResultsButton);
+    press(m.headerItem, column_->headerButton);
+    press(m.normsItem, column_->normsButton);
+    press(m.saveReportItem, column_->saveReportButton);
+    press(m.openReportItem, column_->openReportButton);
+    press(m.printReportItem, column_->printReportButton);
+    press(m.optionsItem, column_->optionsButton);
+    press(m.exitItem, bottom_->exitButton);
+    const std::array<QAction*, 4> views = {m.tableItem, m.chartItem, m.reportItem, m.recordingItem};
     for (int i = 0; i < 4; ++i)
         connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
                 [this, i] { ShowView(static_cast<View>(i)); });
@@ -376,49 +377,49 @@ void TForm1::ConnectHelp() {
         connect(item, &QAction::triggered, this,
                 [this, name] { OpenDocument(programDir_, name, *interaction_); });
     };
-    document(m.N4, QStringLiteral("readme.txt"));
-    document(m.N6, QStringLiteral("produkt.txt"));
-    document(m.N7, QStringLiteral("licence.rtf"));
-    connect(m.N5, &QAction::triggered, aboutBox_, [this] { aboutBox_->exec(); });
+    document(m.helpItem, QStringLiteral("readme.txt"));
+    document(m.productItem, QStringLiteral("produkt.txt"));
+    document(m.licenceItem, QStringLiteral("licence.rtf"));
+    connect(m.aboutItem, &QAction::triggered, aboutBox_, [this] { aboutBox_->exec(); });
 }
 
 void TForm1::ReportToFront() {
-    if (column_->ListBox1->Current() != View::Report) ShowView(View::Report);
+    if (column_->viewList->Current() != View::Report) ShowView(View::Report);
 }
 
 void TForm1::ConnectFileCommands() {
-    connect(column_->BitBtn7, &QPushButton::clicked, this, [this] {
+    connect(column_->saveReportButton, &QPushButton::clicked, this, [this] {
         ReportToFront();
         files_.SaveReport(report_->Lines());
     });
-    connect(column_->BitBtn6, &QPushButton::clicked, this, [this] {
+    connect(column_->openReportButton, &QPushButton::clicked, this, [this] {
         ShowView(View::Report);
         files_.OpenReport();
     });
-    connect(column_->BitBtn9, &QPushButton::clicked, this, [this] {
+    connect(column_->printReportButton, &QPushButton::clicked, this, [this] {
         ReportToFront();
         files_.PrintReport(report_->Lines());
     });
     const MainMenus& m = menus_;
-    connect(m.N12, &QAction::triggered, this, [this] {
+    connect(m.saveChartItem, &QAction::triggered, this, [this] {
         ShowView(View::Chart);
-        files_.SaveChart(*charts_->Chart3);
+        files_.SaveChart(*charts_->chartView);
     });
-    connect(m.N11, &QAction::triggered, this, [this] {
+    connect(m.openChartItem, &QAction::triggered, this, [this] {
         ShowView(View::Chart);
         files_.OpenChart();
     });
-    connect(m.N13, &QAction::triggered, this, [this] {
+    connect(m.printChartItem, &QAction::triggered, this, [this] {
         ShowView(View::Chart);
-        files_.PrintChart(*charts_->Chart3, [this](bool white) {
+        files_.PrintChart(*charts_->chartView, [this](bool white) {
             chart3View_.SetBackground(white ? QColor(Qt::white)
                                             : ColorFromRef(settings_.chartBackColor()));
             chart3View_.SetFootStripOnPaper(white);
         });
     });
-    connect(m.N33, &QAction::triggered, this,
+    connect(m.editTemplateItem, &QAction::triggered, this,
             [this] { OpenDocument(programDir_, kTemplateFileName, *interaction_); });
-    connect(m.N35, &QAction::triggered, this,
+    connect(m.editNormsItem, &QAction::triggered, this,
             [this] { OpenDocument(programDir_, kNormsFileName, *interaction_); });
 }
 
@@ -444,12 +445,12 @@ void TForm1::ConnectDeviceLink() {
             [this](const QString& text) { interaction_->Notice(text); });
     connect(&series_, &MeasurementSeries::notice, this,
             [this](const QString& text) { interaction_->Notice(text); });
-    connect(poll, &PollLoop::portLineChanged, bottom_->Label1, &QLabel::setText);
+    connect(poll, &PollLoop::portLineChanged, bottom_->portLine, &QLabel::setText);
     connect(poll, &PollLoop::modeLineChanged, status_, &StatusBar::ShowModeLine);
     connect(poll, &PollLoop::linkLostShown, status_, &StatusBar::SetModeLineRed);
     connect(poll, &PollLoop::gaugeChanged, this, [this](int value) {
         // The free-acceleration progress runs past 100 at its end; the gauge stops there.
-        bottom_->Gauge1->setValue(std::clamp(value, 0, 100));
+        bottom_->progressGauge->setValue(std::clamp(value, 0, 100));
     });
     connect(poll, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
     connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { ShowView(View::Chart); });
@@ -464,7 +465,7 @@ void TForm1::ConnectDeviceLink() {
 
 void TForm1::RefreshReadings() {
     // The boxes follow only while they are on screen; otherwise they keep their texts.
-    const View view = column_->ListBox1->Current();
+    const View view = column_->viewList->Current();
     if (view != View::Table && view != View::Recording) return;
     const LiveTexts texts =
         FormatLiveReadings(readings_, settings_.PlotsN(), DecimalSeparator(locale_));

@@ -90,39 +90,41 @@ TPagesDlg::TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* p
     setWindowTitle(QStringLiteral("Опции"));
     setFixedSize(kClientWidth, kClientHeight);
 
-    PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    tabs = Named(new QTabWidget(this), "PageControl1");
     TabSheet1 = Named(new QWidget, "TabSheet1");
     TabSheet2 = Named(new QWidget, "TabSheet2");
     TabSheet3 = Named(new QWidget, "TabSheet3");
-    PageControl1->addTab(TabSheet1, QStringLiteral("Общие"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("График"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("Прочее"));
+    tabs->addTab(TabSheet1, QStringLiteral("Общие"));
+    tabs->addTab(TabSheet2, QStringLiteral("График"));
+    tabs->addTab(TabSheet3, QStringLiteral("Прочее"));
     BuildGeneralTab();
     BuildChartTab();
     BuildColorsTab();
 
-    CancelBtn = MakeButton(this, "CancelBtn", QStringLiteral("Отмена"));
-    OKBtn = MakeButton(this, "OKBtn", QStringLiteral("OK"));
-    OKBtn->setDefault(true);
+    cancelButton = MakeButton(this, "CancelBtn", QStringLiteral("Отмена"));
+    okButton = MakeButton(this, "OKBtn", QStringLiteral("OK"));
+    okButton->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(OKBtn);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(okButton);
 
     auto* column = new QVBoxLayout(this);
-    column->addWidget(PageControl1, 1);
+    column->addWidget(tabs, 1);
     column->addLayout(buttons);
 
     // Escape rejects the dialog (QDialog's own key), Enter presses the default "OK".
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(okButton, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 }
 
 void TPagesDlg::BuildGeneralTab() {
-    CheckBox5 = MakeCheckBox(TabSheet1, "CheckBox5", QStringLiteral("Связь со старта программы"));
-    CheckBox2 = MakeCheckBox(TabSheet1, "CheckBox2", QStringLiteral("показывать нормы"));
-    CheckBox1 = MakeCheckBox(TabSheet1, "CheckBox1", QStringLiteral("включать нормы в отчет"));
-    RadioGroup1 =
+    connectAtStartCheck =
+        MakeCheckBox(TabSheet1, "CheckBox5", QStringLiteral("Связь со старта программы"));
+    showNormsCheck = MakeCheckBox(TabSheet1, "CheckBox2", QStringLiteral("показывать нормы"));
+    normsInReportCheck =
+        MakeCheckBox(TabSheet1, "CheckBox1", QStringLiteral("включать нормы в отчет"));
+    portSearchBox =
         MakeRadioGroup(TabSheet1, "RadioGroup1", QStringLiteral("Опрос портов"),
                        {QStringLiteral("COM1..COM8"), QStringLiteral("Все доступные порты")},
                        portSearchGroup_, RadioGroup1Items);
@@ -130,13 +132,13 @@ void TPagesDlg::BuildGeneralTab() {
                           QStringLiteral("Восстановить все исходные настройки"));
 
     auto* boxes = new QVBoxLayout;
-    boxes->addWidget(CheckBox5);
-    boxes->addWidget(CheckBox2);
-    boxes->addWidget(CheckBox1);
+    boxes->addWidget(connectAtStartCheck);
+    boxes->addWidget(showNormsCheck);
+    boxes->addWidget(normsInReportCheck);
     boxes->addStretch();
     auto* top = new QHBoxLayout;
     top->addLayout(boxes, 1);
-    top->addWidget(RadioGroup1, 1);
+    top->addWidget(portSearchBox, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Button24);
     bottom->addStretch();
@@ -149,27 +151,27 @@ void TPagesDlg::BuildGeneralTab() {
 }
 
 void TPagesDlg::BuildChartTab() {
-    RadioGroup3 = MakeRadioGroup(
+    chartQuantityBox = MakeRadioGroup(
         TabSheet2, "RadioGroup3", QStringLiteral("Отображать на графике:"),
         {QStringLiteral("Коэфф.поглощения  К , м-1"), QStringLiteral("Дымность  N,  %")},
         chartQuantityGroup_, RadioGroup3Items);
     Label7 = Named(new QLabel(QStringLiteral("Толщина линий графиков"), TabSheet2), "Label7");
-    SpinEdit7 = Named(new QSpinBox(TabSheet2), "SpinEdit7");
-    SpinEdit7->setRange(kMinLineWidth, kMaxLineWidth);
-    SpinEdit7->setAccessibleName(Label7->text());
+    lineWidthSpin = Named(new QSpinBox(TabSheet2), "SpinEdit7");
+    lineWidthSpin->setRange(kMinLineWidth, kMaxLineWidth);
+    lineWidthSpin->setAccessibleName(Label7->text());
     // One character wide, as the box holds one digit.
-    SpinEdit7->setMaximumWidth(SpinEdit7->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 +
-                               24);
-    Label7->setBuddy(SpinEdit7);
+    lineWidthSpin->setMaximumWidth(
+        lineWidthSpin->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 + 24);
+    Label7->setBuddy(lineWidthSpin);
     // The legend option is kept and stored, but the operator has no way to change it.
-    CheckBox3 = MakeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("показывать легенду"));
-    CheckBox3->setVisible(false);
+    showLegendCheck = MakeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("показывать легенду"));
+    showLegendCheck->setVisible(false);
     Button7 = MakeButton(TabSheet2, "Button7", QStringLiteral("фон графика"));
     Edit7 = MakeSample(TabSheet2, "Edit7", QString());
     Edit7->setAccessibleName(Button7->text());
 
     auto* width = new QHBoxLayout;
-    width->addWidget(SpinEdit7);
+    width->addWidget(lineWidthSpin);
     width->addWidget(Label7);
     width->addStretch();
     auto* back = new QHBoxLayout;
@@ -177,9 +179,9 @@ void TPagesDlg::BuildChartTab() {
     back->addWidget(Edit7);
     back->addStretch();
     auto* page = new QVBoxLayout(TabSheet2);
-    page->addWidget(RadioGroup3);
+    page->addWidget(chartQuantityBox);
     page->addLayout(width);
-    page->addWidget(CheckBox3);
+    page->addWidget(showLegendCheck);
     page->addLayout(back);
     page->addStretch();
 
@@ -225,19 +227,19 @@ void TPagesDlg::showEvent(QShowEvent* event) {
 
 void TPagesDlg::FormShow() {
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    PageControl1->setCurrentIndex(0);
+    tabs->setCurrentIndex(0);
     values_.Load(settings_);
     ShowValues();
 }
 
 void TPagesDlg::ShowValues() {
-    CheckBox5->setChecked(values_.connectAtStart);
-    CheckBox2->setChecked(values_.showNorms);
-    CheckBox1->setChecked(values_.normsInReport);
-    CheckBox3->setChecked(values_.showLegend);
+    connectAtStartCheck->setChecked(values_.connectAtStart);
+    showNormsCheck->setChecked(values_.showNorms);
+    normsInReportCheck->setChecked(values_.normsInReport);
+    showLegendCheck->setChecked(values_.showLegend);
     portSearchGroup_->button(values_.portSearch)->setChecked(true);
     chartQuantityGroup_->button(values_.chartQuantity)->setChecked(true);
-    SpinEdit7->setValue(values_.lineWidth);
+    lineWidthSpin->setValue(values_.lineWidth);
     PaintSamples();
 }
 
@@ -267,13 +269,13 @@ bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPagesDlg::OKBtnClick() {
-    values_.connectAtStart = CheckBox5->isChecked();
+    values_.connectAtStart = connectAtStartCheck->isChecked();
     values_.portSearch = portSearchGroup_->checkedId() == 1 ? 1 : 0;
     values_.chartQuantity = chartQuantityGroup_->checkedId() == 1 ? 1 : 0;
-    values_.normsInReport = CheckBox1->isChecked();
-    values_.showNorms = CheckBox2->isChecked();
-    values_.showLegend = CheckBox3->isChecked();
-    values_.lineWidth = LineWidthFromEntry(SpinEdit7->cleanText());
+    values_.normsInReport = normsInReportCheck->isChecked();
+    values_.showNorms = showNormsCheck->isChecked();
+    values_.showLegend = showLegendCheck->isChecked();
+    values_.lineWidth = LineWidthFromEntry(lineWidthSpin->cleanText());
     values_.Store(settings_);
     accept();
 }

@@ -39,27 +39,27 @@ public:
 
     TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* parent = nullptr);
 
-    QTabWidget* PageControl1 = nullptr;
+    QTabWidget* tabs = nullptr;
     QWidget* TabSheet1 = nullptr;  // "Общие"
     QWidget* TabSheet2 = nullptr;  // "График"
     QWidget* TabSheet3 = nullptr;  // "Прочее"
 
     // "Общие"
-    QCheckBox* CheckBox5 = nullptr;  // connectAtStart
-    QCheckBox* CheckBox2 = nullptr;  // showNorms
-    QCheckBox* CheckBox1 = nullptr;  // normsInReport
-    QGroupBox* RadioGroup1 = nullptr;
+    QCheckBox* connectAtStartCheck = nullptr;  // connectAtStart
+    QCheckBox* showNormsCheck = nullptr;       // showNorms
+    QCheckBox* normsInReportCheck = nullptr;   // normsInReport
+    QGroupBox* portSearchBox = nullptr;
     std::array<QRadioButton*, 2> RadioGroup1Items{};  // portSearch
     QPushButton* Button24 = nullptr;                  // restore defaults
 
     // "График"
-    QGroupBox* RadioGroup3 = nullptr;
+    QGroupBox* chartQuantityBox = nullptr;
     std::array<QRadioButton*, 2> RadioGroup3Items{};  // chartQuantity
-    QLabel* Label7 = nullptr;        // "Толщина линий графиков"
-    QSpinBox* SpinEdit7 = nullptr;   // lineWidth
-    QCheckBox* CheckBox3 = nullptr;  // showLegend, never visible
-    QPushButton* Button7 = nullptr;  // "фон графика"
-    QLineEdit* Edit7 = nullptr;      // its sample
+    QLabel* Label7 = nullptr;              // "Толщина линий графиков"
+    QSpinBox* lineWidthSpin = nullptr;     // lineWidth
+    QCheckBox* showLegendCheck = nullptr;  // showLegend, never visible
+    QPushButton* Button7 = nullptr;        // "фон графика"
+    QLineEdit* Edit7 = nullptr;            // its sample
 
     // "Прочее": one row per value panel, in ColorRow order.
     struct ColorRowWidgets {
@@ -71,8 +71,8 @@ public:
     std::array<ColorRowWidgets, kColorRows> Rows{};
     QLabel* Label13 = nullptr;  // "Цвет N , %": the hidden unlock of the report view
 
-    QPushButton* CancelBtn = nullptr;  // "Отмена"
-    QPushButton* OKBtn = nullptr;      // "OK"
+    QPushButton* cancelButton = nullptr;  // "Отмена"
+    QPushButton* okButton = nullptr;      // "OK"
 
     // What the controls show now (the working copy the samples are drawn from).
     const OptionsValues& Shown() const { return values_; }

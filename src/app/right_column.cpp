@@ -64,37 +64,38 @@ RightColumn::RightColumn(QWidget* parent) : QFrame(parent) {
     setObjectName("Panel3");
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
-    Label3 = Named(new QLabel(QStringLiteral("ОТЧЕТ"), this), "Label3");
-    BitBtn7 = MakeButton(this, "BitBtn7", QStringLiteral("Сохранить"));
-    BitBtn6 = MakeButton(this, "BitBtn6", QStringLiteral("Открыть"));
-    BitBtn8 =
+    reportLabel = Named(new QLabel(QStringLiteral("ОТЧЕТ"), this), "Label3");
+    saveReportButton = MakeButton(this, "BitBtn7", QStringLiteral("Сохранить"));
+    openReportButton = MakeButton(this, "BitBtn6", QStringLiteral("Открыть"));
+    clearResultsButton =
         MakeButton(this, "BitBtn8", QStringLiteral("Стереть"), QStringLiteral("все результаты"));
-    BitBtn9 = MakeButton(this, "BitBtn9", QStringLiteral("Печать"));
-    BitBtn10 = MakeButton(this, "BitBtn10", QStringLiteral("Оформить"));
-    BitBtn11 = MakeButton(this, "BitBtn11", QStringLiteral("Нормы"));
-    BitBtn12 = MakeButton(this, "BitBtn12", QStringLiteral("Опции"));
+    printReportButton = MakeButton(this, "BitBtn9", QStringLiteral("Печать"));
+    headerButton = MakeButton(this, "BitBtn10", QStringLiteral("Оформить"));
+    normsButton = MakeButton(this, "BitBtn11", QStringLiteral("Нормы"));
+    optionsButton = MakeButton(this, "BitBtn12", QStringLiteral("Опции"));
 
-    ListBox1 = Named(new ViewList(this), "ListBox1");
-    ListBox1->addItems({QStringLiteral("Таблица"), QStringLiteral("График"),
+    viewList = Named(new ViewList(this), "ListBox1");
+    viewList->addItems({QStringLiteral("Таблица"), QStringLiteral("График"),
                         QStringLiteral("Отчет"), QStringLiteral("Запись")});
-    ListBox1->setToolTip(QStringLiteral("вид окна"));
-    ListBox1->setToolTipDuration(kToolTipMs);
-    ListBox1->setAccessibleName(QStringLiteral("вид окна"));
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListBox1->setTextElideMode(Qt::ElideNone);
+    viewList->setToolTip(QStringLiteral("вид окна"));
+    viewList->setToolTipDuration(kToolTipMs);
+    viewList->setAccessibleName(QStringLiteral("вид окна"));
+    viewList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewList->setTextElideMode(Qt::ElideNone);
 }
 
 void RightColumn::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.panel3);
-    Place(Label3, l.label3, l.label3Font);
-    const std::array<QPushButton*, 7> buttons = {BitBtn7,  BitBtn6,  BitBtn8, BitBtn9,
-                                                 BitBtn10, BitBtn11, BitBtn12};
+    Place(reportLabel, l.label3, l.label3Font);
+    const std::array<QPushButton*, 7> buttons = {
+        saveReportButton, openReportButton, clearResultsButton, printReportButton,
+        headerButton,     normsButton,      optionsButton};
     for (size_t i = 0; i < buttons.size(); ++i) Place(buttons[i], l.columnButtons[i], l.buttonFont);
-    Place(ListBox1, l.listBox1, l.listFont);
+    Place(viewList, l.listBox1, l.listFont);
     // A plain list never draws its items lower than its font needs.
-    const int itemHeight = std::max(l.listItemHeight, ListBox1->fontMetrics().height() + 2);
-    for (int i = 0; i < ListBox1->count(); ++i)
-        ListBox1->item(i)->setSizeHint(QSize(0, itemHeight));
+    const int itemHeight = std::max(l.listItemHeight, viewList->fontMetrics().height() + 2);
+    for (int i = 0; i < viewList->count(); ++i)
+        viewList->item(i)->setSizeHint(QSize(0, itemHeight));
 }
 
 }  // namespace kelvaron

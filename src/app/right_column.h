@@ -1,6 +1,6 @@
 #pragma once
 // Panel3, the right column: the label "ОТЧЕТ", the report and option buttons,
-// and the view list ListBox1.
+// and the view list viewList.
 #include <QFrame>
 #include <QListWidget>
 
@@ -51,15 +51,15 @@ public:
     explicit RightColumn(QWidget* parent);
     void ApplyLayout(const MainWindowLayout& layout);
 
-    QLabel* Label3 = nullptr;
-    QPushButton* BitBtn7 = nullptr;   // "Сохранить"
-    QPushButton* BitBtn6 = nullptr;   // "Открыть"
-    QPushButton* BitBtn8 = nullptr;   // "Стереть"
-    QPushButton* BitBtn9 = nullptr;   // "Печать"
-    QPushButton* BitBtn10 = nullptr;  // "Оформить"
-    QPushButton* BitBtn11 = nullptr;  // "Нормы"
-    QPushButton* BitBtn12 = nullptr;  // "Опции"
-    ViewList* ListBox1 = nullptr;
+    QLabel* reportLabel = nullptr;
+    QPushButton* saveReportButton = nullptr;    // "Сохранить"
+    QPushButton* openReportButton = nullptr;    // "Открыть"
+    QPushButton* clearResultsButton = nullptr;  // "Стереть"
+    QPushButton* printReportButton = nullptr;   // "Печать"
+    QPushButton* headerButton = nullptr;        // "Оформить"
+    QPushButton* normsButton = nullptr;         // "Нормы"
+    QPushButton* optionsButton = nullptr;       // "Опции"
+    ViewList* viewList = nullptr;
 };
 
 }  // namespace kelvaron

@@ -198,7 +198,7 @@ private slots:
         for (QAction* menu : form.menuBar()->actions()) titles << menu->text();
         QCOMPARE(titles, (QStringList{"Файл", "Вид", "Действия", "Помощь"}));
         QStringList file;
-        for (QAction* item : form.Menus().N1->actions()) file << item->objectName();
+        for (QAction* item : form.Menus().fileMenu->actions()) file << item->objectName();
         QCOMPARE(file, (QStringList{"N11", "N12", "N13", "N14", "N15", "N16", "N17", "N18", "N19",
                                     "N34", "N33", "N35", "N20", "N21"}));
         QVERIFY(form.findChild<QAction*>("N14")->isSeparator());
@@ -373,11 +373,11 @@ private slots:
         QCOMPARE(form.Bottom().geometry(), QRect(1, 612, 817, 46));
         QCOMPARE(form.Status().geometry().top(), 566);
         QCOMPARE(form.Live().size(), QSize(696, 563));
-        QCOMPARE(form.Live().Panel10->geometry(), QRect(1, 1, 515, 140));
-        QCOMPARE(form.Live().Panel7->geometry().top(), 423);
-        QVERIFY(form.Live().Edit5->font().pointSize() <= 73);
-        QVERIFY(form.Live().Edit5->font().pointSize() >= 60);
-        QCOMPARE(form.Live().Memo7->height(), form.Live().Edit5->height());
+        QCOMPARE(form.Live().kPanel->geometry(), QRect(1, 1, 515, 140));
+        QCOMPARE(form.Live().oilPanel->geometry().top(), 423);
+        QVERIFY(form.Live().kValueBox->font().pointSize() <= 73);
+        QVERIFY(form.Live().kValueBox->font().pointSize() >= 60);
+        QCOMPARE(form.Live().kCaption->height(), form.Live().kValueBox->height());
         QCOMPARE(form.Column().geometry().left(), 698);
         QCOMPARE(form.Column().width(), 114);
         // Hidden regions are laid out too.
@@ -393,11 +393,11 @@ private slots:
         QTRY_COMPARE(s.messages.notices.size(), 1);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.Status().Label2->setText("x");
+        form.Status().modeLine->setText("x");
         QTest::keyClick(&form, Qt::Key_F12);
         QCOMPARE(s.messages.notices.size(), 2);
         QCOMPARE(s.port->Opens().size(), size_t{34});
-        QCOMPARE(form.Status().Label2->text(), QStringLiteral("Связь не установлена"));
+        QCOMPARE(form.Status().modeLine->text(), QStringLiteral("Связь не установлена"));
         // Without a link the test and zero commands stop at the gate.
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) QTest::keyClick(&form, key);
         QCOMPARE(s.messages.notices.mid(2), QStringList(3, QStringLiteral("Связь не установлена")));
@@ -441,8 +441,8 @@ private slots:
         s.Show();
         QTRY_VERIFY_WITH_TIMEOUT(form.Control().state == PollState::Polling, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(form.Control().linkLost, 5000);
-        QCOMPARE(form.Status().Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
-        const QImage picture = form.Status().Label2->grab().toImage();
+        QCOMPARE(form.Status().modeLine->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        const QImage picture = form.Status().modeLine->grab().toImage();
         int red = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
@@ -465,31 +465,32 @@ private slots:
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
         QTest::keyClick(&form, Qt::Key_F3);
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
-        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        QCOMPARE(form.Column().viewList->currentRow(), 1);
         QTest::keyClick(&form, Qt::Key_F4);
         QCOMPARE(shown(), (QList<bool>{false, false, true, false}));
-        form.Menus().N36->trigger();
+        form.Menus().recordingItem->trigger();
         QCOMPARE(shown(), (QList<bool>{true, false, false, true}));
         // The recording group covers the column's buttons: Tab passes them by; the
         // name field holds a whole file name.
         RecordingGroup& group = form.Recording();
         QSet<QWidget*> reached;
-        group.Edit14Z->setFocus();
+        group.nameField->setFocus();
         for (int i = 0; i < 30; ++i) {
             reached << QApplication::focusWidget();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QVERIFY(reached.contains(group.BitBtn1Z) && reached.contains(form.Column().ListBox1));
+        QVERIFY(reached.contains(group.startButton) && reached.contains(form.Column().viewList));
         for (QWidget* w : reached)
-            QVERIFY2(w == form.Column().ListBox1 || !form.Column().isAncestorOf(w),
+            QVERIFY2(w == form.Column().viewList || !form.Column().isAncestorOf(w),
                      qPrintable(w->objectName()));
-        QVERIFY(group.Edit14Z->contentsRect().width() >=
-                group.Edit14Z->fontMetrics().horizontalAdvance("Kel_12-06_14-05-07.txt"));
-        form.Column().ListBox1->setCurrentRow(1);  // as a click on the list
+        QVERIFY(group.nameField->contentsRect().width() >=
+                group.nameField->fontMetrics().horizontalAdvance("Kel_12-06_14-05-07.txt"));
+        form.Column().viewList->setCurrentRow(1);  // as a click on the list
         QCOMPARE(shown(), (QList<bool>{false, true, false, false}));
         QTest::keyClick(&form, Qt::Key_F2);
         QCOMPARE(shown(), (QList<bool>{true, false, false, false}));
-        QCOMPARE(form.Column().BitBtn7->focusPolicy(), Qt::StrongFocus);  // uncovered again
+        QCOMPARE(form.Column().saveReportButton->focusPolicy(),
+                 Qt::StrongFocus);  // uncovered again
     }
 
     void chartQuantityGivesBothChartsTheirScaleAndTitle() {
@@ -508,9 +509,9 @@ private slots:
             QCOMPARE(form.MeasurementChart3().FootText(),
                      quantity ? QStringLiteral("    Дымность   ,   %    ")
                               : QStringLiteral("  Коэффициент ослабления  ,  м-1   "));
-            QCOMPARE(form.Live().Chart4->Title(),
+            QCOMPARE(form.Live().barChart->Title(),
                      quantity ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
-            QCOMPARE(form.Live().Chart4->Maximum(), maximum);
+            QCOMPARE(form.Live().barChart->Maximum(), maximum);
         }
     }
 
@@ -538,21 +539,21 @@ private slots:
         clock.start(5);
         s.Show();
         // The idle smoke of about 1 %, with the locale's separator.
-        QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("00,0"), 5000);
-        const QString n = form.Live().Edit8->text();
+        QTRY_VERIFY_WITH_TIMEOUT(form.Live().nValueBox->text() != QStringLiteral("00,0"), 5000);
+        const QString n = form.Live().nValueBox->text();
         QVERIFY2(n.size() == 3 && n[1] == QLatin1Char(',') &&
                      (n.startsWith(QLatin1Char('1')) || n.startsWith(QLatin1Char('0'))),
                  qPrintable(n));
         form.ShowView(View::Chart);
-        form.Live().Edit8->setText(QStringLiteral("kept"));
+        form.Live().nValueBox->setText(QStringLiteral("kept"));
         // Two whole polling cycles, each with its opacity replies, leave the box alone.
         int ticks = 0;
         QObject::connect(&form.PollTimer(), &QTimer::timeout, [&] { ++ticks; });
         QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, 5000);
         QVERIFY(form.Control().state == PollState::Polling);
-        QCOMPARE(form.Live().Edit8->text(), QStringLiteral("kept"));
+        QCOMPARE(form.Live().nValueBox->text(), QStringLiteral("kept"));
         form.ShowView(View::Recording);
-        QTRY_VERIFY_WITH_TIMEOUT(form.Live().Edit8->text() != QStringLiteral("kept"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.Live().nValueBox->text() != QStringLiteral("kept"), 2000);
     }
 
     // Typed into a field whose text reaches a Windows-1251 file, a character the
@@ -586,7 +587,7 @@ private slots:
         Station s;
         TForm1& form = s.Start();
         s.Show();
-        form.Menus().N21->trigger();
+        form.Menus().exitItem->trigger();
         QVERIFY(!form.isVisible());
         QVERIFY(QFile::exists(s.Path("Kelvaron.dat")));
     }
@@ -601,7 +602,7 @@ private slots:
         Station s;
         TForm1& form = s.Start();
         s.port->AddSilentPort(1);
-        form.Bottom().BitBtn1->click();
+        form.Bottom().connectButton->click();
         QVERIFY(form.PollTimer().isActive());
         QCOMPARE(form.PollTimer().interval(), 20);
         QCOMPARE(form.PollTimer().timerType(), Qt::PreciseTimer);

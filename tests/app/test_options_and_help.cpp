@@ -160,30 +160,31 @@ private slots:
         QCOMPARE(d.dlg.windowTitle(), QStringLiteral("Опции"));
         QCOMPARE(d.dlg.size(), QSize(546, 371));
         QCOMPARE(d.dlg.minimumSize(), d.dlg.maximumSize());
-        QCOMPARE(d.dlg.PageControl1->count(), 3);
-        QCOMPARE(d.dlg.PageControl1->tabText(0), QStringLiteral("Общие"));
-        QCOMPARE(d.dlg.PageControl1->tabText(1), QStringLiteral("График"));
-        QCOMPARE(d.dlg.PageControl1->tabText(2), QStringLiteral("Прочее"));
-        QVERIFY(d.dlg.OKBtn->isDefault());
+        QCOMPARE(d.dlg.tabs->count(), 3);
+        QCOMPARE(d.dlg.tabs->tabText(0), QStringLiteral("Общие"));
+        QCOMPARE(d.dlg.tabs->tabText(1), QStringLiteral("График"));
+        QCOMPARE(d.dlg.tabs->tabText(2), QStringLiteral("Прочее"));
+        QVERIFY(d.dlg.okButton->isDefault());
         QCOMPARE(d.dlg.Button24->toolTip(), QStringLiteral("Восстановить все исходные настройки"));
-        QCOMPARE(d.dlg.SpinEdit7->minimum(), 1);
-        QCOMPARE(d.dlg.SpinEdit7->maximum(), 5);
+        QCOMPARE(d.dlg.lineWidthSpin->minimum(), 1);
+        QCOMPARE(d.dlg.lineWidthSpin->maximum(), 5);
         // The legend box exists but is never shown, whatever tab is open.
-        d.dlg.PageControl1->setCurrentIndex(1);
+        d.dlg.tabs->setCurrentIndex(1);
         QVERIFY(d.dlg.Button7->isVisible());
-        QVERIFY(!d.dlg.CheckBox3->isVisible());
+        QVERIFY(!d.dlg.showLegendCheck->isVisible());
         // Every control of the samples' rows fits inside the fixed dialog.
-        d.dlg.PageControl1->setCurrentIndex(2);
+        d.dlg.tabs->setCurrentIndex(2);
         for (const auto& row : d.dlg.Rows) {
             QVERIFY(row.backButton->isVisible());
             const QRect r(row.backButton->mapTo(&d.dlg, QPoint(0, 0)), row.backButton->size());
             QVERIFY2(d.dlg.rect().contains(r), qPrintable(row.backButton->objectName()));
         }
         // Controls are known by their visible text.
-        QCOMPARE(d.dlg.CheckBox5->accessibleName().isEmpty() ? d.dlg.CheckBox5->text()
-                                                             : d.dlg.CheckBox5->accessibleName(),
+        QCOMPARE(d.dlg.connectAtStartCheck->accessibleName().isEmpty()
+                     ? d.dlg.connectAtStartCheck->text()
+                     : d.dlg.connectAtStartCheck->accessibleName(),
                  QStringLiteral("Связь со старта программы"));
-        QCOMPARE(d.dlg.SpinEdit7->accessibleName(), QStringLiteral("Толщина линий графиков"));
+        QCOMPARE(d.dlg.lineWidthSpin->accessibleName(), QStringLiteral("Толщина линий графиков"));
     }
 
     void controlsLoadedAtEveryShowingOnTheFirstTab() {
@@ -198,15 +199,15 @@ private slots:
         d.settings.setKBackColor(ColorToRef(QColor(0, 0, 255)));
         d.settings.setKFontColor(ColorToRef(QColor(255, 255, 0)));
         QVERIFY(d.Open());
-        QCOMPARE(d.dlg.PageControl1->currentIndex(), 0);
-        QVERIFY(d.dlg.CheckBox5->isChecked());
-        QVERIFY(!d.dlg.CheckBox2->isChecked());
-        QVERIFY(d.dlg.CheckBox1->isChecked());
-        QVERIFY(!d.dlg.CheckBox3->isChecked());
+        QCOMPARE(d.dlg.tabs->currentIndex(), 0);
+        QVERIFY(d.dlg.connectAtStartCheck->isChecked());
+        QVERIFY(!d.dlg.showNormsCheck->isChecked());
+        QVERIFY(d.dlg.normsInReportCheck->isChecked());
+        QVERIFY(!d.dlg.showLegendCheck->isChecked());
         QVERIFY(d.dlg.RadioGroup1Items[1]->isChecked());
         QVERIFY(d.dlg.RadioGroup3Items[0]->isChecked());
-        QCOMPARE(d.dlg.SpinEdit7->value(), 5);
-        d.dlg.PageControl1->setCurrentIndex(2);
+        QCOMPARE(d.dlg.lineWidthSpin->value(), 5);
+        d.dlg.tabs->setCurrentIndex(2);
         QCOMPARE(SampleBackground(d.dlg.Rows[0].sample), QColor(0, 0, 255));
         QCOMPARE(SampleText(d.dlg.Rows[0].sample), QColor(255, 255, 0));
 
@@ -221,14 +222,14 @@ private slots:
         d.settings.setLineWidth(0);
         d.settings.setKBackColor(ColorToRef(QColor(0, 128, 0)));
         QVERIFY(d.Open());
-        QCOMPARE(d.dlg.PageControl1->currentIndex(), 0);
-        QVERIFY(!d.dlg.CheckBox5->isChecked());
-        QVERIFY(d.dlg.CheckBox2->isChecked());
-        QVERIFY(d.dlg.CheckBox3->isChecked());
+        QCOMPARE(d.dlg.tabs->currentIndex(), 0);
+        QVERIFY(!d.dlg.connectAtStartCheck->isChecked());
+        QVERIFY(d.dlg.showNormsCheck->isChecked());
+        QVERIFY(d.dlg.showLegendCheck->isChecked());
         QVERIFY(d.dlg.RadioGroup1Items[0]->isChecked());
         QVERIFY(d.dlg.RadioGroup3Items[1]->isChecked());
-        QCOMPARE(d.dlg.SpinEdit7->value(), 1);
-        d.dlg.PageControl1->setCurrentIndex(2);
+        QCOMPARE(d.dlg.lineWidthSpin->value(), 1);
+        d.dlg.tabs->setCurrentIndex(2);
         QCOMPARE(SampleBackground(d.dlg.Rows[0].sample), QColor(0, 128, 0));
     }
 
@@ -239,14 +240,14 @@ private slots:
         d.settings.setShowNorms(2);
         const AppSettings before = d.settings;
         QVERIFY(d.Open());
-        Tick(d.dlg.CheckBox5);  // was not 1: ticked now
+        Tick(d.dlg.connectAtStartCheck);  // was not 1: ticked now
         Tick(d.dlg.RadioGroup1Items[0]);
-        d.dlg.PageControl1->setCurrentIndex(1);
+        d.dlg.tabs->setCurrentIndex(1);
         Tick(d.dlg.RadioGroup3Items[1]);
-        d.dlg.SpinEdit7->setFocus();
-        QTest::keyClick(d.dlg.SpinEdit7, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(d.dlg.SpinEdit7, "3");
-        Click(d.dlg.OKBtn);
+        d.dlg.lineWidthSpin->setFocus();
+        QTest::keyClick(d.dlg.lineWidthSpin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d.dlg.lineWidthSpin, "3");
+        Click(d.dlg.okButton);
         QVERIFY(!d.dlg.isVisible());
         QCOMPARE(d.dlg.result(), int(QDialog::Accepted));
         QCOMPARE(d.settings.connectAtStart(), 1);
@@ -311,12 +312,12 @@ private slots:
         const QColor chosen(12, 34, 56);
         d.ui.colorChoices.push_back(chosen);
         QVERIFY(d.Open());
-        d.dlg.PageControl1->setCurrentIndex(tab);
+        d.dlg.tabs->setCurrentIndex(tab);
         Click(d.dlg.findChild<QPushButton*>(button));
         QCOMPARE(d.ui.colorDialogs.size(), 1);
         QCOMPARE(d.ui.colorDialogs[0], ColorFromRef(field(before)));
         QCOMPARE(d.settings, before);  // nothing reaches the record before OK
-        Click(d.dlg.OKBtn);
+        Click(d.dlg.okButton);
         QCOMPARE(field(d.settings), ColorToRef(chosen));
         // Every other field as before.
         int differences = 0;
@@ -332,18 +333,18 @@ private slots:
         d.ui.colorChoices.push_back(QColor(255, 0, 0));
         d.ui.colorChoices.push_back(QColor(0, 0, 255));
         QVERIFY(d.Open());
-        d.dlg.PageControl1->setCurrentIndex(2);
+        d.dlg.tabs->setCurrentIndex(2);
         Click(d.dlg.Rows[0].backButton);
         Click(d.dlg.Rows[0].textButton);
         QCOMPARE(SampleBackground(d.dlg.Rows[0].sample), QColor(255, 0, 0));
         QCOMPARE(SampleText(d.dlg.Rows[0].sample), QColor(0, 0, 255));
-        Click(d.dlg.CancelBtn);
+        Click(d.dlg.cancelButton);
         QVERIFY(!d.dlg.isVisible());
         QCOMPARE(d.dlg.result(), int(QDialog::Rejected));
         QCOMPARE(d.settings, before);
         // Reopened, the sample shows the stored colours again.
         QVERIFY(d.Open());
-        d.dlg.PageControl1->setCurrentIndex(2);
+        d.dlg.tabs->setCurrentIndex(2);
         QCOMPARE(SampleBackground(d.dlg.Rows[0].sample), ColorFromRef(before.kBackColor()));
         // Escape cancels the same way.
         d.ui.colorChoices.push_back(QColor(0, 255, 0));
@@ -359,12 +360,12 @@ private slots:
         const AppSettings before = d.settings;
         d.ui.colorChoices.push_back(std::nullopt);
         QVERIFY(d.Open());
-        d.dlg.PageControl1->setCurrentIndex(1);
+        d.dlg.tabs->setCurrentIndex(1);
         Click(d.dlg.Button7);
         QCOMPARE(d.ui.colorDialogs.size(), 1);
         QCOMPARE(d.ui.colorDialogs[0], QColor(0, 128, 128));
         QCOMPARE(SampleBackground(d.dlg.Edit7), QColor(0, 128, 128));
-        Click(d.dlg.OKBtn);
+        Click(d.dlg.okButton);
         QCOMPARE(d.settings.chartBackColor(), before.chartBackColor());
     }
 
@@ -397,7 +398,7 @@ private slots:
         QSignalSpy finished(&d.dlg, &QDialog::finished);
         d.ui.answers.push_back(Answer::Yes);
         QVERIFY(d.Open());
-        d.dlg.SpinEdit7->setValue(4);  // a control changed before: not stored
+        d.dlg.lineWidthSpin->setValue(4);  // a control changed before: not stored
         Click(d.dlg.Button24);
         QVERIFY(!d.dlg.isVisible());
         QCOMPARE(d.settings.ToBytes(), AppSettings::Defaults().ToBytes());
@@ -406,8 +407,8 @@ private slots:
         QCOMPARE(finished[0][0].toInt(), TPagesDlg::DefaultsRestored);
         // The next showing shows the defaults.
         QVERIFY(d.Open());
-        QVERIFY(d.dlg.CheckBox5->isChecked());
-        QCOMPARE(d.dlg.SpinEdit7->value(), 2);
+        QVERIFY(d.dlg.connectAtStartCheck->isChecked());
+        QCOMPARE(d.dlg.lineWidthSpin->value(), 2);
     }
 
     // Qt's own dialogs, not the script: what the options ask stands over them.
@@ -439,7 +440,7 @@ private slots:
         OptionsDialog d;
         QSignalSpy unlock(&d.dlg, &TPagesDlg::reportUnlockRequested);
         QVERIFY(d.Open());
-        d.dlg.PageControl1->setCurrentIndex(2);
+        d.dlg.tabs->setCurrentIndex(2);
         Click(d.dlg.Rows[0].label);
         QCOMPARE(unlock.count(), 0);
         Click(d.dlg.Label13);
@@ -447,7 +448,7 @@ private slots:
         QTest::mouseClick(d.dlg.Label13, Qt::RightButton);
         QCOMPARE(unlock.count(), 1);
         const AppSettings before = d.settings;
-        Click(d.dlg.CancelBtn);
+        Click(d.dlg.cancelButton);
         QCOMPARE(d.settings, before);
     }
 
@@ -542,10 +543,10 @@ private slots:
         QCOMPARE(box.VersionLabel->text(), QStringLiteral("Version :"));
         QCOMPARE(box.Version->text(), QStringLiteral("1.0.9.0"));
         QVERIFY(box.Company->isHidden() && box.Contacts->isHidden());  // no service.txt
-        QCOMPARE(box.BitBtn1->text(), QStringLiteral("о продукции"));
-        QCOMPARE(box.BitBtn1->objectName(), QStringLiteral("BitBtn1"));
-        QVERIFY(!box.BitBtn1->icon().isNull());
-        QCOMPARE(box.BitBtn1->layoutDirection(), Qt::RightToLeft);  // icon right of the text
+        QCOMPARE(box.productButton->text(), QStringLiteral("о продукции"));
+        QCOMPARE(box.productButton->objectName(), QStringLiteral("BitBtn1"));
+        QVERIFY(!box.productButton->icon().isNull());
+        QCOMPARE(box.productButton->layoutDirection(), Qt::RightToLeft);  // icon right of the text
         QCOMPARE(box.Button1->text(), QStringLiteral("Отмена"));
         QCOMPARE(box.OKButton->text(), QStringLiteral("OK"));
         QVERIFY(box.OKButton->isDefault());
@@ -625,7 +626,7 @@ private slots:
         ui.whileOpen = [&] { visibleDuringWarning = box.isVisible(); };
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        Click(byPicture ? static_cast<QWidget*>(box.Image2) : box.BitBtn1);
+        Click(byPicture ? static_cast<QWidget*>(box.Image2) : box.productButton);
         QVERIFY(!box.isVisible());
         if (present) {
             QCOMPARE(ui.opened, QStringList{document});

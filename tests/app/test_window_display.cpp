@@ -120,7 +120,8 @@ private slots:
         SizedWindow w(client);
         LivePanel& live = w.form->Live();
         // Caption boxes hold both lines.
-        for (QPlainTextEdit* caption : {live.Memo7, live.Memo3, live.Memo2, live.Memo4}) {
+        for (QPlainTextEdit* caption :
+             {live.kCaption, live.nCaption, live.rpmCaption, live.oilCaption}) {
             const QFontMetricsF m(caption->font());
             const QRect room = caption->viewport()->rect();
             for (const QString& line : caption->toPlainText().split('\n'))
@@ -131,7 +132,7 @@ private slots:
             QVERIFY(caption->font().pointSize() <= std::max(1, w.form->Layout().captionFont));
         }
         // Value boxes hold their widest texts.
-        for (ValueBox* box : {live.Edit5, live.Edit8, live.Edit1, live.Edit2}) {
+        for (ValueBox* box : {live.kValueBox, live.nValueBox, live.rpmValueBox, live.oilValueBox}) {
             const QFontMetricsF m(box->font());
             QVERIFY2(m.horizontalAdvance(QStringLiteral("00,00")) <= box->contentsRect().width(),
                      qPrintable(box->objectName()));
@@ -210,7 +211,7 @@ private slots:
         s.StoreQuiet();
         TForm1& form = s.Start();
         s.Show();
-        QListWidget* list = form.Column().ListBox1;
+        QListWidget* list = form.Column().viewList;
         QCOMPARE(list->currentRow(), 0);
         form.Live().hide();  // something hid the live values
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -240,13 +241,14 @@ private slots:
         QVERIFY(group.autoFillBackground());  // opaque over the bar chart
         QWidget* area = form.centralWidget();
         // Over the column's buttons it hides…
-        const QRect save = form.Column().BitBtn7->geometry().translated(form.Column().pos());
+        const QRect save =
+            form.Column().saveReportButton->geometry().translated(form.Column().pos());
         if (group.geometry().intersects(save)) {
             QWidget* top = area->childAt(group.geometry().intersected(save).center());
             QVERIFY(top == &group || group.isAncestorOf(top));
         }
         // …the view list below stays reachable.
-        QListWidget* list = form.Column().ListBox1;
+        QListWidget* list = form.Column().viewList;
         const QPoint item =
             list->viewport()->mapTo(area, list->visualItemRect(list->item(0)).center());
         QVERIFY(!group.geometry().contains(item));

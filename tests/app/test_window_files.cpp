@@ -59,8 +59,8 @@ private slots:
         const QString elsewhere = s.Path("elsewhere");
         QVERIFY(QDir().mkdir(elsewhere));
         s.messages.saveChoices.push_back(FileChoice{elsewhere + "/отчет.txt", 1});
-        form.Column().BitBtn7->click();                     // "Сохранить"
-        QCOMPARE(form.Column().ListBox1->currentRow(), 2);  // the report to the front
+        form.Column().saveReportButton->click();            // "Сохранить"
+        QCOMPARE(form.Column().viewList->currentRow(), 2);  // the report to the front
         QCOMPARE(s.messages.saveDialogs.size(), 1);
         const FileDialog& save = s.messages.saveDialogs[0];
         QCOMPARE(save.title, QStringLiteral("Сохранение ОТЧЕТА"));
@@ -74,7 +74,7 @@ private slots:
                  EncodeCp1251(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
         // "Открыть" starts where the report was saved and hands the file to the desktop.
         s.messages.openChoices.push_back(FileChoice{elsewhere + "/отчет.txt", 1});
-        form.Menus().N15->trigger();  // "Открыть отчет" presses "Открыть"
+        form.Menus().openReportItem->trigger();  // "Открыть отчет" presses "Открыть"
         QCOMPARE(QDir(s.messages.openDialogs.last().folder).absolutePath(),
                  QDir(elsewhere).absolutePath());
         QCOMPARE(s.messages.openDialogs.last().title, QStringLiteral("Открытие ОТЧЕТА"));
@@ -90,13 +90,13 @@ private slots:
         // The template changes on disk; the view is not composed again.
         PutFile(s.Path("TemplateDef.txt"), "changed\r\n");
         s.messages.saveChoices.push_back(FileChoice{s.Path("Text/a.txt"), 1});
-        form.Menus().N16->trigger();  // "Сохранить отчет"
+        form.Menus().saveReportItem->trigger();  // "Сохранить отчет"
         QCOMPARE(FileBytes(s.Path("Text/a.txt")),
                  EncodeCp1251(shown.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
         // From another view the report is composed afresh first.
         form.ShowView(View::Table);
         s.messages.saveChoices.push_back(FileChoice{s.Path("Text/b.txt"), 1});
-        form.Column().BitBtn7->click();
+        form.Column().saveReportButton->click();
         QCOMPARE(FileBytes(s.Path("Text/b.txt")), QByteArray("changed\r\n"));
     }
 
@@ -106,7 +106,7 @@ private slots:
         PutFile(s.Path("Text/kept.txt"), "old report\r\n");
         QFile::setPermissions(s.Path("Text/kept.txt"), QFile::ReadOwner);
         s.messages.saveChoices.push_back(FileChoice{s.Path("Text/kept.txt"), 1});
-        form.Column().BitBtn7->click();
+        form.Column().saveReportButton->click();
         QFile::setPermissions(s.Path("Text/kept.txt"), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(s.messages.notices.size(), 1);
         QVERIFY(s.messages.notices[0].contains(s.Path("Text/kept.txt")) ||
@@ -119,8 +119,8 @@ private slots:
         TForm1& form = StartWithVehicle(s);
         // Type 2: a metafile; "probe" gains ".emf", "again.emf" no second one.
         s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/probe"), 2});
-        form.Menus().N12->trigger();  // "Сохранить график"
-        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        form.Menus().saveChartItem->trigger();  // "Сохранить график"
+        QCOMPARE(form.Column().viewList->currentRow(), 1);
         const FileDialog& save = s.messages.saveDialogs.last();
         QCOMPARE(save.title, QStringLiteral("Сохранение ГРАФИКА"));
         QCOMPARE(save.suggestedName, QStringLiteral("А123АА_Иванов_12-06_14-05"));
@@ -131,15 +131,15 @@ private slots:
         QCOMPARE(Le32(emf, 40), 0x464D4520u);  // " EMF"
         QCOMPARE(Le32(emf, 48), static_cast<quint32>(emf.size()));
         s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/again.emf"), 2});
-        form.Menus().N12->trigger();
+        form.Menus().saveChartItem->trigger();
         QCOMPARE(s.messages.saveDialogs.last().type, 2);  // the type chosen last time
         QVERIFY(QFile::exists(s.Path("Graph/again.emf")));
         QVERIFY(!QFile::exists(s.Path("Graph/again.emf.emf")));
         // Type 1: a bitmap of the chart as it stands on screen.
         s.messages.saveChoices.push_back(FileChoice{s.Path("Graph/shot"), 1});
-        form.Menus().N12->trigger();
+        form.Menus().saveChartItem->trigger();
         const QImage bmp(s.Path("Graph/shot.bmp"), "BMP");
-        QCOMPARE(bmp.size(), form.Charts().Chart3->viewport()->size());
+        QCOMPARE(bmp.size(), form.Charts().chartView->viewport()->size());
         QVERIFY(FileBytes(s.Path("Graph/shot.bmp")).startsWith("BM"));
     }
 
@@ -188,12 +188,12 @@ private slots:
             s.messages.answers = {Answer::Yes};
             WhenModal(
                 [](QWidget* options) { static_cast<TPagesDlg*>(options)->Button24->click(); });
-            form.Column().BitBtn12->click();
+            form.Column().optionsButton->click();
         }
-        form.Menus().N12->trigger();  // cancelled
+        form.Menus().saveChartItem->trigger();  // cancelled
         QCOMPARE(s.messages.saveDialogs.last().type, shown);
         s.messages.openChoices.push_back(FileChoice{s.Path("Graph/missing.bmp"), 3});
-        form.Menus().N11->trigger();  // "Открыть график"
+        form.Menus().openChartItem->trigger();  // "Открыть график"
         QCOMPARE(s.messages.openDialogs.last().title, QStringLiteral("Открытие ГРАФИКА"));
         QCOMPARE(s.messages.openDialogs.last().type, std::min(shown, 3));
         // A chosen file that is not there: the warning with its path, nothing opened.
@@ -222,8 +222,8 @@ private slots:
             stripDuring = picture.pixelColor(strip.left() + 2, strip.bottom() - 2);
         };
         s.messages.printerChoices.push_back(false);  // cancelled
-        form.Menus().N13->trigger();                 // "Печать графика"
-        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        form.Menus().printChartItem->trigger();      // "Печать графика"
+        QCOMPARE(form.Column().viewList->currentRow(), 1);
         QCOMPARE(s.messages.printDialogs, 1);
         QCOMPARE(during, QColor(Qt::white));
         QCOMPARE(stripDuring, QColor(Qt::white));
@@ -234,10 +234,10 @@ private slots:
         WindowStation s;
         TForm1& form = StartWithVehicle(s);
         QTRY_VERIFY(QFile::exists(s.Path(kNormsFileName)));  // written at the first showing
-        form.Menus().N35->trigger();  // "Редактировать нормы"
+        form.Menus().editNormsItem->trigger();  // "Редактировать нормы"
         QCOMPARE(s.messages.opened, QStringList{s.Path(kNormsFileName)});
         QVERIFY(QFile::remove(s.Path(kTemplateFileName)));
-        form.Menus().N33->trigger();  // "Редактировать шаблон"
+        form.Menus().editTemplateItem->trigger();  // "Редактировать шаблон"
         QCOMPARE(s.messages.warnings.size(), 1);
         QCOMPARE(s.messages.warnings[0].text,
                  QStringLiteral("Файл не найден :") + s.Path(kTemplateFileName));

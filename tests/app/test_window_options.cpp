@@ -63,20 +63,21 @@ private slots:
         s.Show();
         QTRY_VERIFY(!form.MeasurementChart3().FootText().isEmpty());
         LivePanel& live = form.Live();
-        QCOMPARE(TextOf(live.Edit5), QColor(255, 0, 0));
-        QCOMPARE(BaseOf(live.Edit5), QColor(0, 0, 255));
-        QCOMPARE(TextOf(live.Edit8), QColor(0, 255, 0));
-        QCOMPARE(BaseOf(live.Edit8), QColor(0, 128, 0));
-        QCOMPARE(TextOf(live.Edit1), QColor(255, 255, 255));
-        QCOMPARE(BaseOf(live.Edit1), QColor(0, 128, 128));
-        QCOMPARE(TextOf(live.Edit2), QColor(0, 0, 0));
-        QCOMPARE(BaseOf(live.Edit2), QColor(255, 255, 0));
-        for (QPlainTextEdit* caption : {live.Memo7, live.Memo3, live.Memo2, live.Memo4}) {
+        QCOMPARE(TextOf(live.kValueBox), QColor(255, 0, 0));
+        QCOMPARE(BaseOf(live.kValueBox), QColor(0, 0, 255));
+        QCOMPARE(TextOf(live.nValueBox), QColor(0, 255, 0));
+        QCOMPARE(BaseOf(live.nValueBox), QColor(0, 128, 0));
+        QCOMPARE(TextOf(live.rpmValueBox), QColor(255, 255, 255));
+        QCOMPARE(BaseOf(live.rpmValueBox), QColor(0, 128, 128));
+        QCOMPARE(TextOf(live.oilValueBox), QColor(0, 0, 0));
+        QCOMPARE(BaseOf(live.oilValueBox), QColor(255, 255, 0));
+        for (QPlainTextEdit* caption :
+             {live.kCaption, live.nCaption, live.rpmCaption, live.oilCaption}) {
             QCOMPARE(TextOf(caption), QColor(128, 0, 128));
             QCOMPARE(BaseOf(caption), QColor(255, 255, 255));
         }
         // Chamber and ambient keep white on black.
-        for (ValueBox* box : {live.Edit3, live.Edit4}) {
+        for (ValueBox* box : {live.chamberValueBox, live.ambientValueBox}) {
             QCOMPARE(TextOf(box), QColor(Qt::white));
             QCOMPARE(BaseOf(box), QColor(Qt::black));
         }
@@ -86,11 +87,11 @@ private slots:
         QCOMPARE(form.MeasurementChart3().Curve(3)->pen().width(), 4);
         // Without the norms line the chart takes the whole area, and after the next
         // resize the whole area but 2 pixels; the line stays hidden.
-        QVERIFY(form.Charts().Panel12->isHidden());
-        QCOMPARE(form.Charts().Chart3->height(), form.Charts().height());
+        QVERIFY(form.Charts().normsPanel->isHidden());
+        QCOMPARE(form.Charts().chartView->height(), form.Charts().height());
         form.resize(form.width() + 20, form.height() + 20);
-        QTRY_COMPARE(form.Charts().Chart3->height(), form.Charts().height() - 2);
-        QVERIFY(form.Charts().Panel12->isHidden());
+        QTRY_COMPARE(form.Charts().chartView->height(), form.Charts().height() - 2);
+        QVERIFY(form.Charts().normsPanel->isHidden());
     }
 
     void okAppliesEveryOptionAtOnceAndCancelNothing() {
@@ -102,7 +103,7 @@ private slots:
         // A point drawn in K stays where it was when the chart switches to N.
         form.MeasurementChart3().AddPoint(1, 5, 1.5);
         const int areaHeight = form.Charts().height();
-        QVERIFY(!form.Charts().Panel12->isHidden());
+        QVERIFY(!form.Charts().normsPanel->isHidden());
 
         // "Отмена" after changes: nothing of them arrives.
         s.messages.colorChoices.push_back(QColor(255, 0, 0));
@@ -110,36 +111,36 @@ private slots:
             auto* options = static_cast<TPagesDlg*>(dialog);
             options->RadioGroup3Items[1]->click();
             options->Rows[0].backButton->click();
-            options->CancelBtn->click();
+            options->cancelButton->click();
         });
-        form.Column().BitBtn12->click();
+        form.Column().optionsButton->click();
         QCOMPARE(form.Settings(), [] {
             AppSettings d = AppSettings::Defaults();
             d.setConnectAtStart(0);
             return d;
         }());
-        QCOMPARE(BaseOf(form.Live().Edit5), QColor(Qt::black));
+        QCOMPARE(BaseOf(form.Live().kValueBox), QColor(Qt::black));
 
         // OK: N on the chart, the norms line hidden, width 5, a red K panel.
         s.messages.colorChoices.push_back(QColor(255, 0, 0));
         WhenModal([](QWidget* dialog) {
             auto* options = static_cast<TPagesDlg*>(dialog);
             options->RadioGroup3Items[1]->click();
-            options->CheckBox2->setChecked(false);
-            options->SpinEdit7->setValue(5);
+            options->showNormsCheck->setChecked(false);
+            options->lineWidthSpin->setValue(5);
             options->Rows[0].backButton->click();
-            options->OKBtn->click();
+            options->okButton->click();
         });
-        form.Menus().N27->trigger();  // "Опции" presses the button
+        form.Menus().optionsItem->trigger();  // "Опции" presses the button
         QCOMPARE(form.Settings().chartQuantity(), 1);
         QCOMPARE(form.MeasurementChart3().LeftAxis()->max(), 100.0);
-        QCOMPARE(form.Live().Chart4->Maximum(), 100.0);
+        QCOMPARE(form.Live().barChart->Maximum(), 100.0);
         QCOMPARE(form.MeasurementChart3().FootText(), QStringLiteral("    Дымность   ,   %    "));
         QCOMPARE(form.MeasurementChart3().Curve(1)->at(0), QPointF(5, 1.5));
-        QVERIFY(form.Charts().Panel12->isHidden());
-        QCOMPARE(form.Charts().Chart3->height(), areaHeight);
+        QVERIFY(form.Charts().normsPanel->isHidden());
+        QCOMPARE(form.Charts().chartView->height(), areaHeight);
         QCOMPARE(form.MeasurementChart3().Curve(6)->pen().width(), 5);
-        QCOMPARE(BaseOf(form.Live().Edit5), QColor(255, 0, 0));
+        QCOMPARE(BaseOf(form.Live().kValueBox), QColor(255, 0, 0));
         QCOMPARE(form.Settings().kBackColor(), 0x000000FF);
         // The settings reach the file at the next close.
         form.close();
@@ -173,7 +174,7 @@ private slots:
             QVERIFY(options->isVisible());
             options->Button24->click();  // Yes
         });
-        form.Column().BitBtn12->click();
+        form.Column().optionsButton->click();
         QCOMPARE(s.messages.warnings.size(), 3);
         QCOMPARE(s.messages.warnings[0].text,
                  QStringLiteral("Вы действительно хотите восстановить значения по умолчанию ?"));
@@ -181,14 +182,14 @@ private slots:
         QCOMPARE(form.Settings(), AppSettings::Defaults());  // all 320 bytes
         QTRY_COMPARE(form.frameGeometry().topLeft(), QPoint(0, 0));
         QTRY_COMPARE(form.frameGeometry().size(), QSize(638, 478));
-        QCOMPARE(BaseOf(form.Live().Edit5), QColor(Qt::black));
-        QCOMPARE(TextOf(form.Live().Edit5), QColor(255, 255, 0));
+        QCOMPARE(BaseOf(form.Live().kValueBox), QColor(Qt::black));
+        QCOMPARE(TextOf(form.Live().kValueBox), QColor(255, 255, 0));
         QCOMPARE(form.MeasurementChart3().Chart()->backgroundBrush().color(), QColor(Qt::black));
-        QVERIFY(!form.Charts().Panel12->isHidden());
+        QVERIFY(!form.Charts().normsPanel->isHidden());
         // The recording group shows the restored interval and one-point mode, and a
         // new file's header names the interval its rows come at.
-        QCOMPARE(form.Recording().ComboBox1Z->currentText(), QStringLiteral("1"));
-        QVERIFY(!form.Recording().CheckBox3Z->isChecked());
+        QCOMPARE(form.Recording().intervalCombo->currentText(), QStringLiteral("1"));
+        QVERIFY(!form.Recording().onePointCheck->isChecked());
         WindowStation::BeginRecording(form);
         QCOMPARE(form.RecordTimer().interval(), 1);
         QVERIFY(FileBytes(form.Recording().Session().FilePath())
@@ -203,11 +204,11 @@ private slots:
         QVERIFY(form.Report().isReadOnly());
         WhenModal([](QWidget* dialog) {
             auto* options = static_cast<TPagesDlg*>(dialog);
-            options->PageControl1->setCurrentWidget(options->TabSheet3);
+            options->tabs->setCurrentWidget(options->TabSheet3);
             QTest::mouseClick(options->Label13, Qt::LeftButton);
-            options->CancelBtn->click();
+            options->cancelButton->click();
         });
-        form.Column().BitBtn12->click();
+        form.Column().optionsButton->click();
         QVERIFY(!form.Report().isReadOnly());
     }
 };

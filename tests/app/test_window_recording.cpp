@@ -29,7 +29,7 @@ namespace {
 const QString kStopQuestion = QStringLiteral("Идет запись данных в файл. Остановить?");
 
 void Choose(TForm1& form, int view, Chooser chooser) {
-    ViewList& list = *form.Column().ListBox1;
+    ViewList& list = *form.Column().viewList;
     if (chooser == Chooser::Menu) return form.ShowView(static_cast<View>(view));
     if (chooser == Chooser::Click)
         return QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(s.messages.warnings[0].text, kStopQuestion);
         QCOMPARE(s.messages.warnings[0].buttons, Buttons::OkCancel);
         QVERIFY(form.Recording().Session().IsActive());
-        ViewList& list = *form.Column().ListBox1;
+        ViewList& list = *form.Column().viewList;
         QCOMPARE(list.currentRow(), 3);
         QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(3)});  // highlighted
         QVERIFY(form.Recording().isVisible());
@@ -104,7 +104,8 @@ private slots:
         sim::Opacimeter instrument;
         QVERIFY(s.Connect(instrument));
         QVERIFY(s.TickUntil([&] { return form.Readings().deviceState == 1; }, 50));
-        QPushButton* start = pending == 2 ? form.Status().BitBtn4 : form.Status().BitBtn5;
+        QPushButton* start =
+            pending == 2 ? form.Status().freeAccelerationButton : form.Status().maxSpeedButton;
         s.messages.answers.push_back(Answer::Cancel);
         if (byInstrument) {
             // Asked once; the answer holds until the loop has followed the start.
@@ -117,13 +118,13 @@ private slots:
         }
         QCOMPARE(s.messages.warnings.size(), 1);
         QVERIFY(form.Recording().Session().IsActive());
-        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        QCOMPARE(form.Column().viewList->currentRow(), 3);
         if (byInstrument) return;
         s.messages.answers.push_back(Answer::Ok);
         start->click();
         QVERIFY(!form.Recording().Session().IsActive());
         QCOMPARE(form.Control().pendingRequest, static_cast<PendingRequest>(pending));
-        QCOMPARE(form.Column().ListBox1->currentRow(), 1);
+        QCOMPARE(form.Column().viewList->currentRow(), 1);
     }
 
     void rowsCarryTheLiveTextsAndCloseFinishesTheFile() {
@@ -138,7 +139,7 @@ private slots:
         QVERIFY(s.Connect(instrument));
         QVERIFY(s.TickUntil([&] { return form.Readings().opacityX10 != 0; }, 50));
         s.TickUntil([] { return false; }, 10);  // refreshed at the cycle's next phases
-        const QString k = form.Live().Edit5->text(), n = form.Live().Edit8->text();
+        const QString k = form.Live().kValueBox->text(), n = form.Live().nValueBox->text();
         QVERIFY(n.startsWith(QStringLiteral("45,")) || n.startsWith(QStringLiteral("44,")));
         form.Recording().Session().WriteRow();  // one tick of the recording timer
         QCOMPARE(form.Recording().Session().RowsWritten(), 1);

@@ -73,7 +73,7 @@ private slots:
         }
 
         // "Стереть": no result and rows without numbers, composed at once.
-        form.Column().BitBtn8->click();
+        form.Column().clearResultsButton->click();
         form.ShowView(View::Report);
         const QStringList erased = Report(form);
         QCOMPARE(erased[13], QStringLiteral("      "));
@@ -91,7 +91,7 @@ private slots:
         QVERIFY(QFile::exists(s.Path("TemplateDef.txt")));  // written with the built-in one
         PutFile(s.Path("TemplateDef.txt"), EncodeCp1251(QStringLiteral("Номер #3\r\n##7#F\r\n")));
         // A second click on "Отчет", already selected, composes again.
-        QListWidget* list = form.Column().ListBox1;
+        QListWidget* list = form.Column().viewList;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(2)).center());
         QCOMPARE(Report(form).value(0), QStringLiteral("Номер А123АА"));
@@ -105,7 +105,7 @@ private slots:
         form.ShowView(View::Report);
         QCOMPARE(Report(form).size(), 29);
         QCOMPARE(Report(form)[4].trimmed(), QStringLiteral("№ автомобиля:  B777BB       VIN:"));
-        QCOMPARE(form.Status().Label2->text(),
+        QCOMPARE(form.Status().modeLine->text(),
                  QStringLiteral("Не удалось прочитать TemplateDef.txt"));
     }
 
@@ -120,8 +120,8 @@ private slots:
         QVERIFY(s.Connect(instrument));
         QVERIFY(s.TickUntil([&] { return form.Readings().opacityX10 != 0; }, 50));
         s.TickUntil([] { return false; }, 10);
-        QVERIFY2(QRegularExpression("^\\d+,\\d$").match(form.Live().Edit8->text()).hasMatch(),
-                 qPrintable(form.Live().Edit8->text()));
+        QVERIFY2(QRegularExpression("^\\d+,\\d$").match(form.Live().nValueBox->text()).hasMatch(),
+                 qPrintable(form.Live().nValueBox->text()));
         // The axis labels with the comma, and drawn: ink right of the plot area.
         QChart* chart = form.MeasurementChart3().Chart();
         QCOMPARE(chart->locale().decimalPoint(), QStringLiteral(","));
@@ -191,12 +191,12 @@ private slots:
                      QStringLiteral("    по ГОСТ без наддува:   2,5  м-1"));
         WhenModal([](QWidget* dialog) {
             auto* norms = static_cast<TForm3*>(dialog);
-            norms->Edit1->clear();
-            Type(norms->Edit1, QStringLiteral(" 3,5 м-1"));
-            norms->BitBtn3->click();  // "Добавить"
-            norms->BitBtn1->click();  // "ОК"
+            norms->normField->clear();
+            Type(norms->normField, QStringLiteral(" 3,5 м-1"));
+            norms->addButton->click();  // "Добавить"
+            norms->okButton->click();   // "ОК"
         });
-        form.Column().BitBtn11->click();  // "Нормы"
+        form.Column().normsButton->click();  // "Нормы"
         QCOMPARE(form.Charts().NormText(), QStringLiteral(" 3,5 м-1"));
         QCOMPARE(form.Settings().normIndex(), 2);
         QFile file(s.Path("norma.txt"));
@@ -208,7 +208,7 @@ private slots:
         form.ShowView(View::Report);
         QCOMPARE(Report(form)[26], QStringLiteral("  Нормы:    3,5 м-1"));
         // A norm typed into the norms line itself is what the report prints.
-        form.Charts().Edit6->setText(QStringLiteral("своя норма"));
+        form.Charts().normsField->setText(QStringLiteral("своя норма"));
         form.ShowView(View::Report);
         QCOMPARE(Report(form)[26], QStringLiteral("  Нормы:   своя норма"));
     }

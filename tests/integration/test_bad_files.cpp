@@ -111,7 +111,7 @@ TForm1& StartShown(WindowStation& s, qint64* showMs = nullptr) {
     TForm1& form = s.Start();
     form.Header().vehicleNumber = kVehicle;
     s.Show();
-    [&form] { QTRY_VERIFY(form.NormsDialog().ListBox1->count() > 0); }();
+    [&form] { QTRY_VERIFY(form.NormsDialog().normsList->count() > 0); }();
     if (showMs) *showMs = shown.elapsed();
     return form;
 }
@@ -127,20 +127,20 @@ NormsSeen OpenNormsDialog(TForm1& form, qint64* ms = nullptr) {
     NormsSeen seen;
     WhenModal([&seen](QWidget* dialog) {
         auto* norms = static_cast<TForm3*>(dialog);
-        for (int i = 0; i < norms->ListBox1->count(); ++i)
-            seen.entries << norms->ListBox1->item(i)->text();
-        seen.selected = norms->ListBox1->currentRow();
-        seen.typed = norms->Edit1->text();
-        norms->Edit1->clear();
-        QListWidget* list = norms->ListBox1;
+        for (int i = 0; i < norms->normsList->count(); ++i)
+            seen.entries << norms->normsList->item(i)->text();
+        seen.selected = norms->normsList->currentRow();
+        seen.typed = norms->normField->text();
+        norms->normField->clear();
+        QListWidget* list = norms->normsList;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->currentItem()).center());
-        seen.copied = norms->Edit1->text();
-        norms->BitBtn2->click();  // "Отмена"
+        seen.copied = norms->normField->text();
+        norms->cancelButton->click();  // "Отмена"
     });
     QElapsedTimer open;
     open.start();
-    form.Column().BitBtn11->click();
+    form.Column().normsButton->click();
     if (ms) *ms = open.elapsed();
     return seen;
 }
@@ -288,7 +288,7 @@ private slots:
         TForm1& form = StartShown(s, &showMs);
         // The first entry in the norms line under the chart, as far as a line
         // field holds (32767 characters).
-        const QString first = entries.first().left(form.Charts().Edit6->maxLength());
+        const QString first = entries.first().left(form.Charts().normsField->maxLength());
         QCOMPARE(form.Charts().NormText(), first);
         QCOMPARE(form.Settings().normIndex(), 0);
 
@@ -383,10 +383,12 @@ private slots:
                 QCOMPARE(form.Charts().NormText(), DefaultNorms().first());
                 break;
             case 64:
-                QCOMPARE(form.Live().Edit5->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+                QCOMPARE(form.Live().kValueBox->palette().color(QPalette::Text),
+                         QColor(0xFF, 0, 0));
                 break;
             case 68:
-                QCOMPARE(form.Live().Edit5->palette().color(QPalette::Base), QColor(0, 0xFF, 0));
+                QCOMPARE(form.Live().kValueBox->palette().color(QPalette::Base),
+                         QColor(0, 0xFF, 0));
                 break;
             case 36:
                 QCOMPARE(chart.Chart()->backgroundBrush().color(), QColor(0xFF, 0xFF, 0xFF));
@@ -396,12 +398,12 @@ private slots:
                 QCOMPARE(chart.FootText(), QStringLiteral("    Дымность   ,   %    "));
                 break;
             case 152:
-                QCOMPARE(form.Recording().ComboBox1Z->currentText(),
+                QCOMPARE(form.Recording().intervalCombo->currentText(),
                          QString::number(value < 1 ? 1000 : value));
                 QCOMPARE(form.RecordTimer().interval(), value < 1 ? 1000 : value);
                 break;
             case 12:
-                QVERIFY(!form.Charts().Panel12->isVisible());
+                QVERIFY(!form.Charts().normsPanel->isVisible());
                 break;
         }
         LoopTurns();

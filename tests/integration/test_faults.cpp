@@ -155,7 +155,7 @@ struct Watched {
             // The idle instrument's smoke is 0.9 to 1.5 %: anything else was never sent.
             // Before the first opacity reply the box shows the design text or the
             // reading held from the start, 0.
-            const QString n = form->Live().Edit8->text();
+            const QString n = form->Live().nValueBox->text();
             bool ok = false;
             const double value = QString(n).replace(',', '.').toDouble(&ok);
             const bool sent = ok && value >= 0.9 && value <= 1.5;
@@ -240,7 +240,7 @@ private slots:
         w.Start();
         QTRY_VERIFY_WITH_TIMEOUT(w.Polling(), 10000);
         QVERIFY(w.RunTicks(150));  // fifteen polling cycles
-        QCOMPARE(w.form->Status().Label2->text(), QStringLiteral("Прибор работает нормально"));
+        QCOMPARE(w.form->Status().modeLine->text(), QStringLiteral("Прибор работает нормально"));
         QVERIFY(!w.form->Control().linkLost);
         // Frames nobody asked for (a burst's forty) are never taken for replies.
         QVERIFY2(w.wrongReadings.isEmpty(), qPrintable(w.wrongReadings.join(' ')));
@@ -268,12 +268,12 @@ private slots:
         Simulator sim(w.dir.path(), fault, kFaultAtS);
         w.Start();
         QTRY_VERIFY_WITH_TIMEOUT(w.Polling() && w.form->Readings().deviceState == 1, 10000);
-        w.form->Status().BitBtn4->click();  // "СВ.УСК."
+        w.form->Status().freeAccelerationButton->click();  // "СВ.УСК."
         QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().state == PollState::FreeAccelTest, 10000);
         if (sim.ElapsedS() >= kFaultAtS) QSKIP("the machine was too slow to start the test first");
         QTRY_VERIFY_WITH_TIMEOUT(w.form->Control().linkLost, 20000);
         const double reportedS = sim.ElapsedS();
-        QCOMPARE(w.form->Status().Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        QCOMPARE(w.form->Status().modeLine->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
         QCOMPARE(w.form->Control().state, PollState::FreeAccelTest);  // left where it was
         // Reported after exactly 20 silent ticks, and the poll timer is stopped: no
         // request can leave after it.

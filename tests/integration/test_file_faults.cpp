@@ -66,8 +66,9 @@ QStringList FilesIn(const QString& folder) {
 // a recording row carries them, with the row's time.
 QByteArray ShownRow(TForm1& form, const QString& time) {
     const LivePanel& live = form.Live();
-    return EncodeCp1251(live.Edit5->text() + '\t' + live.Edit8->text() + '\t' + live.Edit3->text() +
-                        '\t' + live.Edit4->text() + '\t' + time + "\t\r\n");
+    return EncodeCp1251(live.kValueBox->text() + '\t' + live.nValueBox->text() + '\t' +
+                        live.chamberValueBox->text() + '\t' + live.ambientValueBox->text() + '\t' +
+                        time + "\t\r\n");
 }
 
 // The lines of a recording file after its header, each with its CR LF.
@@ -266,9 +267,9 @@ private slots:
         const auto save = [&] {
             s.messages.saveChoices.push_back(FileChoice{path, std::max(pictureType, 1)});
             if (pictureType == 0)
-                form.Column().BitBtn7->click();  // "Сохранить"
+                form.Column().saveReportButton->click();  // "Сохранить"
             else
-                form.Menus().N12->trigger();  // "Сохранить график"
+                form.Menus().saveChartItem->trigger();  // "Сохранить график"
         };
         save();
         QCOMPARE(s.messages.notices.size(), 1);
@@ -320,8 +321,8 @@ private slots:
         QCOMPARE(session.State(), RecordingState::Idle);
         QVERIFY(!form.RecordTimer().isActive());
         QCOMPARE(form.Recording().Label7Z->text(), QStringLiteral("0"));
-        QVERIFY(form.Recording().BitBtn1Z->isVisible());  // " Начать" again
-        session.WriteRow();                               // a tick left over: nothing more
+        QVERIFY(form.Recording().startButton->isVisible());  // " Начать" again
+        session.WriteRow();                                  // a tick left over: nothing more
         QCOMPARE(s.messages.notices.size(), 1);
         QVERIFY(!QFileInfo::exists(s.Path("Output")));
 
@@ -330,14 +331,14 @@ private slots:
         sent = s.port->SentFrames().size();
         s.TickUntil([] { return false; }, 20);
         QCOMPARE(s.port->SentFrames().size(), sent + cycleRequests);
-        QCOMPARE(form.Status().Label2->text(), QStringLiteral("Прибор работает нормально"));
+        QCOMPARE(form.Status().modeLine->text(), QStringLiteral("Прибор работает нормально"));
         form.ShowView(View::Table);
         QVERIFY(s.messages.warnings.isEmpty());
-        QCOMPARE(form.Column().ListBox1->currentRow(), 0);
+        QCOMPARE(form.Column().viewList->currentRow(), 0);
         QVERIFY(QDir().mkdir(s.Path("Output")));
         form.ShowView(View::Recording);
         s.wallClock.now = s.wallClock.now.addSecs(60);
-        form.Recording().BitBtn1Z->click();
+        form.Recording().startButton->click();
         QVERIFY(session.IsActive());
         session.WriteRow();
         QCOMPARE(DataRows(FileBytes(session.FilePath())).size(), 1);
@@ -401,9 +402,9 @@ private slots:
         // As the instrument's own start is specified: asked at each of the up to
         // eight refreshes before the start request leaves, each answered Cancel.
         QVERIFY(s.messages.warnings.size() >= 1 && s.messages.warnings.size() <= 8);
-        QCOMPARE(form.Column().ListBox1->currentRow(), 3);
+        QCOMPARE(form.Column().viewList->currentRow(), 3);
         QCOMPARE(form.Control().state, PollState::FreeAccelTest);
-        QCOMPARE(form.Status().Label2->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
+        QCOMPARE(form.Status().modeLine->text(), QStringLiteral("СВЯЗЬ ПРЕРВАНА."));
         QCOMPARE(form.Control().silentTicks, poll_timing::kSilenceLimitTicks);
         QVERIFY(!form.PollTimer().isActive());
         peaksAtLoss = form.Results().peakN;
@@ -424,7 +425,7 @@ private slots:
         QVERIFY(s.messages.notices.isEmpty());
         QVERIFY(!form.PollTimer().isActive());
 
-        form.Recording().BitBtn4Z->click();  // " Законч."
+        form.Recording().finishButton->click();  // " Законч."
         const QList<QByteArray> rows = DataRows(FileBytes(session.FilePath()));
         QCOMPARE(rows.size(), expected.size());
         for (int i = 0; i < rows.size(); ++i)

@@ -96,30 +96,30 @@ private slots:
     void buttonsFollowTheStateOfTheRecording() {
         GroupBench bench;
         RecordingGroup& g = *bench.group;
-        g.ComboBox1Z->setEditText("60000");  // no tick during the test
+        g.intervalCombo->setEditText("60000");  // no tick during the test
         const auto idle = [&] {
-            QVERIFY(GroupBench::Shown(g.BitBtn1Z));
-            QVERIFY(!GroupBench::Shown(g.BitBtn4Z));
-            QVERIFY(GroupBench::Shown(g.BitBtn2Z));
-            QVERIFY(!g.BitBtn2Z->isEnabled());
-            QVERIFY(!GroupBench::Shown(g.BitBtn3Z));
-            QVERIFY(g.Edit14Z->isEnabled());
+            QVERIFY(GroupBench::Shown(g.startButton));
+            QVERIFY(!GroupBench::Shown(g.finishButton));
+            QVERIFY(GroupBench::Shown(g.pauseButton));
+            QVERIFY(!g.pauseButton->isEnabled());
+            QVERIFY(!GroupBench::Shown(g.resumeButton));
+            QVERIFY(g.nameField->isEnabled());
             QVERIFY(g.BitBtn14Z->isEnabled());
             QCOMPARE(g.Label7Z->text(), "0");
             QVERIFY(!g.TimerZap().isActive());
         };
         const auto running = [&] {
-            QVERIFY(!GroupBench::Shown(g.BitBtn1Z));
-            QVERIFY(GroupBench::Shown(g.BitBtn4Z));
-            QVERIFY(GroupBench::Shown(g.BitBtn2Z));
-            QVERIFY(g.BitBtn2Z->isEnabled());
-            QVERIFY(!GroupBench::Shown(g.BitBtn3Z));
-            QVERIFY(!g.Edit14Z->isEnabled());
+            QVERIFY(!GroupBench::Shown(g.startButton));
+            QVERIFY(GroupBench::Shown(g.finishButton));
+            QVERIFY(GroupBench::Shown(g.pauseButton));
+            QVERIFY(g.pauseButton->isEnabled());
+            QVERIFY(!GroupBench::Shown(g.resumeButton));
+            QVERIFY(!g.nameField->isEnabled());
             QVERIFY(!g.BitBtn14Z->isEnabled());
             QVERIFY(g.TimerZap().isActive());
         };
         idle();
-        g.BitBtn1Z->click();
+        g.startButton->click();
         running();
         QCOMPARE(g.TimerZap().interval(), 60000);
 
@@ -136,58 +136,58 @@ private slots:
         QVERIFY2(shown < 20, qPrintable(QString::number(shown)));
         QTRY_COMPARE(g.Label7Z->text(), "200");
 
-        g.BitBtn2Z->click();
-        QVERIFY(!GroupBench::Shown(g.BitBtn2Z));
-        QVERIFY(GroupBench::Shown(g.BitBtn3Z));
-        QVERIFY(g.BitBtn3Z->isEnabled());
-        QVERIFY(GroupBench::Shown(g.BitBtn4Z));
-        QVERIFY(!g.Edit14Z->isEnabled());
+        g.pauseButton->click();
+        QVERIFY(!GroupBench::Shown(g.pauseButton));
+        QVERIFY(GroupBench::Shown(g.resumeButton));
+        QVERIFY(g.resumeButton->isEnabled());
+        QVERIFY(GroupBench::Shown(g.finishButton));
+        QVERIFY(!g.nameField->isEnabled());
         QVERIFY(!g.TimerZap().isActive());
-        QCOMPARE(g.Edit15Z->text(), "пауза");
+        QCOMPARE(g.commentField->text(), "пауза");
         QCOMPARE(g.Label7Z->text(), "200");  // a pause shows the count at once
 
-        g.BitBtn3Z->click();
+        g.resumeButton->click();
         running();
-        g.BitBtn4Z->click();
+        g.finishButton->click();
         idle();
     }
 
     void intervalFieldTakesEveryChangeOfItsText() {
         GroupBench bench;
         RecordingGroup& g = *bench.group;
-        g.ComboBox1Z->setCurrentIndex(3);  // "500" from the list
+        g.intervalCombo->setCurrentIndex(3);  // "500" from the list
         QCOMPARE(bench.settings.recordInterval(), 500);
         QCOMPARE(g.TimerZap().interval(), 500);
         QVERIFY(bench.ui.notices.isEmpty());
 
-        g.ComboBox1Z->setCurrentIndex(13);  // the empty entry
+        g.intervalCombo->setCurrentIndex(13);  // the empty entry
         QCOMPARE(bench.ui.notices, QStringList{"Ошибочный ввод !"});
-        QCOMPARE(g.ComboBox1Z->currentText(), "1000");
+        QCOMPARE(g.intervalCombo->currentText(), "1000");
         QCOMPARE(bench.settings.recordInterval(), 1000);
         QCOMPARE(g.TimerZap().interval(), 1000);
 
         // Typed: every key is a change; a letter is one message.
-        g.ComboBox1Z->lineEdit()->clear();
+        g.intervalCombo->lineEdit()->clear();
         QCOMPARE(bench.ui.notices.size(), 2);
-        QCOMPARE(g.ComboBox1Z->currentText(), "1000");
+        QCOMPARE(g.intervalCombo->currentText(), "1000");
         // What is typed is the interval: "1" is not completed to the entry "100".
         bench.parent.show();
         QVERIFY(QTest::qWaitForWindowActive(&bench.parent));
-        g.ComboBox1Z->setFocus();
-        g.ComboBox1Z->lineEdit()->selectAll();
-        QTest::keyClicks(g.ComboBox1Z->lineEdit(), "1");
-        QCOMPARE(g.ComboBox1Z->currentText(), "1");
+        g.intervalCombo->setFocus();
+        g.intervalCombo->lineEdit()->selectAll();
+        QTest::keyClicks(g.intervalCombo->lineEdit(), "1");
+        QCOMPARE(g.intervalCombo->currentText(), "1");
         QCOMPARE(bench.settings.recordInterval(), 1);
         QCOMPARE(g.TimerZap().interval(), 1);
-        g.ComboBox1Z->lineEdit()->selectAll();
-        QTest::keyClicks(g.ComboBox1Z->lineEdit(), "250");
-        QCOMPARE(g.ComboBox1Z->currentText(), "250");
+        g.intervalCombo->lineEdit()->selectAll();
+        QTest::keyClicks(g.intervalCombo->lineEdit(), "250");
+        QCOMPARE(g.intervalCombo->currentText(), "250");
         QCOMPARE(bench.settings.recordInterval(), 250);
         QCOMPARE(g.TimerZap().interval(), 250);
-        QTest::keyClicks(g.ComboBox1Z->lineEdit(), "x");
+        QTest::keyClicks(g.intervalCombo->lineEdit(), "x");
         QCOMPARE(bench.ui.notices.size(), 3);
-        QCOMPARE(g.ComboBox1Z->currentText(), "1000");
-        QCOMPARE(g.ComboBox1Z->count(), 14);  // typed texts do not join the list
+        QCOMPARE(g.intervalCombo->currentText(), "1000");
+        QCOMPARE(g.intervalCombo->count(), 14);  // typed texts do not join the list
     }
 
     void startUpShowsTheStoredIntervalAndOnePointFlag_data() {
@@ -206,29 +206,29 @@ private slots:
         bench.settings.setRecordInterval(stored);
         bench.settings.setRecordOnePoint(onePoint);
         bench.group->LoadSettings();
-        QCOMPARE(bench.group->ComboBox1Z->currentText(), shown);
+        QCOMPARE(bench.group->intervalCombo->currentText(), shown);
         QCOMPARE(bench.group->TimerZap().interval(), shown.toInt());
-        QCOMPARE(bench.group->CheckBox3Z->isChecked(), onePoint == 1);
+        QCOMPARE(bench.group->onePointCheck->isChecked(), onePoint == 1);
         QVERIFY(bench.ui.notices.isEmpty());
     }
 
     void fieldsReachTheSession() {
         GroupBench bench;
         RecordingGroup& g = *bench.group;
-        g.CheckBox3Z->setChecked(true);
+        g.onePointCheck->setChecked(true);
         QCOMPARE(bench.settings.recordOnePoint(), 1);
-        g.CheckBox3Z->setChecked(false);
+        g.onePointCheck->setChecked(false);
         QCOMPARE(bench.settings.recordOnePoint(), 0);
 
-        g.Edit14Z->setText("  Bus ");
-        g.Edit15Z->setText("  ");
-        g.SpinEdit10Z->setValue(5);
-        g.ComboBox1Z->setEditText("60000");
-        g.BitBtn5Z->click();
-        g.BitBtn1Z->click();
+        g.nameField->setText("  Bus ");
+        g.commentField->setText("  ");
+        g.commentNumberSpin->setValue(5);
+        g.intervalCombo->setEditText("60000");
+        g.commentButton->click();
+        g.startButton->click();
         QCOMPARE(g.Session().FilePath(), bench.output + "/Bus_03-27_09-05-07.txt");
         g.Session().WriteRow();
-        g.BitBtn4Z->click();
+        g.finishButton->click();
         QFile file(g.Session().FilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().endsWith("\t5\t\r\n"));
@@ -242,27 +242,27 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         bench.ui.openChoices = {FileChoice{path, 1}};
-        g.ComboBox1Z->setEditText("60000");
+        g.intervalCombo->setEditText("60000");
         g.BitBtn14Z->click();
-        QCOMPARE(g.Edit14Z->text(), QDir::toNativeSeparators(path));
-        QVERIFY(!g.Edit14Z->isEnabled());
-        QVERIFY(GroupBench::Shown(g.BitBtn4Z));
-        g.BitBtn4Z->click();
-        QCOMPARE(g.Edit14Z->text(), QDir::toNativeSeparators(path));
-        QVERIFY(g.Edit14Z->isEnabled());
+        QCOMPARE(g.nameField->text(), QDir::toNativeSeparators(path));
+        QVERIFY(!g.nameField->isEnabled());
+        QVERIFY(GroupBench::Shown(g.finishButton));
+        g.finishButton->click();
+        QCOMPARE(g.nameField->text(), QDir::toNativeSeparators(path));
+        QVERIFY(g.nameField->isEnabled());
     }
 
     void askStopRecordingCancelKeepsTheGroupRunning() {
         GroupBench bench;
         RecordingGroup& g = *bench.group;
         QVERIFY(g.AskStopRecording());
-        g.ComboBox1Z->setEditText("60000");
-        g.BitBtn1Z->click();
+        g.intervalCombo->setEditText("60000");
+        g.startButton->click();
         bench.ui.answers = {Answer::Cancel, Answer::Ok};
         QVERIFY(!g.AskStopRecording());
-        QVERIFY(GroupBench::Shown(g.BitBtn4Z));
+        QVERIFY(GroupBench::Shown(g.finishButton));
         QVERIFY(g.AskStopRecording());
-        QVERIFY(GroupBench::Shown(g.BitBtn1Z));
+        QVERIFY(GroupBench::Shown(g.startButton));
         QVERIFY(!g.TimerZap().isActive());
     }
 
@@ -289,8 +289,8 @@ private slots:
     void fontSizeReachesTheControls() {
         GroupBench bench;
         bench.group->ApplyFontSize(14);
-        QCOMPARE(bench.group->BitBtn1Z->font().pointSize(), 14);
-        QCOMPARE(bench.group->ComboBox1Z->font().pointSize(), 14);
+        QCOMPARE(bench.group->startButton->font().pointSize(), 14);
+        QCOMPARE(bench.group->intervalCombo->font().pointSize(), 14);
     }
 };
 

@@ -61,7 +61,7 @@ struct HeaderDialog {
 
     bool Open() {
         form.show();
-        return QTest::qWaitForWindowActive(&form) && Focus() == form.Edit1;
+        return QTest::qWaitForWindowActive(&form) && Focus() == form.numberField;
     }
 };
 
@@ -91,25 +91,25 @@ private slots:
         QCOMPARE(d.form.windowTitle(), QStringLiteral("Оформление данных"));
         Type("А123АА");
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.Edit6);
+        QCOMPARE(Focus(), d.form.makeField);
         Type("КАМАЗ");
         Key(Qt::Key_Enter);  // the keypad's Enter works as Return
-        QCOMPARE(Focus(), d.form.Edit2);
+        QCOMPARE(Focus(), d.form.ownerField);
         Type("Иванов");
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.Edit7);
+        QCOMPARE(Focus(), d.form.additionalField);
         Type("доп. #6");
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.ListBox1);
+        QCOMPARE(Focus(), d.form.decisionList);
         Keys(Qt::Key_Down, 2);
         // Back to the VIN, whose Enter leads to the decision list.
         Keys(Qt::Key_Backtab, 4, Qt::ShiftModifier);
-        QCOMPARE(Focus(), d.form.Edit9);
+        QCOMPARE(Focus(), d.form.vinField);
         Type("XTA21099");
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.ListBox1);
+        QCOMPARE(Focus(), d.form.decisionList);
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.BitBtn1);
+        QCOMPARE(Focus(), d.form.okButton);
         QVERIFY(d.form.isVisible());
         Key(Qt::Key_Return);
 
@@ -130,10 +130,10 @@ private slots:
         d.header.decision = QStringLiteral("ГОДЕН");
         d.header.vehicleNumber = QStringLiteral("старый");
         QVERIFY(d.Open());
-        QCOMPARE(d.form.ListBox1->currentItem()->text(), QString(12, QLatin1Char('_')));
+        QCOMPARE(d.form.decisionList->currentItem()->text(), QString(12, QLatin1Char('_')));
         ClearAndType(" А123АА ");
         Keys(Qt::Key_Tab, 6);
-        QCOMPARE(Focus(), d.form.BitBtn1);
+        QCOMPARE(Focus(), d.form.okButton);
         Key(Qt::Key_Return);
         QCOMPARE(d.form.result(), int(QDialog::Accepted));
         QCOMPARE(d.header.decision, QStringLiteral("________"));
@@ -144,45 +144,48 @@ private slots:
         HeaderDialog d;
         QVERIFY(d.Open());
         Type("0123456789ABCDEFG");
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("0123456789ABCDE"));
-        for (QLineEdit* e : {d.form.Edit1, d.form.Edit6, d.form.Edit2, d.form.Edit7})
+        QCOMPARE(d.form.numberField->text(), QStringLiteral("0123456789ABCDE"));
+        for (QLineEdit* e :
+             {d.form.numberField, d.form.makeField, d.form.ownerField, d.form.additionalField})
             QCOMPARE(e->maxLength(), 15);
-        d.form.Edit9->setFocus();
+        d.form.vinField->setFocus();
         Type("XTA21099012345678Z");
-        QCOMPARE(d.form.Edit9->text(), QStringLiteral("XTA21099012345678"));
+        QCOMPARE(d.form.vinField->text(), QStringLiteral("XTA21099012345678"));
     }
 
     void openingFillsFromTheRecordsAndTheClock() {
         HeaderDialog d;
         d.header = {"А1", "ГАЗ", "Петров", "доп", "VIN1", "ГОДЕН"};
         QVERIFY(d.Open());
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("А1"));
-        QCOMPARE(d.form.Edit6->text(), QStringLiteral("ГАЗ"));
-        QCOMPARE(d.form.Edit2->text(), QStringLiteral("Петров"));
-        QCOMPARE(d.form.Edit7->text(), QStringLiteral("доп"));
-        QCOMPARE(d.form.Edit9->text(), QStringLiteral("VIN1"));
-        QCOMPARE(d.form.Edit3->text(), QStringLiteral("Станция"));
-        QCOMPARE(d.form.Edit4->text(), QStringLiteral("  www"));
-        QCOMPARE(d.form.Label10->text(), QStringLiteral("06.12.2026"));
-        QCOMPARE(d.form.Label12->text(), QStringLiteral("14:05:07"));
+        QCOMPARE(d.form.numberField->text(), QStringLiteral("А1"));
+        QCOMPARE(d.form.makeField->text(), QStringLiteral("ГАЗ"));
+        QCOMPARE(d.form.ownerField->text(), QStringLiteral("Петров"));
+        QCOMPARE(d.form.additionalField->text(), QStringLiteral("доп"));
+        QCOMPARE(d.form.vinField->text(), QStringLiteral("VIN1"));
+        QCOMPARE(d.form.stationLine1Field->text(), QStringLiteral("Станция"));
+        QCOMPARE(d.form.stationLine2Field->text(), QStringLiteral("  www"));
+        QCOMPARE(d.form.dateLabel->text(), QStringLiteral("06.12.2026"));
+        QCOMPARE(d.form.timeLabel->text(), QStringLiteral("14:05:07"));
         Key(Qt::Key_Escape);
         QCOMPARE(d.form.result(), int(QDialog::Rejected));
 
         // The next opening shows the clock anew.
         d.clock.now = QDateTime(QDate(2027, 1, 2), QTime(9, 1, 2));
         QVERIFY(d.Open());
-        QCOMPARE(d.form.Label10->text(), QStringLiteral("02.01.2027"));
-        QCOMPARE(d.form.Label12->text(), QStringLiteral("9:01:02"));
+        QCOMPARE(d.form.dateLabel->text(), QStringLiteral("02.01.2027"));
+        QCOMPARE(d.form.timeLabel->text(), QStringLiteral("9:01:02"));
     }
 
     void tabOrderSkipsTheLockedStationLines() {
         HeaderDialog d;
         QVERIFY(d.Open());
-        QVERIFY(!d.form.Edit3->isEnabled());
-        QVERIFY(!d.form.Edit4->isEnabled());
-        const QList<QWidget*> expected = {
-            d.form.Edit9,   d.form.Edit6,   d.form.Edit2,   d.form.Edit7,   d.form.ListBox1,
-            d.form.BitBtn1, d.form.BitBtn2, d.form.BitBtn3, d.form.BitBtn4, d.form.Edit1};
+        QVERIFY(!d.form.stationLine1Field->isEnabled());
+        QVERIFY(!d.form.stationLine2Field->isEnabled());
+        const QList<QWidget*> expected = {d.form.vinField,           d.form.makeField,
+                                          d.form.ownerField,         d.form.additionalField,
+                                          d.form.decisionList,       d.form.okButton,
+                                          d.form.cancelButton,       d.form.changeStationButton,
+                                          d.form.editTemplateButton, d.form.numberField};
         for (QWidget* next : expected) {
             Key(Qt::Key_Tab);
             QCOMPARE(Focus(), next);
@@ -193,16 +196,16 @@ private slots:
         HeaderDialog d;
         QVERIFY(d.Open());
         Keys(Qt::Key_Tab, 8);
-        QCOMPARE(Focus(), d.form.BitBtn3);
+        QCOMPARE(Focus(), d.form.changeStationButton);
         // The press of Enter presses "Изменить"; its release, now in station line 1,
         // must not move on to line 2.
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.Edit3);
-        QVERIFY(d.form.Edit3->isEnabled());
+        QCOMPARE(Focus(), d.form.stationLine1Field);
+        QVERIFY(d.form.stationLine1Field->isEnabled());
         QVERIFY(d.station.changed);
         ClearAndType("Другая станция");
         Keys(Qt::Key_Backtab, 2, Qt::ShiftModifier);
-        QCOMPARE(Focus(), d.form.BitBtn2);
+        QCOMPARE(Focus(), d.form.cancelButton);
         Key(Qt::Key_Return);
         QCOMPARE(d.form.result(), int(QDialog::Rejected));
         QCOMPARE(d.station.line1, QStringLiteral("Станция"));
@@ -210,7 +213,7 @@ private slots:
 
         // The lines are locked again at the next opening.
         QVERIFY(d.Open());
-        QVERIFY(!d.form.Edit3->isEnabled());
+        QVERIFY(!d.form.stationLine1Field->isEnabled());
     }
 
     void changedStationLinesAreStoredWithSixtyFourCharactersAtMost() {
@@ -218,17 +221,19 @@ private slots:
         QVERIFY(d.Open());
         Keys(Qt::Key_Tab, 8);
         Key(Qt::Key_Space);
-        QCOMPARE(Focus(), d.form.Edit3);
+        QCOMPARE(Focus(), d.form.stationLine1Field);
         ClearAndType(QString(64, QChar(u'Ж')) + QStringLiteral("Я"));
-        QCOMPARE(d.form.Edit3->text(), QString(64, QChar(u'Ж')));  // the 65th is refused
+        QCOMPARE(d.form.stationLine1Field->text(),
+                 QString(64, QChar(u'Ж')));  // the 65th is refused
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.Edit4);
+        QCOMPARE(Focus(), d.form.stationLine2Field);
         ClearAndType("  вторая строка");
         Key(Qt::Key_Tab);
-        QCOMPARE(Focus(), d.form.BitBtn4);  // station line 2 comes before the template button
+        QCOMPARE(Focus(),
+                 d.form.editTemplateButton);  // station line 2 comes before the template button
         Keys(Qt::Key_Backtab, 1, Qt::ShiftModifier);
         Key(Qt::Key_Return);
-        QCOMPARE(Focus(), d.form.BitBtn1);
+        QCOMPARE(Focus(), d.form.okButton);
         Key(Qt::Key_Return);
         QCOMPARE(d.form.result(), int(QDialog::Accepted));
         QCOMPARE(d.station.line1, QString(64, QChar(u'Ж')));
@@ -243,7 +248,7 @@ private slots:
         Type("А999АА");
         Key(Qt::Key_Down);
         Keys(Qt::Key_Tab, 9);
-        QCOMPARE(Focus(), d.form.BitBtn4);
+        QCOMPARE(Focus(), d.form.editTemplateButton);
         Key(Qt::Key_Return);
         QVERIFY(!d.form.isVisible());
         QCOMPARE(d.form.result(), TForm2::EditTemplate);
@@ -254,19 +259,19 @@ private slots:
     void controlsAreNamedByTheirTexts() {
         HeaderDialog d;
         const QStringList buttons = {"ОК", "Отмена", "Изменить", "Редактировать шаблон"};
-        const QList<QPushButton*> found = {d.form.BitBtn1, d.form.BitBtn2, d.form.BitBtn3,
-                                           d.form.BitBtn4};
+        const QList<QPushButton*> found = {d.form.okButton, d.form.cancelButton,
+                                           d.form.changeStationButton, d.form.editTemplateButton};
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(found[i]->text(), buttons[i]);
             QCOMPARE(found[i]->accessibleName(), buttons[i]);
             QVERIFY(!found[i]->autoDefault());
         }
-        QCOMPARE(d.form.Edit1->accessibleName(), QStringLiteral("№ автомобиля: (#3)"));
-        QCOMPARE(d.form.findChild<QLineEdit*>("Edit9"), d.form.Edit9);
-        QCOMPARE(d.form.ListBox1->count(), 4);
-        QCOMPARE(d.form.ListBox1->item(3)->text(), QStringLiteral("НА ДОРАБОТКУ"));
-        QVERIFY(d.form.Edit1->font().fixedPitch());
-        QVERIFY(d.form.Edit1->font().bold());
+        QCOMPARE(d.form.numberField->accessibleName(), QStringLiteral("№ автомобиля: (#3)"));
+        QCOMPARE(d.form.findChild<QLineEdit*>("Edit9"), d.form.vinField);
+        QCOMPARE(d.form.decisionList->count(), 4);
+        QCOMPARE(d.form.decisionList->item(3)->text(), QStringLiteral("НА ДОРАБОТКУ"));
+        QVERIFY(d.form.numberField->font().fixedPitch());
+        QVERIFY(d.form.numberField->font().bold());
     }
 
     // ---- TForm3 ----
@@ -276,12 +281,12 @@ private slots:
         d.form.SetNormText("текущая");
         QVERIFY(d.Open());
         QCOMPARE(d.form.windowTitle(), QStringLiteral("Нормы"));
-        QCOMPARE(d.form.Label1->text(),
+        QCOMPARE(d.form.hintLabel->text(),
                  QStringLiteral("Выделите одну из строк или наберите текст в окне."));
         QCOMPARE(FileBytes(d.path), kDefaultNormBytes);
-        QCOMPARE(d.form.ListBox1->count(), 2);
-        QCOMPARE(d.form.ListBox1->currentRow(), 0);
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("текущая"));
+        QCOMPARE(d.form.normsList->count(), 2);
+        QCOMPARE(d.form.normsList->currentRow(), 0);
+        QCOMPARE(d.form.normField->text(), QStringLiteral("текущая"));
     }
 
     void storedIndexBeyondTheListSelectsTheFirstAndBlankOkTakesIt_data() {
@@ -296,10 +301,10 @@ private slots:
         d.settings.setNormIndex(normIndex);
         d.form.SetNormText("   ");
         QVERIFY(d.Open());
-        QCOMPARE(d.form.ListBox1->currentRow(), 0);
-        QCOMPARE(Focus(), d.form.ListBox1);
+        QCOMPARE(d.form.normsList->currentRow(), 0);
+        QCOMPARE(Focus(), d.form.normsList);
         Keys(Qt::Key_Tab, 2);
-        QCOMPARE(Focus(), d.form.BitBtn1);
+        QCOMPARE(Focus(), d.form.okButton);
         Key(Qt::Key_Return);
         QCOMPARE(d.form.result(), int(QDialog::Accepted));
         QCOMPARE(d.form.NormText(), QStringLiteral("первая"));
@@ -312,8 +317,8 @@ private slots:
         d.settings.setNormIndex(1);
         d.form.SetNormText("своя норма 2,7");
         QVERIFY(d.Open());
-        QCOMPARE(d.form.ListBox1->currentRow(), 1);
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("своя норма 2,7"));
+        QCOMPARE(d.form.normsList->currentRow(), 1);
+        QCOMPARE(d.form.normField->text(), QStringLiteral("своя норма 2,7"));
         Key(Qt::Key_Return);  // in the list: "ОК" is the default button
         QVERIFY(!d.form.isVisible());
         QCOMPARE(d.form.result(), int(QDialog::Accepted));
@@ -327,9 +332,9 @@ private slots:
         d.form.SetNormText("своя");
         QVERIFY(d.Open());
         Key(Qt::Key_Down);
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("вторая"));
+        QCOMPARE(d.form.normField->text(), QStringLiteral("вторая"));
         Key(Qt::Key_Down);
-        QCOMPARE(d.form.Edit1->text(), QStringLiteral("третья"));
+        QCOMPARE(d.form.normField->text(), QStringLiteral("третья"));
         Keys(Qt::Key_Tab, 2);
         Key(Qt::Key_Space);
         QCOMPARE(d.form.result(), int(QDialog::Accepted));
@@ -344,7 +349,7 @@ private slots:
         QVERIFY(d.Open());
         Key(Qt::Key_Down);
         Keys(Qt::Key_Tab, 3);
-        QCOMPARE(Focus(), d.form.BitBtn2);
+        QCOMPARE(Focus(), d.form.cancelButton);
         Key(Qt::Key_Return);
         QCOMPARE(d.form.result(), int(QDialog::Rejected));
         QCOMPARE(d.settings.normIndex(), 0);
@@ -357,10 +362,10 @@ private slots:
         Key(Qt::Key_Tab);
         ClearAndType("  ");
         Keys(Qt::Key_Tab, 3);
-        QCOMPARE(Focus(), d.form.BitBtn3);
+        QCOMPARE(Focus(), d.form.addButton);
         Key(Qt::Key_Return);
         QVERIFY(d.form.isVisible());
-        QCOMPARE(d.form.ListBox1->count(), 2);
+        QCOMPARE(d.form.normsList->count(), 2);
         QCOMPARE(FileBytes(d.path), kDefaultNormBytes);
     }
 
@@ -373,9 +378,9 @@ private slots:
         Keys(Qt::Key_Tab, 3);
         Key(Qt::Key_Return);
         QVERIFY(d.form.isVisible());
-        QCOMPARE(d.form.ListBox1->count(), 3);
-        QCOMPARE(d.form.ListBox1->currentRow(), 2);
-        QCOMPARE(d.form.ListBox1->item(2)->text(), QStringLiteral(" 3,5 м-1"));
+        QCOMPARE(d.form.normsList->count(), 3);
+        QCOMPARE(d.form.normsList->currentRow(), 2);
+        QCOMPARE(d.form.normsList->item(2)->text(), QStringLiteral(" 3,5 м-1"));
         QCOMPARE(FileBytes(d.path), kDefaultNormBytes + EncodeCp1251(" 3,5 м-1\r\n"));
         // Only "ОК" stores the index and the text.
         QCOMPARE(d.settings.normIndex(), 0);
@@ -390,15 +395,15 @@ private slots:
         PutFile(d.path, kThreeNorms);
         d.settings.setNormIndex(3);
         QVERIFY(d.Open());
-        QCOMPARE(d.form.ListBox1->count(), 3);
-        QCOMPARE(d.form.ListBox1->currentRow(), 0);
+        QCOMPARE(d.form.normsList->count(), 3);
+        QCOMPARE(d.form.normsList->currentRow(), 0);
         Key(Qt::Key_Escape);
         PutFile(d.path, kThreeNorms + EncodeCp1251("четвёртая\r\n"));
         d.settings.setNormIndex(3);
         QVERIFY(d.Open());
-        QCOMPARE(d.form.ListBox1->count(), 4);
-        QCOMPARE(d.form.ListBox1->currentRow(), 3);
-        QCOMPARE(d.form.ListBox1->currentItem()->text(), QStringLiteral("четвёртая"));
+        QCOMPARE(d.form.normsList->count(), 4);
+        QCOMPARE(d.form.normsList->currentRow(), 3);
+        QCOMPARE(d.form.normsList->currentItem()->text(), QStringLiteral("четвёртая"));
     }
 
     void editNormsClosesWithItsOwnResult() {
@@ -407,7 +412,7 @@ private slots:
         QVERIFY(d.Open());
         Key(Qt::Key_Down);
         Keys(Qt::Key_Tab, 5);
-        QCOMPARE(Focus(), d.form.BitBtn4);
+        QCOMPARE(Focus(), d.form.editNormsButton);
         Key(Qt::Key_Return);
         QVERIFY(!d.form.isVisible());
         QCOMPARE(d.form.result(), TForm3::EditNorms);

@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     form.ShowView(View::Recording);
-    form.Recording().BitBtn1Z->click();  // " Начать"
+    form.Recording().startButton->click();  // " Начать"
     RecordingSession& recording = form.Recording().Session();
     if (!recording.IsActive()) {
         std::fprintf(stderr, "the recording did not start: %s\n",
@@ -217,10 +217,10 @@ int main(int argc, char** argv) {
 
     // " Пауза" shows the count at once (while rows come it follows within 50 ms),
     // and no row is written after it; then " Законч.".
-    form.Recording().BitBtn2Z->click();
+    form.Recording().pauseButton->click();
     const QString shown = form.Recording().Label7Z->text();
     const int counted = recording.RowsWritten();
-    form.Recording().BitBtn4Z->click();
+    form.Recording().finishButton->click();
     const QString path = recording.FilePath();
     const long rows = DataRows(path);
     const qint64 toUs = fromUs + static_cast<qint64>(elapsedS * 1e6);

@@ -62,7 +62,7 @@ struct Station {
         form->resize(819, 700);
         form->show();
         QApplication::processEvents();
-        form->Bottom().BitBtn1->click();                // the search opens COM1
+        form->Bottom().connectButton->click();          // the search opens COM1
         const_cast<QTimer&>(form->PollTimer()).stop();  // the ticks are run here
         for (int i = 0; i < 200 && form->Readings().deviceState != 1; ++i) Tick();
     }
@@ -89,7 +89,7 @@ void Run(const char* title, const QByteArray& templateBytes) {
         for (int i = 0; i < 11; ++i) {
             QElapsedTimer t;
             t.start();
-            s.form->Status().BitBtn4->click();
+            s.form->Status().freeAccelerationButton->click();
             presses.push_back(t.nsecsElapsed() / 1e6);
         }
         firstPressMs = presses.front();

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     form.resize(819, 700);
     form.show();
     app.processEvents();
-    form.Bottom().BitBtn1->click();  // the search opens COM1
+    form.Bottom().connectButton->click();  // the search opens COM1
     // The bench runs the ticks itself, on its own clock: the window's timer stays still.
     const_cast<QTimer&>(form.PollTimer()).stop();
 
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         form.Timer2Timer();
         tickUs.push_back(t.nsecsElapsed() / 1000.0);
         if (form.Control().state == PollState::Polling &&
-            form.Column().ListBox1->currentRow() == 0 && ticks > 20)
+            form.Column().viewList->currentRow() == 0 && ticks > 20)
             pollingTickUs.push_back(tickUs.back());
         t.start();
         app.processEvents();

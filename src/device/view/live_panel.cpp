@@ -75,30 +75,30 @@ LivePanel::LivePanel(QWidget* parent) : QFrame(parent) {
         captionBox = MakeCaptionBox(p, caption, captionText);
         return p;
     };
-    Panel10 = row("Panel10", "Edit5", QStringLiteral("00,0"), "Memo7",
-                  QStringLiteral("Коэфф.осл.\n    К ,  м-1"), Edit5, Memo7);
-    Panel5 = row("Panel5", "Edit8", QStringLiteral("00,0"), "Memo3",
-                 QStringLiteral(" Дымность\n    N ,   %"), Edit8, Memo3);
-    Panel6 = row("Panel6", "Edit1", QStringLiteral("0000"), "Memo2",
-                 QStringLiteral("        F\n  об / мин"), Edit1, Memo2);
-    Panel7 = row("Panel7", "Edit2", QStringLiteral("000,0"), "Memo4",
-                 QStringLiteral("  Т масла\n     град."), Edit2, Memo4);
+    kPanel = row("Panel10", "Edit5", QStringLiteral("00,0"), "Memo7",
+                 QStringLiteral("Коэфф.осл.\n    К ,  м-1"), kValueBox, kCaption);
+    nPanel = row("Panel5", "Edit8", QStringLiteral("00,0"), "Memo3",
+                 QStringLiteral(" Дымность\n    N ,   %"), nValueBox, nCaption);
+    rpmPanel = row("Panel6", "Edit1", QStringLiteral("0000"), "Memo2",
+                   QStringLiteral("        F\n  об / мин"), rpmValueBox, rpmCaption);
+    oilPanel = row("Panel7", "Edit2", QStringLiteral("000,0"), "Memo4",
+                   QStringLiteral("  Т масла\n     град."), oilValueBox, oilCaption);
 
-    Chart4 = Named(new SmokeBarChart(this), "Chart4");
-    Chart4->SetTitle(QStringLiteral("Дымн,%"));
-    Chart4->SetMaximum(100);
+    barChart = Named(new SmokeBarChart(this), "Chart4");
+    barChart->SetTitle(QStringLiteral("Дымн,%"));
+    barChart->SetMaximum(100);
     // The placeholder bar of the start: value 0, labelled with six spaces.
-    Chart4->SetBar(0, QStringLiteral("      "));
-    Chart4->SetFoot(QStringLiteral("00.0"));
+    barChart->SetBar(0, QStringLiteral("      "));
+    barChart->SetFoot(QStringLiteral("00.0"));
 
-    Panel8 = MakePanel(this, "Panel8");
-    Edit3 = MakeValueBox(Panel8, "Edit3", QStringLiteral("00,0"));
-    SetColors(Edit3, Qt::white, Qt::black);
-    Memo5 = MakeCaptionBox(Panel8, "Memo5", QStringLiteral("Т кам"));
-    Panel9 = MakePanel(this, "Panel9");
-    Edit4 = MakeValueBox(Panel9, "Edit4", QStringLiteral("00,0"));
-    SetColors(Edit4, Qt::white, Qt::black);
-    Memo6 = MakeCaptionBox(Panel9, "Memo6", QStringLiteral("Т о.с."));
+    chamberPanel = MakePanel(this, "Panel8");
+    chamberValueBox = MakeValueBox(chamberPanel, "Edit3", QStringLiteral("00,0"));
+    SetColors(chamberValueBox, Qt::white, Qt::black);
+    chamberCaption = MakeCaptionBox(chamberPanel, "Memo5", QStringLiteral("Т кам"));
+    ambientPanel = MakePanel(this, "Panel9");
+    ambientValueBox = MakeValueBox(ambientPanel, "Edit4", QStringLiteral("00,0"));
+    SetColors(ambientValueBox, Qt::white, Qt::black);
+    ambientCaption = MakeCaptionBox(ambientPanel, "Memo6", QStringLiteral("Т о.с."));
 
     boxProbe_ = new QLineEdit(this);
     boxProbe_->hide();
@@ -110,18 +110,18 @@ LivePanel::LivePanel(QWidget* parent) : QFrame(parent) {
 
 void LivePanel::Show(const LiveTexts& texts) {
     shown_ = texts;
-    Chart4->SetFoot(texts.barFoot);
-    Chart4->SetBar(texts.barValue, texts.barLabel);
-    Edit5->setText(texts.k);
-    Edit8->setText(texts.n);
-    Edit1->setText(texts.rpm);
-    Edit2->setText(texts.oil);
-    Edit3->setText(texts.chamber);
-    Edit4->setText(texts.ambient);
+    barChart->SetFoot(texts.barFoot);
+    barChart->SetBar(texts.barValue, texts.barLabel);
+    kValueBox->setText(texts.k);
+    nValueBox->setText(texts.n);
+    rpmValueBox->setText(texts.rpm);
+    oilValueBox->setText(texts.oil);
+    chamberValueBox->setText(texts.chamber);
+    ambientValueBox->setText(texts.ambient);
 }
 
 int LivePanel::BoxHeightFor(int points) const {
-    QFont font = Edit5->font();
+    QFont font = kValueBox->font();
     font.setPointSize(points);
     boxProbe_->setFont(font);
     return boxProbe_->sizeHint().height();
@@ -129,7 +129,7 @@ int LivePanel::BoxHeightFor(int points) const {
 
 void LivePanel::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.panel4);
-    const std::array<QFrame*, 4> rows = {Panel10, Panel5, Panel6, Panel7};
+    const std::array<QFrame*, 4> rows = {kPanel, nPanel, rpmPanel, oilPanel};
     // A box's frame and the margins inside it take this much of its size; a
     // caption box also keeps a document margin on each side.
     const int frame = 8;
@@ -140,28 +140,28 @@ void LivePanel::ApplyLayout(const MainWindowLayout& l) {
         PlaceFitted(Captions()[i], l.rowBoxes.caption, l.captionFont,
                     Captions()[i]->toPlainText().split(QLatin1Char('\n')), kCaptionFrame, true);
     }
-    Chart4->setGeometry(l.chart4);
-    Chart4->SetFontSizes(l.chart4TitleFont, l.chart4FootFont, l.chart4LeftAxisFont);
-    Panel8->setGeometry(l.panel8);
-    Panel9->setGeometry(l.panel9);
-    for (ValueBox* box : {Edit3, Edit4})
+    barChart->setGeometry(l.chart4);
+    barChart->SetFontSizes(l.chart4TitleFont, l.chart4FootFont, l.chart4LeftAxisFont);
+    chamberPanel->setGeometry(l.panel8);
+    ambientPanel->setGeometry(l.panel9);
+    for (ValueBox* box : {chamberValueBox, ambientValueBox})
         PlaceFitted(box, l.tempBoxes.value, l.tempValueFont, {QStringLiteral("-00,0")}, frame,
                     false);
-    for (QPlainTextEdit* box : {Memo5, Memo6})
+    for (QPlainTextEdit* box : {chamberCaption, ambientCaption})
         PlaceFitted(box, l.tempBoxes.caption, l.tempCaptionFont, {box->toPlainText()},
                     kCaptionFrame, true);
 }
 
 void LivePanel::ApplyQuantity(bool plotN) {
-    Chart4->SetTitle(plotN ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
-    Chart4->SetMaximum(plotN ? 100 : 10);
+    barChart->SetTitle(plotN ? QStringLiteral("N,%") : QStringLiteral("K,м-1"));
+    barChart->SetMaximum(plotN ? 100 : 10);
 }
 
 void LivePanel::ApplyColors(const AppSettings& s) {
-    SetColors(Edit5, ColorFromRef(s.kFontColor()), ColorFromRef(s.kBackColor()));
-    SetColors(Edit8, ColorFromRef(s.nFontColor()), ColorFromRef(s.nBackColor()));
-    SetColors(Edit1, ColorFromRef(s.rpmFontColor()), ColorFromRef(s.rpmBackColor()));
-    SetColors(Edit2, ColorFromRef(s.oilFontColor()), ColorFromRef(s.oilBackColor()));
+    SetColors(kValueBox, ColorFromRef(s.kFontColor()), ColorFromRef(s.kBackColor()));
+    SetColors(nValueBox, ColorFromRef(s.nFontColor()), ColorFromRef(s.nBackColor()));
+    SetColors(rpmValueBox, ColorFromRef(s.rpmFontColor()), ColorFromRef(s.rpmBackColor()));
+    SetColors(oilValueBox, ColorFromRef(s.oilFontColor()), ColorFromRef(s.oilBackColor()));
     for (QPlainTextEdit* caption : Captions())
         SetColors(caption, ColorFromRef(s.captionFontColor()), ColorFromRef(s.captionBackColor()));
 }

@@ -52,9 +52,9 @@ void RecordingGroup::Build() {
     grid->addWidget(nameLabel, 0, 0);
     BitBtn14Z = MakeButton(this, "BitBtn14Z", QStringLiteral("Открыть"));
     grid->addWidget(BitBtn14Z, 0, 2);
-    Edit14Z = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
-    nameLabel->setBuddy(Edit14Z);
-    grid->addWidget(Edit14Z, 1, 0, 1, 3);
+    nameField = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
+    nameLabel->setBuddy(nameField);
+    grid->addWidget(nameField, 1, 0, 1, 3);
 
     GroupBox13 = Named(new QGroupBox(QStringLiteral("          Записано данных       "), this),
                        "GroupBox13");
@@ -65,55 +65,57 @@ void RecordingGroup::Build() {
     grid->addWidget(GroupBox13, 2, 0, 1, 3);
 
     grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), this), 3, 0, 1, 2);
-    ComboBox1Z = Named(new QComboBox(this), "ComboBox1Z");
-    ComboBox1Z->setEditable(true);
-    ComboBox1Z->addItems(kIntervals);
+    intervalCombo = Named(new QComboBox(this), "ComboBox1Z");
+    intervalCombo->setEditable(true);
+    intervalCombo->addItems(kIntervals);
     // A typed text stays a text: it is not added to the list, and it is not
     // completed to an entry ("1" stays 1 ms, not the entry "100").
-    ComboBox1Z->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1Z->setCompleter(nullptr);
-    grid->addWidget(ComboBox1Z, 3, 2);
+    intervalCombo->setInsertPolicy(QComboBox::NoInsert);
+    intervalCombo->setCompleter(nullptr);
+    grid->addWidget(intervalCombo, 3, 2);
 
-    Edit15Z = Named(new QLineEdit(this), "Edit15Z");
-    Edit15Z->setValidator(new Cp1251Validator(Edit15Z));  // the comment goes into the file
-    grid->addWidget(Edit15Z, 4, 0, 1, 2);
-    SpinEdit10Z = Named(new QSpinBox(this), "SpinEdit10Z");
-    SpinEdit10Z->setRange(0, 999999);
-    SpinEdit10Z->setValue(1);
-    grid->addWidget(SpinEdit10Z, 4, 2);
+    commentField = Named(new QLineEdit(this), "Edit15Z");
+    commentField->setValidator(
+        new Cp1251Validator(commentField));  // the comment goes into the file
+    grid->addWidget(commentField, 4, 0, 1, 2);
+    commentNumberSpin = Named(new QSpinBox(this), "SpinEdit10Z");
+    commentNumberSpin->setRange(0, 999999);
+    commentNumberSpin->setValue(1);
+    grid->addWidget(commentNumberSpin, 4, 2);
 
-    CheckBox3Z = Named(new QCheckBox(QStringLiteral("  1 точка"), this), "CheckBox3Z");
-    grid->addWidget(CheckBox3Z, 5, 0, 1, 2);
-    BitBtn5Z = MakeButton(this, "BitBtn5Z", QStringLiteral("Коммент."));
-    grid->addWidget(BitBtn5Z, 5, 2);
+    onePointCheck = Named(new QCheckBox(QStringLiteral("  1 точка"), this), "CheckBox3Z");
+    grid->addWidget(onePointCheck, 5, 0, 1, 2);
+    commentButton = MakeButton(this, "BitBtn5Z", QStringLiteral("Коммент."));
+    grid->addWidget(commentButton, 5, 2);
 
     // " Законч." takes the place of " Начать", " Продолж" that of " Пауза".
-    BitBtn1Z = MakeButton(this, "BitBtn1Z", QStringLiteral(" Начать"));
-    BitBtn4Z = MakeButton(this, "BitBtn4Z", QStringLiteral(" Законч."));
-    grid->addWidget(BitBtn1Z, 6, 0);
-    grid->addWidget(BitBtn4Z, 6, 0);
-    BitBtn2Z = MakeButton(this, "BitBtn2Z", QStringLiteral(" Пауза"));
-    BitBtn3Z = MakeButton(this, "BitBtn3Z", QStringLiteral(" Продолж"));
-    grid->addWidget(BitBtn2Z, 6, 2);
-    grid->addWidget(BitBtn3Z, 6, 2);
+    startButton = MakeButton(this, "BitBtn1Z", QStringLiteral(" Начать"));
+    finishButton = MakeButton(this, "BitBtn4Z", QStringLiteral(" Законч."));
+    grid->addWidget(startButton, 6, 0);
+    grid->addWidget(finishButton, 6, 0);
+    pauseButton = MakeButton(this, "BitBtn2Z", QStringLiteral(" Пауза"));
+    resumeButton = MakeButton(this, "BitBtn3Z", QStringLiteral(" Продолж"));
+    grid->addWidget(pauseButton, 6, 2);
+    grid->addWidget(resumeButton, 6, 2);
 }
 
 void RecordingGroup::Connect() {
-    connect(BitBtn1Z, &QPushButton::clicked, this, [this] { session_.Start(); });
+    connect(startButton, &QPushButton::clicked, this, [this] { session_.Start(); });
     connect(BitBtn14Z, &QPushButton::clicked, this, [this] { session_.ContinueFile(); });
-    connect(BitBtn2Z, &QPushButton::clicked, this, [this] { session_.Pause(); });
-    connect(BitBtn3Z, &QPushButton::clicked, this, [this] { session_.Resume(); });
-    connect(BitBtn4Z, &QPushButton::clicked, this, [this] { session_.Finish(); });
-    connect(BitBtn5Z, &QPushButton::clicked, this, [this] { session_.MarkComment(); });
-    connect(Edit14Z, &QLineEdit::textChanged, this,
+    connect(pauseButton, &QPushButton::clicked, this, [this] { session_.Pause(); });
+    connect(resumeButton, &QPushButton::clicked, this, [this] { session_.Resume(); });
+    connect(finishButton, &QPushButton::clicked, this, [this] { session_.Finish(); });
+    connect(commentButton, &QPushButton::clicked, this, [this] { session_.MarkComment(); });
+    connect(nameField, &QLineEdit::textChanged, this,
             [this](const QString& text) { session_.SetName(text); });
-    connect(Edit15Z, &QLineEdit::textChanged, this,
+    connect(commentField, &QLineEdit::textChanged, this,
             [this](const QString& text) { session_.SetComment(text); });
-    connect(SpinEdit10Z, &QSpinBox::valueChanged, this,
+    connect(commentNumberSpin, &QSpinBox::valueChanged, this,
             [this](int value) { session_.SetCommentNumber(value); });
-    connect(CheckBox3Z, &QCheckBox::toggled, this, [this](bool on) { session_.SetOnePoint(on); });
+    connect(onePointCheck, &QCheckBox::toggled, this,
+            [this](bool on) { session_.SetOnePoint(on); });
     // Every change of the text, typed or chosen from the list.
-    connect(ComboBox1Z, &QComboBox::editTextChanged, this,
+    connect(intervalCombo, &QComboBox::editTextChanged, this,
             [this](const QString& text) { session_.SetIntervalText(text); });
 }
 
@@ -127,12 +129,12 @@ void RecordingGroup::ApplyFontSize(int points) { SetPoints(this, points); }
 void RecordingGroup::ShowSession() {
     const RecordingState state = session_.State();
     const bool active = state != RecordingState::Idle;
-    BitBtn1Z->setVisible(!active);
-    BitBtn4Z->setVisible(active);
-    BitBtn2Z->setVisible(state != RecordingState::Paused);
-    BitBtn2Z->setEnabled(state == RecordingState::Running);
-    BitBtn3Z->setVisible(state == RecordingState::Paused);
-    Edit14Z->setEnabled(!active);
+    startButton->setVisible(!active);
+    finishButton->setVisible(active);
+    pauseButton->setVisible(state != RecordingState::Paused);
+    pauseButton->setEnabled(state == RecordingState::Running);
+    resumeButton->setVisible(state == RecordingState::Paused);
+    nameField->setEnabled(!active);
     BitBtn14Z->setEnabled(!active);
 
     const auto showText = [](QLineEdit* edit, const QString& text) {
@@ -140,19 +142,19 @@ void RecordingGroup::ShowSession() {
         const QSignalBlocker quiet(edit);
         edit->setText(text);
     };
-    showText(Edit14Z, session_.Name());
-    showText(Edit15Z, session_.Comment());
-    if (ComboBox1Z->currentText() != session_.IntervalText()) {
-        const QSignalBlocker quiet(ComboBox1Z);
-        ComboBox1Z->setEditText(session_.IntervalText());
+    showText(nameField, session_.Name());
+    showText(commentField, session_.Comment());
+    if (intervalCombo->currentText() != session_.IntervalText()) {
+        const QSignalBlocker quiet(intervalCombo);
+        intervalCombo->setEditText(session_.IntervalText());
     }
-    if (SpinEdit10Z->value() != session_.CommentNumber()) {
-        const QSignalBlocker quiet(SpinEdit10Z);
-        SpinEdit10Z->setValue(session_.CommentNumber());
+    if (commentNumberSpin->value() != session_.CommentNumber()) {
+        const QSignalBlocker quiet(commentNumberSpin);
+        commentNumberSpin->setValue(session_.CommentNumber());
     }
-    if (CheckBox3Z->isChecked() != session_.OnePoint()) {
-        const QSignalBlocker quiet(CheckBox3Z);
-        CheckBox3Z->setChecked(session_.OnePoint());
+    if (onePointCheck->isChecked() != session_.OnePoint()) {
+        const QSignalBlocker quiet(onePointCheck);
+        onePointCheck->setChecked(session_.OnePoint());
     }
     ShowRows(active ? session_.RowsWritten() : 0);
 }

@@ -48,19 +48,19 @@ public:
     // The font size of the group and its controls, in points.
     void ApplyFontSize(int points);
 
-    QLineEdit* Edit14Z = nullptr;      // name prefix, or the continued file's path
-    QPushButton* BitBtn14Z = nullptr;  // "Открыть"
-    QGroupBox* GroupBox13 = nullptr;   // "          Записано данных       "
-    QLabel* Label7Z = nullptr;         // rows written
-    QComboBox* ComboBox1Z = nullptr;   // interval, ms
-    QLineEdit* Edit15Z = nullptr;      // comment text
-    QSpinBox* SpinEdit10Z = nullptr;   // comment number
-    QCheckBox* CheckBox3Z = nullptr;   // "  1 точка"
-    QPushButton* BitBtn5Z = nullptr;   // "Коммент."
-    QPushButton* BitBtn1Z = nullptr;   // " Начать"
-    QPushButton* BitBtn2Z = nullptr;   // " Пауза"
-    QPushButton* BitBtn3Z = nullptr;   // " Продолж"
-    QPushButton* BitBtn4Z = nullptr;   // " Законч."
+    QLineEdit* nameField = nullptr;         // name prefix, or the continued file's path
+    QPushButton* BitBtn14Z = nullptr;       // "Открыть"
+    QGroupBox* GroupBox13 = nullptr;        // "          Записано данных       "
+    QLabel* Label7Z = nullptr;              // rows written
+    QComboBox* intervalCombo = nullptr;     // interval, ms
+    QLineEdit* commentField = nullptr;      // comment text
+    QSpinBox* commentNumberSpin = nullptr;  // comment number
+    QCheckBox* onePointCheck = nullptr;     // "  1 точка"
+    QPushButton* commentButton = nullptr;   // "Коммент."
+    QPushButton* startButton = nullptr;     // " Начать"
+    QPushButton* pauseButton = nullptr;     // " Пауза"
+    QPushButton* resumeButton = nullptr;    // " Продолж"
+    QPushButton* finishButton = nullptr;    // " Законч."
 
 private:
     void Build();

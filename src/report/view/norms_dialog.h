@@ -41,14 +41,14 @@ public:
     void SetNormText(const QString& text) { normText_ = text; }
     const QString& NormText() const { return normText_; }
 
-    QLabel* Label1 = nullptr;         // the hint
-    QListWidget* ListBox1 = nullptr;  // the norms
-    QLabel* Label2 = nullptr;         // "Набор:"
-    QLineEdit* Edit1 = nullptr;       // the typed norm
-    QPushButton* BitBtn1 = nullptr;   // "ОК"
-    QPushButton* BitBtn2 = nullptr;   // "Отмена"
-    QPushButton* BitBtn3 = nullptr;   // "Добавить"
-    QPushButton* BitBtn4 = nullptr;   // "Редактировать нормы"
+    QLabel* hintLabel = nullptr;             // the hint
+    QListWidget* normsList = nullptr;        // the norms
+    QLabel* setLabel = nullptr;              // "Набор:"
+    QLineEdit* normField = nullptr;          // the typed norm
+    QPushButton* okButton = nullptr;         // "ОК"
+    QPushButton* cancelButton = nullptr;     // "Отмена"
+    QPushButton* addButton = nullptr;        // "Добавить"
+    QPushButton* editNormsButton = nullptr;  // "Редактировать нормы"
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -73,75 +73,75 @@ void TForm2::BuildWidgets() {
     auto* organisation = MakeLabel(this, "Label1", QStringLiteral("Организация:"));
     auto* label2 = MakeLabel(this, "Label2", station1Caption);
     auto* label3 = MakeLabel(this, "Label3", station2Caption);
-    Edit3 = MakeField(this, "Edit3", StationInfo::kMaxChars,
-                      QStringLiteral("Организация: ") + station1Caption);
-    Edit4 = MakeField(this, "Edit4", StationInfo::kMaxChars,
-                      QStringLiteral("Организация: ") + station2Caption);
+    stationLine1Field = MakeField(this, "Edit3", StationInfo::kMaxChars,
+                                  QStringLiteral("Организация: ") + station1Caption);
+    stationLine2Field = MakeField(this, "Edit4", StationInfo::kMaxChars,
+                                  QStringLiteral("Организация: ") + station2Caption);
 
     auto* label4 = MakeLabel(this, "Label4", numberCaption);
     auto* label5 = MakeLabel(this, "Label5", vinCaption);
     auto* label6 = MakeLabel(this, "Label6", makeCaption);
     auto* label7 = MakeLabel(this, "Label7", ownerCaption);
     auto* label8 = MakeLabel(this, "Label8", extraCaption);
-    Edit1 = MakeField(this, "Edit1", kFieldChars, numberCaption);
-    Edit9 = MakeField(this, "Edit9", kVinChars, vinCaption);
-    Edit6 = MakeField(this, "Edit6", kFieldChars, makeCaption);
-    Edit2 = MakeField(this, "Edit2", kFieldChars, ownerCaption);
-    Edit7 = MakeField(this, "Edit7", kFieldChars, extraCaption);
+    numberField = MakeField(this, "Edit1", kFieldChars, numberCaption);
+    vinField = MakeField(this, "Edit9", kVinChars, vinCaption);
+    makeField = MakeField(this, "Edit6", kFieldChars, makeCaption);
+    ownerField = MakeField(this, "Edit2", kFieldChars, ownerCaption);
+    additionalField = MakeField(this, "Edit7", kFieldChars, extraCaption);
 
     auto* label9 = MakeLabel(this, "Label9", QStringLiteral("Дата:  (#7)"));
     auto* label11 = MakeLabel(this, "Label11", QStringLiteral("Время: (#8)"));
-    Label10 = MakeLabel(this, "Label10", QString());
-    Label12 = MakeLabel(this, "Label12", QString());
+    dateLabel = MakeLabel(this, "Label10", QString());
+    timeLabel = MakeLabel(this, "Label12", QString());
 
     auto* label13 = MakeLabel(this, "Label13", decisionCaption);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(decisionCaption.simplified());
-    ListBox1->setFont(ReportFont(10));
-    ListBox1->addItems(DecisionTexts());
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListBox1->setFixedHeight(ListBox1->sizeHintForRow(0) * ListBox1->count() +
-                             2 * ListBox1->frameWidth() + 2);
+    decisionList = new QListWidget(this);
+    decisionList->setObjectName(QStringLiteral("ListBox1"));
+    decisionList->setAccessibleName(decisionCaption.simplified());
+    decisionList->setFont(ReportFont(10));
+    decisionList->addItems(DecisionTexts());
+    decisionList->setSelectionMode(QAbstractItemView::SingleSelection);
+    decisionList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    decisionList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    decisionList->setFixedHeight(decisionList->sizeHintForRow(0) * decisionList->count() +
+                                 2 * decisionList->frameWidth() + 2);
 
     auto* label14 = MakeLabel(
         this, "Label14",
         QStringLiteral("Св.ускор.: (#0) ;   Результ.: (1#F...6#F);   Макс.обор.: (#A)  ;  "
                        "Нормы:  (#C)"));
 
-    BitBtn1 = MakeDialogButton(this, "BitBtn1", QStringLiteral("ОК"));
-    BitBtn2 = MakeDialogButton(this, "BitBtn2", QStringLiteral("Отмена"));
-    BitBtn3 = MakeDialogButton(this, "BitBtn3", QStringLiteral("Изменить"));
-    BitBtn4 = MakeDialogButton(this, "BitBtn4", QStringLiteral("Редактировать шаблон"));
+    okButton = MakeDialogButton(this, "BitBtn1", QStringLiteral("ОК"));
+    cancelButton = MakeDialogButton(this, "BitBtn2", QStringLiteral("Отмена"));
+    changeStationButton = MakeDialogButton(this, "BitBtn3", QStringLiteral("Изменить"));
+    editTemplateButton = MakeDialogButton(this, "BitBtn4", QStringLiteral("Редактировать шаблон"));
 
     auto* grid = new QGridLayout;
     grid->addWidget(organisation, 0, 0, 1, 4);
     grid->addWidget(label2, 1, 0);
-    grid->addWidget(Edit3, 1, 1, 1, 3);
+    grid->addWidget(stationLine1Field, 1, 1, 1, 3);
     grid->addWidget(label3, 2, 0);
-    grid->addWidget(Edit4, 2, 1, 1, 3);
+    grid->addWidget(stationLine2Field, 2, 1, 1, 3);
     grid->addWidget(label4, 3, 0);
-    grid->addWidget(Edit1, 3, 1);
+    grid->addWidget(numberField, 3, 1);
     grid->addWidget(label5, 3, 2);
-    grid->addWidget(Edit9, 3, 3);
+    grid->addWidget(vinField, 3, 3);
     grid->addWidget(label6, 4, 0);
-    grid->addWidget(Edit6, 4, 1);
+    grid->addWidget(makeField, 4, 1);
     grid->addWidget(label7, 4, 2);
-    grid->addWidget(Edit2, 4, 3);
+    grid->addWidget(ownerField, 4, 3);
     grid->addWidget(label8, 5, 0);
-    grid->addWidget(Edit7, 5, 1);
+    grid->addWidget(additionalField, 5, 1);
     grid->addWidget(label13, 5, 2, Qt::AlignTop);
-    grid->addWidget(ListBox1, 5, 3, 3, 1);
+    grid->addWidget(decisionList, 5, 3, 3, 1);
     grid->addWidget(label9, 6, 0);
-    grid->addWidget(Label10, 6, 1);
+    grid->addWidget(dateLabel, 6, 1);
     grid->addWidget(label11, 7, 0);
-    grid->addWidget(Label12, 7, 1);
+    grid->addWidget(timeLabel, 7, 1);
     grid->addWidget(label14, 8, 0, 1, 4);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4}) {
+    for (QPushButton* b : {okButton, cancelButton, changeStationButton, editTemplateButton}) {
         MakeFocusOnlyButton(b, this);
         buttons->addWidget(b);
     }
@@ -154,21 +154,29 @@ void TForm2::BuildWidgets() {
 
     // Tab order: number, VIN, make, owner, additional text, decision, the buttons,
     // the station lines (while unlocked) and the template button last.
-    const QList<QWidget*> order = {Edit1,   Edit9,   Edit6,   Edit2, Edit7, ListBox1,
-                                   BitBtn1, BitBtn2, BitBtn3, Edit3, Edit4, BitBtn4};
+    const QList<QWidget*> order = {numberField,       vinField,          makeField,
+                                   ownerField,        additionalField,   decisionList,
+                                   okButton,          cancelButton,      changeStationButton,
+                                   stationLine1Field, stationLine2Field, editTemplateButton};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     // Enter chains: number → make → owner → additional → decision → "ОК";
     // VIN → decision; station line 1 → station line 2 → "ОК".
-    enterNext_ = {{Edit1, Edit6},    {Edit6, Edit2},      {Edit2, Edit7}, {Edit7, ListBox1},
-                  {Edit9, ListBox1}, {ListBox1, BitBtn1}, {Edit3, Edit4}, {Edit4, BitBtn1}};
+    enterNext_ = {{numberField, makeField},
+                  {makeField, ownerField},
+                  {ownerField, additionalField},
+                  {additionalField, decisionList},
+                  {vinField, decisionList},
+                  {decisionList, okButton},
+                  {stationLine1Field, stationLine2Field},
+                  {stationLine2Field, okButton}};
     for (auto it = enterNext_.cbegin(); it != enterNext_.cend(); ++it)
         it.key()->installEventFilter(this);
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { done(EditTemplate); });
+    connect(okButton, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(changeStationButton, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    connect(editTemplateButton, &QPushButton::clicked, this, [this] { done(EditTemplate); });
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -177,21 +185,21 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::FormShow() {
-    ListBox1->setCurrentRow(0);  // whatever the stored decision
-    Edit1->setText(header_.vehicleNumber);
-    Edit2->setText(header_.owner);
-    Edit6->setText(header_.make);
-    Edit7->setText(header_.extra);
-    Edit9->setText(header_.vin);
-    Edit3->setText(station_.line1);
-    Edit4->setText(station_.line2);
-    Edit3->setEnabled(false);
-    Edit4->setEnabled(false);
+    decisionList->setCurrentRow(0);  // whatever the stored decision
+    numberField->setText(header_.vehicleNumber);
+    ownerField->setText(header_.owner);
+    makeField->setText(header_.make);
+    additionalField->setText(header_.extra);
+    vinField->setText(header_.vin);
+    stationLine1Field->setText(station_.line1);
+    stationLine2Field->setText(station_.line2);
+    stationLine1Field->setEnabled(false);
+    stationLine2Field->setEnabled(false);
     const QDateTime now = clock_.Now();
-    Label10->setText(ShortDate(now.date(), locale_));
-    Label12->setText(LongTime(now.time(), locale_));
+    dateLabel->setText(ShortDate(now.date(), locale_));
+    timeLabel->setText(LongTime(now.time(), locale_));
     enterPressedIn_ = nullptr;
-    Edit1->setFocus();
+    numberField->setFocus();
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -209,27 +217,27 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm2::BitBtn3Click() {
-    Edit3->setEnabled(true);
-    Edit4->setEnabled(true);
+    stationLine1Field->setEnabled(true);
+    stationLine2Field->setEnabled(true);
     station_.changed = true;
-    Edit3->setFocus(Qt::OtherFocusReason);
+    stationLine1Field->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm2::BitBtn1Click() {
     // The vehicle fields as typed; the chart title's refresh trims some of them.
-    header_.vehicleNumber = Edit1->text();
-    header_.owner = Edit2->text();
-    header_.make = Edit6->text();
-    header_.extra = Edit7->text();
-    header_.vin = Edit9->text();
-    if (Edit3->isEnabled()) {
+    header_.vehicleNumber = numberField->text();
+    header_.owner = ownerField->text();
+    header_.make = makeField->text();
+    header_.extra = additionalField->text();
+    header_.vin = vinField->text();
+    if (stationLine1Field->isEnabled()) {
         station_.changed = true;
-        station_.line1 = Edit3->text().left(StationInfo::kMaxChars);
-        station_.line2 = Edit4->text().left(StationInfo::kMaxChars);
+        station_.line1 = stationLine1Field->text().left(StationInfo::kMaxChars);
+        station_.line2 = stationLine2Field->text().left(StationInfo::kMaxChars);
     }
-    const QListWidgetItem* chosen = ListBox1->currentItem();
+    const QListWidgetItem* chosen = decisionList->currentItem();
     if (chosen && chosen->isSelected()) {
-        const int row = ListBox1->row(chosen);
+        const int row = decisionList->row(chosen);
         header_.decision = row == 0 ? kNoDecision : chosen->text();
     }
     accept();

@@ -40,20 +40,20 @@ public:
     // The decision list's texts as shown; the first is stored as eight underscores.
     static QStringList DecisionTexts();
 
-    QLineEdit* Edit3 = nullptr;       // station line 1 (#1), locked until "Изменить"
-    QLineEdit* Edit4 = nullptr;       // station line 2 (#2), locked until "Изменить"
-    QLineEdit* Edit1 = nullptr;       // vehicle number (#3)
-    QLineEdit* Edit9 = nullptr;       // VIN (#B)
-    QLineEdit* Edit6 = nullptr;       // make (#4)
-    QLineEdit* Edit2 = nullptr;       // owner (#5)
-    QLineEdit* Edit7 = nullptr;       // additional text (#6)
-    QLabel* Label10 = nullptr;        // the date at opening (#7)
-    QLabel* Label12 = nullptr;        // the time at opening (#8)
-    QListWidget* ListBox1 = nullptr;  // the decision (#9)
-    QPushButton* BitBtn1 = nullptr;   // "ОК"
-    QPushButton* BitBtn2 = nullptr;   // "Отмена"
-    QPushButton* BitBtn3 = nullptr;   // "Изменить"
-    QPushButton* BitBtn4 = nullptr;   // "Редактировать шаблон"
+    QLineEdit* stationLine1Field = nullptr;  // station line 1 (#1), locked until "Изменить"
+    QLineEdit* stationLine2Field = nullptr;  // station line 2 (#2), locked until "Изменить"
+    QLineEdit* numberField = nullptr;        // vehicle number (#3)
+    QLineEdit* vinField = nullptr;           // VIN (#B)
+    QLineEdit* makeField = nullptr;          // make (#4)
+    QLineEdit* ownerField = nullptr;         // owner (#5)
+    QLineEdit* additionalField = nullptr;    // additional text (#6)
+    QLabel* dateLabel = nullptr;             // the date at opening (#7)
+    QLabel* timeLabel = nullptr;             // the time at opening (#8)
+    QListWidget* decisionList = nullptr;     // the decision (#9)
+    QPushButton* okButton = nullptr;         // "ОК"
+    QPushButton* cancelButton = nullptr;     // "Отмена"
+    QPushButton* changeStationButton = nullptr;  // "Изменить"
+    QPushButton* editTemplateButton = nullptr;   // "Редактировать шаблон"
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -28,48 +28,48 @@ ChartArea::ChartArea(MeasurementChartView& chart, QWidget* parent) : QFrame(pare
     setObjectName("Panel11");
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
-    Chart3 = new QChartView(chart.Chart(), this);
-    Chart3->setObjectName("Chart3");
-    Chart3->setFrameShape(QFrame::NoFrame);
+    chartView = new QChartView(chart.Chart(), this);
+    chartView->setObjectName("Chart3");
+    chartView->setFrameShape(QFrame::NoFrame);
 
-    Panel12 = new QFrame(this);
-    Panel12->setObjectName("Panel12");
-    Panel12->setFrameShape(QFrame::Panel);
-    Panel12->setFrameShadow(QFrame::Raised);
-    Label4 = new QLabel(QStringLiteral("Нормы:"), Panel12);
-    Label4->setObjectName("Label4");
-    Edit6 = new QLineEdit(Panel12);
-    Edit6->setObjectName("Edit6");
-    Edit6->setAccessibleName(QStringLiteral("Нормы:"));
-    Edit6->setValidator(new Cp1251Validator(Edit6));  // the report's norms line
-    Label4->setBuddy(Edit6);
+    normsPanel = new QFrame(this);
+    normsPanel->setObjectName("Panel12");
+    normsPanel->setFrameShape(QFrame::Panel);
+    normsPanel->setFrameShadow(QFrame::Raised);
+    normsLabel = new QLabel(QStringLiteral("Нормы:"), normsPanel);
+    normsLabel->setObjectName("Label4");
+    normsField = new QLineEdit(normsPanel);
+    normsField->setObjectName("Edit6");
+    normsField->setAccessibleName(QStringLiteral("Нормы:"));
+    normsField->setValidator(new Cp1251Validator(normsField));  // the report's norms line
+    normsLabel->setBuddy(normsField);
 }
 
-QString ChartArea::NormText() const { return Edit6->text(); }
-void ChartArea::SetNormText(const QString& text) { Edit6->setText(text); }
+QString ChartArea::NormText() const { return normsField->text(); }
+void ChartArea::SetNormText(const QString& text) { normsField->setText(text); }
 
 void ChartArea::ApplyLayout(const MainWindowLayout& l) {
     setGeometry(l.panel11);
-    Chart3->setGeometry(l.chart3);
+    chartView->setGeometry(l.chart3);
     // A hidden view hands its chart the new size only when it is shown, and the
     // chart would then lay itself out inside whichever tick shows it. Give it the
     // size now, so switching to the chart during a test costs no layout.
     chart_.Resize(l.chart3.size());
-    Panel12->setGeometry(l.panel12);
-    Panel12->setVisible(l.normsVisible);
+    normsPanel->setGeometry(l.panel12);
+    normsPanel->setVisible(l.normsVisible);
     chart_.SetFonts(l.chartTitleFont, l.chartFootFont, l.chartAxisFont, l.chartLegendFont);
-    Place(Label4, l.label4, l.buttonFont);
-    Place(Edit6, l.edit6, l.buttonFont);
+    Place(normsLabel, l.label4, l.buttonFont);
+    Place(normsField, l.edit6, l.buttonFont);
 }
 
 void ChartArea::ApplySettings(const AppSettings& s) {
     chart_.SetBackground(ColorFromRef(s.chartBackColor()));
     // The norms line shown or hidden; the chart takes the height left to it.
     const bool norms = s.ShowsNorms();
-    Panel12->setVisible(norms);
-    const int height = norms ? this->height() - Panel12->height() : this->height();
-    Chart3->resize(Chart3->width(), height);
-    chart_.Resize(Chart3->size());
+    normsPanel->setVisible(norms);
+    const int height = norms ? this->height() - normsPanel->height() : this->height();
+    chartView->resize(chartView->width(), height);
+    chart_.Resize(chartView->size());
     chart_.SetLineWidth(s.lineWidth());
     chart_.SetLegendVisible(s.ShowsLegend());
 }

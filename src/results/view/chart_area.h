@@ -1,6 +1,6 @@
 #pragma once
-// Panel11, the chart area: the measurement chart Chart3 and, along the bottom,
-// the norms line Panel12 ("Нормы:" and the box Edit6 with the current norm,
+// Panel11, the chart area: the measurement chart chartView and, along the bottom,
+// the norms line normsPanel ("Нормы:" and the box normsField with the current norm,
 // which the operator may also type into).
 #include <QFrame>
 
@@ -28,10 +28,10 @@ public:
     QString NormText() const;
     void SetNormText(const QString& text);
 
-    QChartView* Chart3 = nullptr;
-    QFrame* Panel12 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Edit6 = nullptr;
+    QChartView* chartView = nullptr;
+    QFrame* normsPanel = nullptr;
+    QLabel* normsLabel = nullptr;
+    QLineEdit* normsField = nullptr;
 
 private:
     MeasurementChartView& chart_;
