@@ -56,14 +56,18 @@ std::unique_ptr<SerialLink> MakeSerial(FormDeps& deps, const QString& programDir
     return std::make_unique<TSerial>(programDir + QStringLiteral("ports"));
 }
 
-QString FolderOrProgramDir(const QString& folder) {
-    return folder.isEmpty() ? ProgramDir() : QDir(folder).absolutePath() + QLatin1Char('/');
+// The folder a test names holds both the files and the documents.
+ProgramFolders FoldersFor(const QString& folder) {
+    if (folder.isEmpty()) return ThisProgramFolders();
+    const QString dir = QDir(folder).absolutePath() + QLatin1Char('/');
+    return {dir, dir};
 }
 
 }  // namespace
 
 TForm1::TForm1(FormDeps deps)
-    : programDir_(FolderOrProgramDir(deps.programDir)),
+    : folders_(FoldersFor(deps.programDir)),
+      programDir_(folders_.files),
       ownInteraction_(deps.interaction ? nullptr : std::make_unique<WidgetInteraction>(this)),
       interaction_(deps.interaction ? deps.interaction : ownInteraction_.get()),
       clock_(deps.clock ? deps.clock : &systemClock_),
@@ -108,7 +112,7 @@ TForm1::TForm1(FormDeps deps)
     setMinimumSize(400, 300);
     FormCreate();
     // The dialogs, created hidden once the window exists.
-    aboutBox_ = new TAboutBox(programDir_, *interaction_, this);
+    aboutBox_ = new TAboutBox(folders_.documents, *interaction_, this);
     form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
     form3_ = new TForm3(programDir_ + kNormsFileName, settings_, this);
     pagesDlg_ = new TPagesDlg(settings_, *interaction_, this);
@@ -375,7 +379,7 @@ void TForm1::ConnectHelp() {
     const MainMenus& m = menus_;
     const auto document = [this](QAction* item, const QString& name) {
         connect(item, &QAction::triggered, this,
-                [this, name] { OpenDocument(programDir_, name, *interaction_); });
+                [this, name] { OpenDocument(folders_.documents, name, *interaction_); });
     };
     document(m.helpItem, QStringLiteral("readme.txt"));
     document(m.productItem, QStringLiteral("produkt.txt"));

@@ -11,6 +11,7 @@
 #include "base/clock.h"
 #include "base/interaction.h"
 #include "base/layout.h"
+#include "base/program_dir.h"
 #include "base/station_info.h"
 #include "device/device_link.h"
 #include "report/report_header.h"
@@ -40,7 +41,8 @@ class RightColumn;
 class StatusBar;
 
 // What the window is built with. Left empty, the real ones are used: the
-// executable's folder, the serial port found through it, Qt's dialogs, the
+// program's folders (ThisProgramFolders; a folder named here holds both the files
+// and the documents), the serial port found through them, Qt's dialogs, the
 // system clock and locale, and the desktop's work area.
 struct FormDeps {
     QString programDir{};
@@ -137,7 +139,8 @@ private:
     void RefreshChartHeader();
     void ComposeReport();
 
-    QString programDir_;
+    const ProgramFolders folders_;
+    const QString programDir_;  // where the program's files are: folders_.files
     std::unique_ptr<Interaction> ownInteraction_;
     Interaction* interaction_;
     SystemClock systemClock_;
