@@ -30,6 +30,8 @@ public:
 
     void AddInstrument(int port, sim::Opacimeter& instrument) { instruments_[port] = &instrument; }
     void AddSilentPort(int port) { silent_.insert(port); }
+    // A port that is there but refuses the user (its device's group).
+    void AddDeniedPort(int port) { denied_.insert(port); }
     // Raw bytes that arrive on the open port, as if from the line.
     void Inject(const std::vector<uint8_t>& bytes) {
         rx_.insert(rx_.end(), bytes.begin(), bytes.end());
@@ -38,6 +40,7 @@ public:
     bool Open(int port, int) override {
         if (open_) return true;
         opens_.push_back(port);
+        port_ = port;
         if (!instruments_.count(port) && !silent_.count(port)) return false;
         open_ = true;
         port_ = port;
@@ -72,6 +75,7 @@ public:
         return count;
     }
     bool IsOpen() const override { return open_; }
+    bool OpenDenied() const override { return !open_ && denied_.count(port_) > 0; }
 
     int OpenPort() const { return open_ ? port_ : 0; }
     const std::vector<int>& Opens() const { return opens_; }
@@ -88,6 +92,7 @@ private:
     FakeClock& clock_;
     std::map<int, sim::Opacimeter*> instruments_;
     std::set<int> silent_;
+    std::set<int> denied_;
     std::deque<uint8_t> rx_;
     bool open_ = false;
     int port_ = 0;

@@ -16,6 +16,11 @@ namespace {
 const QString kNotFoundText = QStringLiteral(
     "Устройство не обнаружено! Присоедините кабель,включите устройство и нажмите кнопку "
     "\"Связь\"");
+// Said once a run, after the search, when a port was there but might not be
+// opened: on Linux the serial ports belong to the group "dialout".
+const QString kPortAccessText = QStringLiteral(
+    "Нет доступа к последовательному порту. Добавьте пользователя в группу dialout "
+    "(sudo usermod -aG dialout имя_пользователя) и войдите в систему заново.");
 const QString kOverflowText = QStringLiteral("Буфер переполнен");
 const QString kLinkLostText = QStringLiteral("СВЯЗЬ ПРЕРВАНА.");
 const QString kNotConnectedText = QStringLiteral("Не подключен");
@@ -114,6 +119,7 @@ void PollLoop::StartSearch(int portSearch) {
     control_.searchAttempts = 0;
     control_.searchProgress = 0;
     control_.searching = true;
+    accessDenied_ = false;
     control_.state = PollState::Searching;
     control_.silentTicks = 0;
     emit linkLostShown(false);
@@ -204,6 +210,7 @@ void PollLoop::TimerZadTimer() {
 void PollLoop::OpenSearchPort() {
     currentPort_ = control_.searchPort;
     control_.lastOpenOk = serial_.Open(control_.searchPort, kBaud);
+    if (!control_.lastOpenOk && serial_.OpenDenied()) accessDenied_ = true;
     overflowShown_ = false;
     emit portLineChanged(control_.lastOpenOk ? PortLineOpened(currentPort_) : kNotConnectedText);
     control_.identSends = 0;
@@ -215,7 +222,12 @@ void PollLoop::OpenSearchPort() {
 
 void PollLoop::ReportNotFound() {
     emit pollTimerChanged(false);
-    emit notice(kNotFoundText);
+    if (accessDenied_ && !accessAdviceGiven_) {
+        accessAdviceGiven_ = true;
+        emit notice(kNotFoundText + QStringLiteral("\n\n") + kPortAccessText);
+    } else {
+        emit notice(kNotFoundText);
+    }
 }
 
 void PollLoop::ReportLinkLost() {

@@ -216,9 +216,11 @@ private:
     ExchangeCounts counts_;
     bool inTick_ = false;
     bool overflowShown_ = false;  // "Буфер переполнен" shown since the port opened or polling began
-    QString shownMode_;         // the mode line last sent to the window
-    int shownGauge_ = -1;       // the gauge's value last sent to the window
-    bool readingsDue_ = false;  // readingsRefreshed goes out after the tick's records
+    QString shownMode_;               // the mode line last sent to the window
+    int shownGauge_ = -1;             // the gauge's value last sent to the window
+    bool accessDenied_ = false;       // a port of this search refused us for lack of permission
+    bool accessAdviceGiven_ = false;  // the advice on the group "dialout" was given this run
+    bool readingsDue_ = false;        // readingsRefreshed goes out after the tick's records
 };
 
 }  // namespace kelvaron

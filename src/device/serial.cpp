@@ -20,6 +20,8 @@ bool TSerial::Open(int port, int baud) {
     return true;
 }
 
+bool TSerial::OpenDenied() const { return !opened_ && device_->OpenDenied(); }
+
 bool TSerial::Close() {
     if (!opened_) return true;
     device_->Close();

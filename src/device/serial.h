@@ -27,6 +27,7 @@ public:
     int Read(uint8_t* buffer, uint16_t max) override;
     int Write(const uint8_t* buffer, uint16_t count) override;
     bool IsOpen() const override { return opened_; }
+    bool OpenDenied() const override;
 
     int PortNumber() const { return portNumber_; }
 

@@ -27,6 +27,12 @@ public:
     virtual int Write(const uint8_t* buffer, int count, int limitMs) = 0;
     // Open and not gone away.
     virtual bool Usable() const = 0;
+    // The last Open failed for lack of permission (POSIX: the device's group,
+    // "dialout" on Debian, does not include the user).
+    bool OpenDenied() const { return openDenied_; }
+
+protected:
+    bool openDenied_ = false;
 };
 
 }  // namespace kelvaron

@@ -43,6 +43,7 @@ public:
         Close();
         const int fd =
             ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        openDenied_ = fd < 0 && (errno == EACCES || errno == EPERM);
         if (fd < 0) return false;
         // Exclusive: another program of ours holding it (an advisory lock), or any
         // other opener (TIOCEXCL, which root may pass), keeps us out.

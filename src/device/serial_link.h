@@ -29,6 +29,8 @@ public:
     // Writes `count` bytes, bounded in time; returns the count written, 0 when closed.
     virtual int Write(const uint8_t* buffer, uint16_t count) = 0;
     virtual bool IsOpen() const = 0;
+    // The last Open failed because the user may not open the port's device.
+    virtual bool OpenDenied() const { return false; }
 
     // Sends the command frame for `code`. False only when the port is not open.
     bool SendCommand(uint8_t code) {

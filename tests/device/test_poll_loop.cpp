@@ -101,6 +101,19 @@ private slots:
         QCOMPARE(b.host.portLine, QStringLiteral("Не подключен"));
     }
 
+    // A port that refuses the user gives the advice on the group "dialout" with
+    // the first failed search of the run, and never again.
+    void aPortRefusingTheUserGivesTheGroupAdviceOnce() {
+        PollBench b;
+        b.port.AddDeniedPort(3);
+        b.loop.StartSearch(0);
+        b.loop.StartSearch(0);
+        QCOMPARE(b.messages.notices.size(), 2);
+        QVERIFY(b.messages.notices[0].startsWith(kNotFound + QStringLiteral("\n\n")));
+        QVERIFY(b.messages.notices[0].contains(QStringLiteral("usermod -aG dialout")));
+        QCOMPARE(b.messages.notices[1], kNotFound);
+    }
+
     void allPortsSearchTries129Ports() {
         PollBench b;
         b.loop.StartSearch(1);
