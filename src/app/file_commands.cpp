@@ -41,7 +41,11 @@ void FileCommands::SaveReport(const QStringList& lines) {
         interaction_.SaveFile(SaveReportDialog(folders_.reportSave, SuggestedName()));
     if (!chosen) return;
     folders_.ReportFileChosen(chosen->path);
-    if (!SaveReportFile(chosen->path, lines)) interaction_.Notice(ReportNotSavedText(chosen->path));
+    // The name's extension decides: the dialog gives each type its own.
+    const bool pdf = chosen->path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    const bool saved =
+        pdf ? SaveReportPdf(chosen->path, lines) : SaveReportFile(chosen->path, lines);
+    if (!saved) interaction_.Notice(ReportNotSavedText(chosen->path));
 }
 
 void FileCommands::OpenReport() {

@@ -73,8 +73,8 @@ FileDialog OpenReportDialog(const QString& folder) {
 FileDialog SaveReportDialog(const QString& folder, const QString& baseName) {
     FileDialog dialog;
     dialog.title = QStringLiteral("Сохранение ОТЧЕТА");
-    dialog.types = {QStringLiteral("Текстовые файлы (*.txt)")};
-    dialog.typeSuffixes = {QStringLiteral("txt")};
+    dialog.types = {QStringLiteral("Текстовые файлы (*.txt)"), QStringLiteral("PDF (*.pdf)")};
+    dialog.typeSuffixes = {QStringLiteral("txt"), QStringLiteral("pdf")};
     dialog.folder = folder;
     dialog.suggestedName = baseName + QStringLiteral(".txt");
     dialog.askOverwrite = true;

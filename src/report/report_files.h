@@ -46,7 +46,8 @@ QString ChartFileName(const QString& chosen, int type);
 // The dialogs. `folder` is where each starts; the save dialogs offer
 // `suggestedName` and ask before replacing a file.
 FileDialog OpenReportDialog(const QString& folder);
-// `baseName` is StampedBaseName; the dialog offers it with ".txt".
+// `baseName` is StampedBaseName; the dialog offers it with ".txt". Its types:
+// 1 text, 2 PDF (the name's extension then decides what is written).
 FileDialog SaveReportDialog(const QString& folder, const QString& baseName);
 // `storedType` is graphOpenFilter: 1 both pictures, 2 bitmaps, 3 metafiles.
 FileDialog OpenChartDialog(const QString& folder, int storedType);

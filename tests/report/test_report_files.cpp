@@ -149,7 +149,7 @@ private slots:
             StampedBaseName(ReportHeader{}, QDateTime(QDate(2026, 12, 6), QTime(14, 5, 30)));
         const FileDialog saveReport = SaveReportDialog("/p/Text", base);
         QCOMPARE(saveReport.suggestedName, QStringLiteral("12-06_14-05.txt"));
-        QCOMPARE(saveReport.typeSuffixes, QStringList{"txt"});
+        QCOMPARE(saveReport.typeSuffixes, (QStringList{"txt", "pdf"}));
         QVERIFY(saveReport.askOverwrite);
         QCOMPARE(saveReport.folder, QStringLiteral("/p/Text"));
         QVERIFY(!OpenReportDialog("/p/Text").askOverwrite);

@@ -267,21 +267,28 @@ private slots:
                 w << QStringLiteral("с%1").arg(i, 3, 10, QLatin1Char('0'));
             return QStringList{w.join(QLatin1Char(' '))};
         };
-        QTest::newRow("80 lines on two pages") << NumberedLines(80) << 2 << 10.0 << 16.0;
-        QTest::newRow("a line for 9 points") << words(22) << 1 << 6.5 << 11.0;
-        QTest::newRow("a line too wide at 8 points") << words(60) << 1 << 6.5 << 9.5;
+        QTest::addColumn<bool>("savedAsPdf");  // SaveReportPdf rather than a PDF printer
+        for (const bool saved : {false, true}) {
+            const char* how = saved ? ", saved as PDF" : ", printed";
+            QTest::addRow("80 lines on two pages%s", how)
+                << NumberedLines(80) << 2 << 10.0 << 16.0 << saved;
+            QTest::addRow("a line for 9 points%s", how) << words(22) << 1 << 6.5 << 11.0 << saved;
+            QTest::addRow("a line too wide at 8 points%s", how)
+                << words(60) << 1 << 6.5 << 9.5 << saved;
+        }
     }
     void everyLineReachesPaper() {
         QFETCH(QStringList, lines);
         QFETCH(int, pages);
         QFETCH(qreal, lowestPoints);
         QFETCH(qreal, highestPoints);
+        QFETCH(bool, savedAsPdf);
         REQUIRE_PDFTOTEXT();
         QTemporaryDir dir;
         const QString path = dir.filePath("report.pdf");
         QPrinter printer(QPrinter::HighResolution);
         MakePdfPrinter(printer, path);
-        QVERIFY(PrintReport(printer, lines));
+        QVERIFY(savedAsPdf ? SaveReportPdf(path, lines) : PrintReport(printer, lines));
 
         const auto pdf = ReadPdf(path);
         QVERIFY(pdf);
@@ -306,6 +313,43 @@ private slots:
                                              [](const PdfWord& w) { return w.page == 1; });
         if (secondPage != pdf->words.end())
             QVERIFY(std::abs(secondPage->box.top() - first->box.top()) < 0.01);
+    }
+
+    // A saved PDF read back as text keeps every line of the report, in order, page
+    // after page.
+    void savedPdfReadsBackLineByLine() {
+        REQUIRE_PDFTOTEXT();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("А123АА_отчет.pdf");
+        QStringList lines;
+        for (int i = 1; i <= 70; ++i)
+            lines << QStringLiteral("%1   Дымность N = %2,5 %   K = 0,%3 м-1")
+                         .arg(i, 2, 10, QLatin1Char('0'))
+                         .arg(i)
+                         .arg(i * 7, 3, 10, QLatin1Char('0'));
+        lines[3] = QStringLiteral("ГОСНОМЕР А123АА   VIN XTA21099012345678   ") +
+                   QStringLiteral("Владелец Иванов Иван Иванович, ул. Длинная, д. 1 ").repeated(2);
+        QVERIFY(SaveReportPdf(path, lines));
+        QProcess process;
+        process.start(PdfToText(), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(text.count(QLatin1Char('\f')), 2);  // one form feed after each page
+        const auto squeezed = [](const QString& t) { return t.simplified(); };
+        const QString all = squeezed(text);
+        qsizetype from = 0;
+        for (const QString& line : lines) {
+            const qsizetype at = all.indexOf(squeezed(line), from);
+            QVERIFY2(at >= 0, qPrintable(line));
+            from = at + 1;
+        }
+        QVERIFY(text.left(text.indexOf(QLatin1Char('\f')))
+                    .contains(QStringLiteral("Дымность N = 1,5 %")));
+
+        // No folder to write into: nothing is written, and the save says so.
+        const QString nowhere = dir.filePath(QStringLiteral("нет/отчет.pdf"));
+        QVERIFY(!SaveReportPdf(nowhere, lines));
+        QVERIFY(!QFile::exists(nowhere));
     }
 
     void printingFailsWithoutAUsableOutput() {

@@ -1,14 +1,18 @@
 #include "report/view/report_printing.h"
 
 #include "base/interaction.h"
+#include "base/safe_file.h"
 #include "report/report_font.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kelvaron {
@@ -122,6 +126,26 @@ bool PrintReport(QPrinter& printer, const QStringList& lines) {
                          printed.at(i));
     }
     return JobSucceeded(painter, printer);
+}
+
+bool SaveReportPdf(const QString& path, const QStringList& lines) {
+    // Qt's PDF printer writes to a named file only: it writes into a private
+    // folder, and the bytes then go to `path` as every save goes.
+    const QTemporaryDir scratch;
+    if (!scratch.isValid()) return false;
+    const QString pdf = scratch.filePath(QStringLiteral("report.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(kReportPdfDpi);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setCreator(QStringLiteral("Kelvaron"));
+        if (!PrintReport(printer, lines)) return false;
+    }
+    constexpr qint64 kLargestPdf = qint64{1} << 30;  // far above any report's
+    const std::optional<QByteArray> bytes = ReadWholeFile(pdf, kLargestPdf);
+    return bytes && SaveFileAtomically(path, *bytes);
 }
 
 PrintOutcome PrintReportWithDialog(Interaction& interaction, QPrinter& printer,

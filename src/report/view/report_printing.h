@@ -50,6 +50,16 @@ QFont ReportPrintFont();
 // printer is not usable or the job could not be started or finished.
 bool PrintReport(QPrinter& printer, const QStringList& lines);
 
+// The resolution a PDF report is laid out at: that of a common office printer,
+// so the left margin, the font and the pitch stand as they do on its paper.
+inline constexpr int kReportPdfDpi = 600;
+
+// Writes `lines` to `path` as a PDF on A4, laid out by PrintReport as on a
+// printer of kReportPdfDpi (more pages when needed), the whole file written to a
+// temporary file first and renamed over the old one, as every other save. False,
+// with any old file untouched, when it could not be written.
+bool SaveReportPdf(const QString& path, const QStringList& lines);
+
 // The print dialog on `printer` (the program's one printer, so the dialog
 // remembers the last choice), then PrintReport. Cancelled prints nothing.
 PrintOutcome PrintReportWithDialog(Interaction& interaction, QPrinter& printer,
