@@ -159,16 +159,16 @@ private slots:
     // screen holds after a run of changes equals the last text painted whole.
     void valueBoxPaintedInPiecesEqualsOnePaintedWhole() {
         QWidget host;
-        host.resize(240, 60);
+        host.resize(240, 150);
         auto* changed = new ValueBox(QStringLiteral("00,00"), &host);
         auto* whole = new ValueBox(QStringLiteral("1,1"), &host);
         for (ValueBox* box : {changed, whole}) {
             QFont f = box->font();
-            f.setPointSize(20);
+            f.setPointSize(48);
             box->setFont(f);
         }
-        changed->setGeometry(0, 0, 120, 60);
-        whole->setGeometry(120, 0, 120, 60);
+        changed->setGeometry(0, 0, 120, 150);
+        whole->setGeometry(120, 0, 120, 150);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         for (const char* text : {"88,88", "8,1", "18,80", "1,1"}) {
@@ -176,8 +176,8 @@ private slots:
             QCoreApplication::processEvents();
         }
         whole->repaint();
-        QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 60).toImage(),
-                     host.screen()->grabWindow(host.winId(), 120, 0, 120, 60).toImage());
+        QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 150).toImage(),
+                     host.screen()->grabWindow(host.winId(), 120, 0, 120, 150).toImage());
     }
 
     void chartTextsStayReadableOnTheStoredBackground_data() {

@@ -1,7 +1,9 @@
 #include "device/view/bar_chart.h"
 
 #include "base/text_fit.h"
+#include "base/view/widget_kit.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -155,7 +157,7 @@ void SmokeBarChart::DrawStill(QPainter& p) const {
     }
 }
 
-void SmokeBarChart::paintEvent(QPaintEvent*) {
+void SmokeBarChart::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const qreal ratio = devicePixelRatioF();
     if (still_.isNull() || still_.size() != size() * ratio) {
@@ -164,13 +166,22 @@ void SmokeBarChart::paintEvent(QPaintEvent*) {
         QPainter still(&still_);
         DrawStill(still);
     }
-    p.drawPixmap(0, 0, still_);
-    p.fillRect(BarRect(), barColor_);
-    p.setPen(Qt::black);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(g_.plot.adjusted(0, 0, -1, -1));
-    p.setFont(g_.footFont);
-    p.drawText(g_.foot, Qt::AlignCenter, foot_);
+    // Only the part to repaint (the plot as the bar moves), in bands; the foot's
+    // text only when its strip is to be repainted (laying it out costs more than
+    // drawing the bar).
+    const QRect area = event->rect();
+    PaintInBands(p, area, [&] {
+        p.drawPixmap(area, still_,
+                     QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+        p.fillRect(BarRect(), barColor_);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(g_.plot.adjusted(0, 0, -1, -1));
+    });
+    if (area.intersects(g_.foot)) {
+        p.setFont(g_.footFont);
+        p.drawText(g_.foot, Qt::AlignCenter, foot_);
+    }
 }
 
 }  // namespace kelvaron

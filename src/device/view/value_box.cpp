@@ -1,6 +1,9 @@
 #include "device/view/value_box.h"
 
+#include "base/view/widget_kit.h"
+
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -67,23 +70,26 @@ const ValueBox::Glyph& ValueBox::GlyphFor(QChar c) {
     return *glyphs_.insert(c, glyph);
 }
 
-void ValueBox::paintEvent(QPaintEvent*) {
+void ValueBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    drawFrame(&painter);
-
     // The text stands at the left, centred in height.
     const QRect room = contentsRect().adjusted(kTextMargin, 0, -kTextMargin, 0);
     const QFontMetricsF metrics(font());
-    painter.setClipRect(room);
-    qreal x = room.x();
     const qreal top = room.y() + std::floor((room.height() - metrics.height() + 1) / 2);
-    for (const QChar c : text_) {
-        if (x > room.right()) break;
-        const Glyph& glyph = GlyphFor(c);
-        painter.drawPixmap(QPointF(x - pad_, top), glyph.picture);
-        x += glyph.advance;
-    }
+    const QRect area = event->rect();
+    PaintInBands(painter, area, [&] {
+        painter.fillRect(area, palette().color(QPalette::Base));
+        painter.setClipRect(room, Qt::IntersectClip);
+        qreal x = room.x();
+        for (const QChar c : text_) {
+            if (x > room.right()) break;
+            const Glyph& glyph = GlyphFor(c);
+            painter.drawPixmap(QPointF(x - pad_, top), glyph.picture);
+            x += glyph.advance;
+        }
+    });
+    // The frame only when it is to be repainted: a changed text repaints inside it.
+    if (!contentsRect().contains(area)) drawFrame(&painter);
 }
 
 }  // namespace kelvaron
