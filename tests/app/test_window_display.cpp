@@ -155,29 +155,40 @@ private slots:
                                     .arg(chart.Chart()->plotArea().bottom())));
     }
 
-    // A value box repaints only from the first character that changed: what the
-    // screen holds after a run of changes equals the last text painted whole.
-    void valueBoxPaintedInPiecesEqualsOnePaintedWhole() {
+    // The live panel repaints only what changed, in bands of rows: a value box
+    // from the first character that changed, the bar between its old top and its
+    // new one. What the screen holds after a run of changes equals the last
+    // state painted whole.
+    void livePanelPaintedInPiecesEqualsOnePaintedWhole() {
         QWidget host;
-        host.resize(240, 150);
-        auto* changed = new ValueBox(QStringLiteral("00,00"), &host);
-        auto* whole = new ValueBox(QStringLiteral("1,1"), &host);
-        for (ValueBox* box : {changed, whole}) {
+        host.resize(240, 450);
+        auto* changedBox = new ValueBox(QStringLiteral("00,00"), &host);
+        auto* wholeBox = new ValueBox(QStringLiteral("1,1"), &host);
+        for (ValueBox* box : {changedBox, wholeBox}) {
             QFont f = box->font();
             f.setPointSize(48);
             box->setFont(f);
         }
-        changed->setGeometry(0, 0, 120, 150);
-        whole->setGeometry(120, 0, 120, 150);
+        changedBox->setGeometry(0, 0, 120, 150);
+        wholeBox->setGeometry(120, 0, 120, 150);
+        auto* changedBar = new SmokeBarChart(&host);
+        auto* wholeBar = new SmokeBarChart(&host);
+        changedBar->setGeometry(0, 150, 120, 300);
+        wholeBar->setGeometry(120, 150, 120, 300);
+        wholeBar->SetBar(30.0, QString());
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        for (const char* text : {"88,88", "8,1", "18,80", "1,1"}) {
-            changed->setText(QString::fromLatin1(text));
+        const std::pair<const char*, double> steps[] = {
+            {"88,88", 99.0}, {"8,1", 5.0}, {"18,80", 60.0}, {"1,1", 30.0}};
+        for (const auto& [text, bar] : steps) {
+            changedBox->setText(QString::fromLatin1(text));
+            changedBar->SetBar(bar, QString());
             QCoreApplication::processEvents();
         }
-        whole->repaint();
-        QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 150).toImage(),
-                     host.screen()->grabWindow(host.winId(), 120, 0, 120, 150).toImage());
+        wholeBox->repaint();
+        wholeBar->repaint();
+        QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 450).toImage(),
+                     host.screen()->grabWindow(host.winId(), 120, 0, 120, 450).toImage());
     }
 
     void chartTextsStayReadableOnTheStoredBackground_data() {

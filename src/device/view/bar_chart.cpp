@@ -43,9 +43,12 @@ void SmokeBarChart::SetMaximum(double maximum) {
 
 void SmokeBarChart::SetBar(double value, const QString& label) {
     label_ = label;
-    const bool moved = BarTop(value) != BarTop(value_);
+    // Only the rows between the old top and the new one change.
+    const int from = BarTop(value_);
+    const int to = BarTop(value);
     value_ = value;
-    if (moved) update(g_.plot);
+    const QRect bar = BarRect();
+    if (from != to) update(QRect(bar.left(), std::min(from, to), bar.width(), std::abs(from - to)));
 }
 
 void SmokeBarChart::SetFoot(const QString& foot) {
