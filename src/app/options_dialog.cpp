@@ -155,28 +155,29 @@ void TPagesDlg::BuildChartTab() {
         TabSheet2, "RadioGroup3", QStringLiteral("Отображать на графике:"),
         {QStringLiteral("Коэфф.поглощения  К , м-1"), QStringLiteral("Дымность  N,  %")},
         chartQuantityGroup_, RadioGroup3Items);
-    Label7 = Named(new QLabel(QStringLiteral("Толщина линий графиков"), TabSheet2), "Label7");
+    lineWidthLabel =
+        Named(new QLabel(QStringLiteral("Толщина линий графиков"), TabSheet2), "Label7");
     lineWidthSpin = Named(new QSpinBox(TabSheet2), "SpinEdit7");
     lineWidthSpin->setRange(kMinLineWidth, kMaxLineWidth);
-    lineWidthSpin->setAccessibleName(Label7->text());
+    lineWidthSpin->setAccessibleName(lineWidthLabel->text());
     // One character wide, as the box holds one digit.
     lineWidthSpin->setMaximumWidth(
         lineWidthSpin->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 + 24);
-    Label7->setBuddy(lineWidthSpin);
+    lineWidthLabel->setBuddy(lineWidthSpin);
     // The legend option is kept and stored, but the operator has no way to change it.
     showLegendCheck = MakeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("показывать легенду"));
     showLegendCheck->setVisible(false);
-    Button7 = MakeButton(TabSheet2, "Button7", QStringLiteral("фон графика"));
-    Edit7 = MakeSample(TabSheet2, "Edit7", QString());
-    Edit7->setAccessibleName(Button7->text());
+    chartBackButton = MakeButton(TabSheet2, "Button7", QStringLiteral("фон графика"));
+    chartBackSample = MakeSample(TabSheet2, "Edit7", QString());
+    chartBackSample->setAccessibleName(chartBackButton->text());
 
     auto* width = new QHBoxLayout;
     width->addWidget(lineWidthSpin);
-    width->addWidget(Label7);
+    width->addWidget(lineWidthLabel);
     width->addStretch();
     auto* back = new QHBoxLayout;
-    back->addWidget(Button7);
-    back->addWidget(Edit7);
+    back->addWidget(chartBackButton);
+    back->addWidget(chartBackSample);
     back->addStretch();
     auto* page = new QVBoxLayout(TabSheet2);
     page->addWidget(chartQuantityBox);
@@ -185,7 +186,8 @@ void TPagesDlg::BuildChartTab() {
     page->addLayout(back);
     page->addStretch();
 
-    connect(Button7, &QPushButton::clicked, this, [this] { ChooseInto(values_.chartBackColor); });
+    connect(chartBackButton, &QPushButton::clicked, this,
+            [this] { ChooseInto(values_.chartBackColor); });
 }
 
 void TPagesDlg::BuildColorsTab() {
@@ -216,8 +218,8 @@ void TPagesDlg::BuildColorsTab() {
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(2, 2);
     grid->setRowStretch(kColorRows, 1);
-    Label13 = Rows[static_cast<size_t>(ColorRow::N)].label;
-    Label13->installEventFilter(this);
+    reportUnlockLabel = Rows[static_cast<size_t>(ColorRow::N)].label;
+    reportUnlockLabel->installEventFilter(this);
 }
 
 void TPagesDlg::showEvent(QShowEvent* event) {
@@ -244,7 +246,7 @@ void TPagesDlg::ShowValues() {
 }
 
 void TPagesDlg::PaintSamples() {
-    PaintSample(Edit7, values_.chartBackColor, values_.chartBackColor);
+    PaintSample(chartBackSample, values_.chartBackColor, values_.chartBackColor);
     for (int i = 0; i < kColorRows; ++i) {
         const auto& colors = values_.rows[static_cast<size_t>(i)];
         PaintSample(Rows[static_cast<size_t>(i)].sample, colors.text, colors.back);
@@ -259,10 +261,10 @@ void TPagesDlg::ChooseInto(int32_t& color) {
 }
 
 bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label13 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == reportUnlockLabel && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
-            Label13->rect().contains(mouse->position().toPoint()))
+            reportUnlockLabel->rect().contains(mouse->position().toPoint()))
             emit reportUnlockRequested();
     }
     return QDialog::eventFilter(watched, event);

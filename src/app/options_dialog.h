@@ -55,11 +55,11 @@ public:
     // "График"
     QGroupBox* chartQuantityBox = nullptr;
     std::array<QRadioButton*, 2> RadioGroup3Items{};  // chartQuantity
-    QLabel* Label7 = nullptr;              // "Толщина линий графиков"
-    QSpinBox* lineWidthSpin = nullptr;     // lineWidth
-    QCheckBox* showLegendCheck = nullptr;  // showLegend, never visible
-    QPushButton* Button7 = nullptr;        // "фон графика"
-    QLineEdit* Edit7 = nullptr;            // its sample
+    QLabel* lineWidthLabel = nullptr;        // "Толщина линий графиков"
+    QSpinBox* lineWidthSpin = nullptr;       // lineWidth
+    QCheckBox* showLegendCheck = nullptr;    // showLegend, never visible
+    QPushButton* chartBackButton = nullptr;  // "фон графика"
+    QLineEdit* chartBackSample = nullptr;    // its sample
 
     // "Прочее": one row per value panel, in ColorRow order.
     struct ColorRowWidgets {
@@ -69,7 +69,7 @@ public:
         QPushButton* backButton = nullptr;  // "ФОН"
     };
     std::array<ColorRowWidgets, kColorRows> Rows{};
-    QLabel* Label13 = nullptr;  // "Цвет N , %": the hidden unlock of the report view
+    QLabel* reportUnlockLabel = nullptr;  // "Цвет N , %": the hidden unlock of the report view
 
     QPushButton* cancelButton = nullptr;  // "Отмена"
     QPushButton* okButton = nullptr;      // "OK"

@@ -27,7 +27,7 @@ struct OptionsValues {
     int lineWidth = 1;      // SpinEdit7, 1..5
     // Colours as stored, 0x00BBGGRR. Kept as the stored integers, so that OK
     // without a change gives back exactly what was read.
-    int32_t chartBackColor = 0;  // Edit7's background
+    int32_t chartBackColor = 0;  // the chart background sample's colour
     struct RowColors {
         int32_t text = 0;
         int32_t back = 0;

@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(d.dlg.lineWidthSpin->maximum(), 5);
         // The legend box exists but is never shown, whatever tab is open.
         d.dlg.tabs->setCurrentIndex(1);
-        QVERIFY(d.dlg.Button7->isVisible());
+        QVERIFY(d.dlg.chartBackButton->isVisible());
         QVERIFY(!d.dlg.showLegendCheck->isVisible());
         // Every control of the samples' rows fits inside the fixed dialog.
         d.dlg.tabs->setCurrentIndex(2);
@@ -361,10 +361,10 @@ private slots:
         d.ui.colorChoices.push_back(std::nullopt);
         QVERIFY(d.Open());
         d.dlg.tabs->setCurrentIndex(1);
-        Click(d.dlg.Button7);
+        Click(d.dlg.chartBackButton);
         QCOMPARE(d.ui.colorDialogs.size(), 1);
         QCOMPARE(d.ui.colorDialogs[0], QColor(0, 128, 128));
-        QCOMPARE(SampleBackground(d.dlg.Edit7), QColor(0, 128, 128));
+        QCOMPARE(SampleBackground(d.dlg.chartBackSample), QColor(0, 128, 128));
         Click(d.dlg.okButton);
         QCOMPARE(d.settings.chartBackColor(), before.chartBackColor());
     }
@@ -443,9 +443,9 @@ private slots:
         d.dlg.tabs->setCurrentIndex(2);
         Click(d.dlg.Rows[0].label);
         QCOMPARE(unlock.count(), 0);
-        Click(d.dlg.Label13);
+        Click(d.dlg.reportUnlockLabel);
         QCOMPARE(unlock.count(), 1);
-        QTest::mouseClick(d.dlg.Label13, Qt::RightButton);
+        QTest::mouseClick(d.dlg.reportUnlockLabel, Qt::RightButton);
         QCOMPARE(unlock.count(), 1);
         const AppSettings before = d.settings;
         Click(d.dlg.cancelButton);

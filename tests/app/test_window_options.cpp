@@ -205,7 +205,7 @@ private slots:
         WhenModal([](QWidget* dialog) {
             auto* options = static_cast<TPagesDlg*>(dialog);
             options->tabs->setCurrentWidget(options->TabSheet3);
-            QTest::mouseClick(options->Label13, Qt::LeftButton);
+            QTest::mouseClick(options->reportUnlockLabel, Qt::LeftButton);
             options->cancelButton->click();
         });
         form.Column().optionsButton->click();

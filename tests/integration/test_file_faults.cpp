@@ -320,7 +320,7 @@ private slots:
                  qPrintable(s.messages.notices[0]));
         QCOMPARE(session.State(), RecordingState::Idle);
         QVERIFY(!form.RecordTimer().isActive());
-        QCOMPARE(form.Recording().Label7Z->text(), QStringLiteral("0"));
+        QCOMPARE(form.Recording().rowCountLabel->text(), QStringLiteral("0"));
         QVERIFY(form.Recording().startButton->isVisible());  // " Начать" again
         session.WriteRow();                                  // a tick left over: nothing more
         QCOMPARE(s.messages.notices.size(), 1);

@@ -104,8 +104,8 @@ private slots:
             QVERIFY(!g.pauseButton->isEnabled());
             QVERIFY(!GroupBench::Shown(g.resumeButton));
             QVERIFY(g.nameField->isEnabled());
-            QVERIFY(g.BitBtn14Z->isEnabled());
-            QCOMPARE(g.Label7Z->text(), "0");
+            QVERIFY(g.openButton->isEnabled());
+            QCOMPARE(g.rowCountLabel->text(), "0");
             QVERIFY(!g.TimerZap().isActive());
         };
         const auto running = [&] {
@@ -115,7 +115,7 @@ private slots:
             QVERIFY(g.pauseButton->isEnabled());
             QVERIFY(!GroupBench::Shown(g.resumeButton));
             QVERIFY(!g.nameField->isEnabled());
-            QVERIFY(!g.BitBtn14Z->isEnabled());
+            QVERIFY(!g.openButton->isEnabled());
             QVERIFY(g.TimerZap().isActive());
         };
         idle();
@@ -125,16 +125,16 @@ private slots:
 
         // Rows coming fast: the count follows within 50 ms, not at every row.
         int shown = 0;
-        QString last = g.Label7Z->text();
+        QString last = g.rowCountLabel->text();
         for (int i = 0; i < 200; ++i) {
             g.Session().WriteRow();
-            if (g.Label7Z->text() != last) {
-                last = g.Label7Z->text();
+            if (g.rowCountLabel->text() != last) {
+                last = g.rowCountLabel->text();
                 ++shown;
             }
         }
         QVERIFY2(shown < 20, qPrintable(QString::number(shown)));
-        QTRY_COMPARE(g.Label7Z->text(), "200");
+        QTRY_COMPARE(g.rowCountLabel->text(), "200");
 
         g.pauseButton->click();
         QVERIFY(!GroupBench::Shown(g.pauseButton));
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(!g.nameField->isEnabled());
         QVERIFY(!g.TimerZap().isActive());
         QCOMPARE(g.commentField->text(), "пауза");
-        QCOMPARE(g.Label7Z->text(), "200");  // a pause shows the count at once
+        QCOMPARE(g.rowCountLabel->text(), "200");  // a pause shows the count at once
 
         g.resumeButton->click();
         running();
@@ -243,7 +243,7 @@ private slots:
         file.close();
         bench.ui.openChoices = {FileChoice{path, 1}};
         g.intervalCombo->setEditText("60000");
-        g.BitBtn14Z->click();
+        g.openButton->click();
         QCOMPARE(g.nameField->text(), QDir::toNativeSeparators(path));
         QVERIFY(!g.nameField->isEnabled());
         QVERIFY(GroupBench::Shown(g.finishButton));

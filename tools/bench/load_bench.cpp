@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     // " Пауза" shows the count at once (while rows come it follows within 50 ms),
     // and no row is written after it; then " Законч.".
     form.Recording().pauseButton->click();
-    const QString shown = form.Recording().Label7Z->text();
+    const QString shown = form.Recording().rowCountLabel->text();
     const int counted = recording.RowsWritten();
     form.Recording().finishButton->click();
     const QString path = recording.FilePath();

@@ -50,19 +50,19 @@ void RecordingGroup::Build() {
     // name of a continued file, at the end of its path.
     auto* nameLabel = new QLabel(QStringLiteral("Имя:"), this);
     grid->addWidget(nameLabel, 0, 0);
-    BitBtn14Z = MakeButton(this, "BitBtn14Z", QStringLiteral("Открыть"));
-    grid->addWidget(BitBtn14Z, 0, 2);
+    openButton = MakeButton(this, "BitBtn14Z", QStringLiteral("Открыть"));
+    grid->addWidget(openButton, 0, 2);
     nameField = Named(new QLineEdit(QStringLiteral("Kel"), this), "Edit14Z");
     nameLabel->setBuddy(nameField);
     grid->addWidget(nameField, 1, 0, 1, 3);
 
-    GroupBox13 = Named(new QGroupBox(QStringLiteral("          Записано данных       "), this),
-                       "GroupBox13");
-    auto* rows = new QHBoxLayout(GroupBox13);
-    Label7Z = Named(new QLabel(QStringLiteral("0"), GroupBox13), "Label7Z");
-    Label7Z->setAlignment(Qt::AlignCenter);
-    rows->addWidget(Label7Z);
-    grid->addWidget(GroupBox13, 2, 0, 1, 3);
+    rowCountBox = Named(new QGroupBox(QStringLiteral("          Записано данных       "), this),
+                        "GroupBox13");
+    auto* rows = new QHBoxLayout(rowCountBox);
+    rowCountLabel = Named(new QLabel(QStringLiteral("0"), rowCountBox), "Label7Z");
+    rowCountLabel->setAlignment(Qt::AlignCenter);
+    rows->addWidget(rowCountLabel);
+    grid->addWidget(rowCountBox, 2, 0, 1, 3);
 
     grid->addWidget(new QLabel(QStringLiteral("Интервал записи, мс"), this), 3, 0, 1, 2);
     intervalCombo = Named(new QComboBox(this), "ComboBox1Z");
@@ -101,7 +101,7 @@ void RecordingGroup::Build() {
 
 void RecordingGroup::Connect() {
     connect(startButton, &QPushButton::clicked, this, [this] { session_.Start(); });
-    connect(BitBtn14Z, &QPushButton::clicked, this, [this] { session_.ContinueFile(); });
+    connect(openButton, &QPushButton::clicked, this, [this] { session_.ContinueFile(); });
     connect(pauseButton, &QPushButton::clicked, this, [this] { session_.Pause(); });
     connect(resumeButton, &QPushButton::clicked, this, [this] { session_.Resume(); });
     connect(finishButton, &QPushButton::clicked, this, [this] { session_.Finish(); });
@@ -135,7 +135,7 @@ void RecordingGroup::ShowSession() {
     pauseButton->setEnabled(state == RecordingState::Running);
     resumeButton->setVisible(state == RecordingState::Paused);
     nameField->setEnabled(!active);
-    BitBtn14Z->setEnabled(!active);
+    openButton->setEnabled(!active);
 
     const auto showText = [](QLineEdit* edit, const QString& text) {
         if (edit->text() == text) return;
@@ -170,7 +170,7 @@ void RecordingGroup::ShowRows(int rows) {
     }
     countShown_.start();
     countLater_.stop();
-    Label7Z->setText(QString::number(rows));
+    rowCountLabel->setText(QString::number(rows));
 }
 
 }  // namespace kelvaron

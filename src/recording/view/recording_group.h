@@ -49,9 +49,9 @@ public:
     void ApplyFontSize(int points);
 
     QLineEdit* nameField = nullptr;         // name prefix, or the continued file's path
-    QPushButton* BitBtn14Z = nullptr;       // "Открыть"
-    QGroupBox* GroupBox13 = nullptr;        // "          Записано данных       "
-    QLabel* Label7Z = nullptr;              // rows written
+    QPushButton* openButton = nullptr;      // "Открыть"
+    QGroupBox* rowCountBox = nullptr;       // "          Записано данных       "
+    QLabel* rowCountLabel = nullptr;        // rows written
     QComboBox* intervalCombo = nullptr;     // interval, ms
     QLineEdit* commentField = nullptr;      // comment text
     QSpinBox* commentNumberSpin = nullptr;  // comment number
