@@ -81,35 +81,35 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     font.setBold(true);
     setFont(font);
 
-    Panel1 = Named(new QFrame(this), "Panel1");
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setLineWidth(2);
+    frame = Named(new QFrame(this), "Panel1");
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Sunken);
+    frame->setLineWidth(2);
 
-    Image1 = MakeLabel(Panel1, "Image1", QString());
-    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
-    Image1->setFixedSize(36, 36);
-    ProductNameLabel = MakeLabel(Panel1, "ProductNameLabel", QStringLiteral("Product Name :"));
-    ProductName = MakeLabel(Panel1, "ProductName", QStringLiteral("KELVARON"));
-    VersionLabel = MakeLabel(Panel1, "VersionLabel", QStringLiteral("Version :"));
-    Version = MakeLabel(Panel1, "Version", QStringLiteral("1.0.9.0"));
-    Company = MakeLabel(Panel1, "Company", QString());
-    Contacts = MakeLabel(Panel1, "Contacts", QString());
+    iconImage = MakeLabel(frame, "Image1", QString());
+    iconImage->setPixmap(ProgramIcon().pixmap(32, 32));
+    iconImage->setFixedSize(36, 36);
+    ProductNameLabel = MakeLabel(frame, "ProductNameLabel", QStringLiteral("Product Name :"));
+    ProductName = MakeLabel(frame, "ProductName", QStringLiteral("KELVARON"));
+    VersionLabel = MakeLabel(frame, "VersionLabel", QStringLiteral("Version :"));
+    Version = MakeLabel(frame, "Version", QStringLiteral("1.0.9.0"));
+    Company = MakeLabel(frame, "Company", QString());
+    Contacts = MakeLabel(frame, "Contacts", QString());
     Contacts->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LoadServiceContact();
 
-    Image2 = MakeLabel(Panel1, "Image2", QString());
-    Image2->setFixedSize(kPictureSize);
-    Image2->setAlignment(Qt::AlignCenter);
-    Image2->setCursor(Qt::PointingHandCursor);
-    Image2->installEventFilter(this);
+    productPicture = MakeLabel(frame, "Image2", QString());
+    productPicture->setFixedSize(kPictureSize);
+    productPicture->setAlignment(Qt::AlignCenter);
+    productPicture->setCursor(Qt::PointingHandCursor);
+    productPicture->installEventFilter(this);
     LoadPicture();
 
-    productButton = MakeButton(Panel1, "BitBtn1", QStringLiteral("о продукции"));
+    productButton = MakeButton(frame, "BitBtn1", QStringLiteral("о продукции"));
     productButton->setIcon(DocumentIcon());
     // The picture sits to the right of the text.
     productButton->setLayoutDirection(Qt::RightToLeft);
-    Button1 = MakeButton(this, "Button1", QStringLiteral("Отмена"));
+    cancelButton = MakeButton(this, "Button1", QStringLiteral("Отмена"));
     OKButton = MakeButton(this, "OKButton", QStringLiteral("OK"));
     OKButton->setDefault(true);
 
@@ -120,7 +120,7 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     names->addWidget(Version, 1, 1);
     names->setColumnStretch(1, 1);
     auto* head = new QHBoxLayout;
-    head->addWidget(Image1, 0, Qt::AlignTop);
+    head->addWidget(iconImage, 0, Qt::AlignTop);
     head->addLayout(names, 1);
     auto* text = new QVBoxLayout;
     text->addLayout(head);
@@ -128,24 +128,24 @@ TAboutBox::TAboutBox(const QString& programDir, Interaction& interaction, QWidge
     text->addWidget(Contacts);
     text->addStretch();
     auto* picture = new QVBoxLayout;
-    picture->addWidget(Image2);
+    picture->addWidget(productPicture);
     picture->addWidget(productButton, 0, Qt::AlignHCenter);
     picture->addStretch();
-    auto* inside = new QHBoxLayout(Panel1);
+    auto* inside = new QHBoxLayout(frame);
     inside->addLayout(text, 1);
     inside->addLayout(picture);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Button1);
+    buttons->addWidget(cancelButton);
     buttons->addWidget(OKButton);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(8, 8, 8, 8);
-    column->addWidget(Panel1, 1);
+    column->addWidget(frame, 1);
     column->addLayout(buttons);
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(productButton, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 }
 
@@ -154,10 +154,10 @@ void TAboutBox::LoadPicture() {
         DecodeJpegFile(DocumentPath(programDir_, kProductPictureFile));
     showsPicture_ = picture.has_value();
     if (!showsPicture_) {
-        Image2->setPixmap(MissingPicture(kPictureSize));
+        productPicture->setPixmap(MissingPicture(kPictureSize));
         return;
     }
-    Image2->setPixmap(QPixmap::fromImage(
+    productPicture->setPixmap(QPixmap::fromImage(
         picture->size() == kPictureSize
             ? *picture
             : picture->scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
@@ -190,10 +190,10 @@ void TAboutBox::showEvent(QShowEvent* event) {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Image2 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == productPicture && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
-            Image2->rect().contains(mouse->position().toPoint())) {
+            productPicture->rect().contains(mouse->position().toPoint())) {
             BitBtn1Click();
             return true;
         }

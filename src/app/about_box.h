@@ -29,20 +29,20 @@ public:
     // `programDir` is the program folder the picture and the document are found in.
     TAboutBox(const QString& programDir, Interaction& interaction, QWidget* parent = nullptr);
 
-    QFrame* Panel1 = nullptr;
-    QLabel* Image1 = nullptr;  // the small product icon
+    QFrame* frame = nullptr;
+    QLabel* iconImage = nullptr;  // the small product icon
     QLabel* ProductNameLabel = nullptr;
     QLabel* ProductName = nullptr;  // "KELVARON"
     QLabel* VersionLabel = nullptr;
     QLabel* Version = nullptr;             // "1.0.9.0"
     QLabel* Company = nullptr;             // the service, hidden without a service contact
     QLabel* Contacts = nullptr;            // its telephones and addresses, one per line
-    QLabel* Image2 = nullptr;              // the product picture; a click opens the document
+    QLabel* productPicture = nullptr;      // the product picture; a click opens the document
     QPushButton* productButton = nullptr;  // "о продукции"
-    QPushButton* Button1 = nullptr;        // "Отмена"
+    QPushButton* cancelButton = nullptr;   // "Отмена"
     QPushButton* OKButton = nullptr;       // "OK"
 
-    // Whether Image2 shows the decoded picture (false: the placeholder).
+    // Whether productPicture shows the decoded picture (false: the placeholder).
     bool ShowsPicture() const { return showsPicture_; }
 
 protected:

@@ -102,12 +102,12 @@ TForm1::TForm1(FormDeps deps)
     report_ = new ReportView(client_);
     report_->hide();
     column_ = new RightColumn(client_);
-    GroupBox12 = new RecordingGroup(settings_, programDir_ + QStringLiteral("Output"), *clock_,
+    recording_ = new RecordingGroup(settings_, programDir_ + QStringLiteral("Output"), *clock_,
                                     *interaction_, client_, locale_);
     // The recording writes the texts the live values show.
-    GroupBox12->Session().SetLiveTexts(live_->Shown());
-    GroupBox12->hide();
-    KeepCoveredOutOfFocus(GroupBox12, {live_, column_});
+    recording_->Session().SetLiveTexts(live_->Shown());
+    recording_->hide();
+    KeepCoveredOutOfFocus(recording_, {live_, column_});
     menus_ = BuildMainMenus(menuBar());
     setMinimumSize(400, 300);
     FormCreate();
@@ -133,7 +133,7 @@ void TForm1::FormCreate() {
     PlaceWindow(*this, settings_);
     files_.SetStoredTypes(settings_.graphSaveFilter(), settings_.graphOpenFilter());
     // The recording interval (1000 below 1 ms) and the one-point mode.
-    GroupBox12->LoadSettings();
+    recording_->LoadSettings();
     // The colours of the six measurement lines and of the chart's foot.
     for (int i = 0; i < MeasurementChartView::kCurves; ++i)
         chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
@@ -177,7 +177,7 @@ void TForm1::ApplySettings() {
     live_->ApplyColors(settings_);
     // The recording group shows the interval and the one-point mode (the defaults
     // restored in the options change them).
-    GroupBox12->SettingsChanged();
+    recording_->SettingsChanged();
     // The chart title and the report.
     RefreshChartHeader();
     ComposeReport();
@@ -212,8 +212,8 @@ void TForm1::LayoutMainWindow() {
     charts_->ApplyLayout(layout_);
     report_->ApplyLayout(layout_);
     column_->ApplyLayout(layout_);
-    GroupBox12->setGeometry(layout_.groupBox12);
-    GroupBox12->ApplyFontSize(layout_.buttonFont);  // the column's buttons' size
+    recording_->setGeometry(layout_.groupBox12);
+    recording_->ApplyFontSize(layout_.buttonFont);  // the column's buttons' size
 }
 
 // ---- Views ----
@@ -231,18 +231,18 @@ void TForm1::SelectView() {
     live_->setVisible(view == View::Table || view == View::Recording);
     charts_->setVisible(view == View::Chart);
     report_->setVisible(view == View::Report);
-    GroupBox12->setVisible(view == View::Recording);
-    if (view == View::Recording) GroupBox12->raise();
+    recording_->setVisible(view == View::Recording);
+    if (view == View::Recording) recording_->raise();
     if (view == View::Report) ComposeReport();
 }
 
 bool TForm1::AskStopRecording() {
-    if (GroupBox12->AskStopRecording()) return true;
+    if (recording_->AskStopRecording()) return true;
     column_->viewList->SetRowQuietly(static_cast<int>(View::Recording));  // kept: back there
     return false;
 }
 
-const QTimer& TForm1::RecordTimer() const { return GroupBox12->TimerZap(); }
+const QTimer& TForm1::RecordTimer() const { return recording_->TimerZap(); }
 
 void TForm1::RefreshChartHeader() {
     TrimVehicleFields(reportHeader_);
@@ -282,7 +282,7 @@ void TForm1::FormCloseQuery() {
     if (!SaveSettings()) interaction_->Notice(kWriteProtected);
     if (station_.changed)
         WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
-    GroupBox12->Finish();  // a running recording is closed with every row on disk
+    recording_->Finish();  // a running recording is closed with every row on disk
     link_.Close();
 }
 
@@ -474,7 +474,7 @@ void TForm1::RefreshReadings() {
     const LiveTexts texts =
         FormatLiveReadings(readings_, settings_.PlotsN(), DecimalSeparator(locale_));
     live_->Show(texts);
-    GroupBox12->Session().SetLiveTexts(texts);
+    recording_->Session().SetLiveTexts(texts);
 }
 
 }  // namespace kelvaron

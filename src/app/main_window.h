@@ -86,7 +86,7 @@ public:
     ChartArea& Charts() const { return *charts_; }
     ReportView& Report() const { return *report_; }
     RightColumn& Column() const { return *column_; }
-    RecordingGroup& Recording() const { return *GroupBox12; }
+    RecordingGroup& Recording() const { return *recording_; }
     const MainMenus& Menus() const { return menus_; }
     // The dialogs, created hidden with the window.
     TAboutBox& AboutBox() const { return *aboutBox_; }
@@ -169,7 +169,7 @@ private:
     LivePanel* live_ = nullptr;
     ChartArea* charts_ = nullptr;
     ReportView* report_ = nullptr;
-    RecordingGroup* GroupBox12 = nullptr;  // with the recording timer TimerZap
+    RecordingGroup* recording_ = nullptr;  // with the recording timer TimerZap
     RightColumn* column_ = nullptr;
     MainMenus menus_;
     TAboutBox* aboutBox_ = nullptr;

@@ -91,12 +91,12 @@ TPagesDlg::TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* p
     setFixedSize(kClientWidth, kClientHeight);
 
     tabs = Named(new QTabWidget(this), "PageControl1");
-    TabSheet1 = Named(new QWidget, "TabSheet1");
-    TabSheet2 = Named(new QWidget, "TabSheet2");
-    TabSheet3 = Named(new QWidget, "TabSheet3");
-    tabs->addTab(TabSheet1, QStringLiteral("Общие"));
-    tabs->addTab(TabSheet2, QStringLiteral("График"));
-    tabs->addTab(TabSheet3, QStringLiteral("Прочее"));
+    generalPage = Named(new QWidget, "TabSheet1");
+    chartPage = Named(new QWidget, "TabSheet2");
+    otherPage = Named(new QWidget, "TabSheet3");
+    tabs->addTab(generalPage, QStringLiteral("Общие"));
+    tabs->addTab(chartPage, QStringLiteral("График"));
+    tabs->addTab(otherPage, QStringLiteral("Прочее"));
     BuildGeneralTab();
     BuildChartTab();
     BuildColorsTab();
@@ -120,16 +120,17 @@ TPagesDlg::TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* p
 
 void TPagesDlg::BuildGeneralTab() {
     connectAtStartCheck =
-        MakeCheckBox(TabSheet1, "CheckBox5", QStringLiteral("Связь со старта программы"));
-    showNormsCheck = MakeCheckBox(TabSheet1, "CheckBox2", QStringLiteral("показывать нормы"));
+        MakeCheckBox(generalPage, "CheckBox5", QStringLiteral("Связь со старта программы"));
+    showNormsCheck = MakeCheckBox(generalPage, "CheckBox2", QStringLiteral("показывать нормы"));
     normsInReportCheck =
-        MakeCheckBox(TabSheet1, "CheckBox1", QStringLiteral("включать нормы в отчет"));
+        MakeCheckBox(generalPage, "CheckBox1", QStringLiteral("включать нормы в отчет"));
     portSearchBox =
-        MakeRadioGroup(TabSheet1, "RadioGroup1", QStringLiteral("Опрос портов"),
+        MakeRadioGroup(generalPage, "RadioGroup1", QStringLiteral("Опрос портов"),
                        {QStringLiteral("COM1..COM8"), QStringLiteral("Все доступные порты")},
                        portSearchGroup_, RadioGroup1Items);
-    Button24 = MakeButton(TabSheet1, "Button24", QStringLiteral("Настройки по умолчанию."),
-                          QStringLiteral("Восстановить все исходные настройки"));
+    restoreDefaultsButton =
+        MakeButton(generalPage, "Button24", QStringLiteral("Настройки по умолчанию."),
+                   QStringLiteral("Восстановить все исходные настройки"));
 
     auto* boxes = new QVBoxLayout;
     boxes->addWidget(connectAtStartCheck);
@@ -140,24 +141,24 @@ void TPagesDlg::BuildGeneralTab() {
     top->addLayout(boxes, 1);
     top->addWidget(portSearchBox, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(Button24);
+    bottom->addWidget(restoreDefaultsButton);
     bottom->addStretch();
-    auto* page = new QVBoxLayout(TabSheet1);
+    auto* page = new QVBoxLayout(generalPage);
     page->addLayout(top);
     page->addStretch();
     page->addLayout(bottom);
 
-    connect(Button24, &QPushButton::clicked, this, [this] { Button24Click(); });
+    connect(restoreDefaultsButton, &QPushButton::clicked, this, [this] { Button24Click(); });
 }
 
 void TPagesDlg::BuildChartTab() {
     chartQuantityBox = MakeRadioGroup(
-        TabSheet2, "RadioGroup3", QStringLiteral("Отображать на графике:"),
+        chartPage, "RadioGroup3", QStringLiteral("Отображать на графике:"),
         {QStringLiteral("Коэфф.поглощения  К , м-1"), QStringLiteral("Дымность  N,  %")},
         chartQuantityGroup_, RadioGroup3Items);
     lineWidthLabel =
-        Named(new QLabel(QStringLiteral("Толщина линий графиков"), TabSheet2), "Label7");
-    lineWidthSpin = Named(new QSpinBox(TabSheet2), "SpinEdit7");
+        Named(new QLabel(QStringLiteral("Толщина линий графиков"), chartPage), "Label7");
+    lineWidthSpin = Named(new QSpinBox(chartPage), "SpinEdit7");
     lineWidthSpin->setRange(kMinLineWidth, kMaxLineWidth);
     lineWidthSpin->setAccessibleName(lineWidthLabel->text());
     // One character wide, as the box holds one digit.
@@ -165,10 +166,10 @@ void TPagesDlg::BuildChartTab() {
         lineWidthSpin->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 + 24);
     lineWidthLabel->setBuddy(lineWidthSpin);
     // The legend option is kept and stored, but the operator has no way to change it.
-    showLegendCheck = MakeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("показывать легенду"));
+    showLegendCheck = MakeCheckBox(chartPage, "CheckBox3", QStringLiteral("показывать легенду"));
     showLegendCheck->setVisible(false);
-    chartBackButton = MakeButton(TabSheet2, "Button7", QStringLiteral("фон графика"));
-    chartBackSample = MakeSample(TabSheet2, "Edit7", QString());
+    chartBackButton = MakeButton(chartPage, "Button7", QStringLiteral("фон графика"));
+    chartBackSample = MakeSample(chartPage, "Edit7", QString());
     chartBackSample->setAccessibleName(chartBackButton->text());
 
     auto* width = new QHBoxLayout;
@@ -179,7 +180,7 @@ void TPagesDlg::BuildChartTab() {
     back->addWidget(chartBackButton);
     back->addWidget(chartBackSample);
     back->addStretch();
-    auto* page = new QVBoxLayout(TabSheet2);
+    auto* page = new QVBoxLayout(chartPage);
     page->addWidget(chartQuantityBox);
     page->addLayout(width);
     page->addWidget(showLegendCheck);
@@ -191,15 +192,15 @@ void TPagesDlg::BuildChartTab() {
 }
 
 void TPagesDlg::BuildColorsTab() {
-    auto* grid = new QGridLayout(TabSheet3);
+    auto* grid = new QGridLayout(otherPage);
     for (int i = 0; i < kColorRows; ++i) {
         const RowText& t = kRowTexts[i];
         ColorRowWidgets& row = Rows[static_cast<size_t>(i)];
         const QString label = QString::fromUtf8(t.label);
-        row.label = Named(new QLabel(label, TabSheet3), t.labelName);
-        row.textButton = MakeButton(TabSheet3, t.textButton, QStringLiteral("ШРИФТ"));
-        row.sample = MakeSample(TabSheet3, t.sample, QString::fromUtf8(t.sampleText));
-        row.backButton = MakeButton(TabSheet3, t.backButton, QStringLiteral("ФОН"));
+        row.label = Named(new QLabel(label, otherPage), t.labelName);
+        row.textButton = MakeButton(otherPage, t.textButton, QStringLiteral("ШРИФТ"));
+        row.sample = MakeSample(otherPage, t.sample, QString::fromUtf8(t.sampleText));
+        row.backButton = MakeButton(otherPage, t.backButton, QStringLiteral("ФОН"));
         // The buttons keep their text as their name; the row tells them apart.
         row.textButton->setAccessibleDescription(label);
         row.backButton->setAccessibleDescription(label);

@@ -40,9 +40,9 @@ public:
     TPagesDlg(AppSettings& settings, Interaction& interaction, QWidget* parent = nullptr);
 
     QTabWidget* tabs = nullptr;
-    QWidget* TabSheet1 = nullptr;  // "Общие"
-    QWidget* TabSheet2 = nullptr;  // "График"
-    QWidget* TabSheet3 = nullptr;  // "Прочее"
+    QWidget* generalPage = nullptr;  // "Общие"
+    QWidget* chartPage = nullptr;    // "График"
+    QWidget* otherPage = nullptr;    // "Прочее"
 
     // "Общие"
     QCheckBox* connectAtStartCheck = nullptr;  // connectAtStart
@@ -50,7 +50,7 @@ public:
     QCheckBox* normsInReportCheck = nullptr;   // normsInReport
     QGroupBox* portSearchBox = nullptr;
     std::array<QRadioButton*, 2> RadioGroup1Items{};  // portSearch
-    QPushButton* Button24 = nullptr;                  // restore defaults
+    QPushButton* restoreDefaultsButton = nullptr;     // restore defaults
 
     // "График"
     QGroupBox* chartQuantityBox = nullptr;

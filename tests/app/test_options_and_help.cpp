@@ -165,7 +165,8 @@ private slots:
         QCOMPARE(d.dlg.tabs->tabText(1), QStringLiteral("График"));
         QCOMPARE(d.dlg.tabs->tabText(2), QStringLiteral("Прочее"));
         QVERIFY(d.dlg.okButton->isDefault());
-        QCOMPARE(d.dlg.Button24->toolTip(), QStringLiteral("Восстановить все исходные настройки"));
+        QCOMPARE(d.dlg.restoreDefaultsButton->toolTip(),
+                 QStringLiteral("Восстановить все исходные настройки"));
         QCOMPARE(d.dlg.lineWidthSpin->minimum(), 1);
         QCOMPARE(d.dlg.lineWidthSpin->maximum(), 5);
         // The legend box exists but is never shown, whatever tab is open.
@@ -382,7 +383,7 @@ private slots:
         QSignalSpy restored(&d.dlg, &TPagesDlg::defaultsRestored);
         d.ui.answers.push_back(answer);
         QVERIFY(d.Open());
-        Click(d.dlg.Button24);
+        Click(d.dlg.restoreDefaultsButton);
         QCOMPARE(d.ui.warnings.size(), 1);
         QCOMPARE(d.ui.warnings[0].text, kRestoreQuestion);
         QCOMPARE(d.ui.warnings[0].buttons, Buttons::YesNoCancel);
@@ -399,7 +400,7 @@ private slots:
         d.ui.answers.push_back(Answer::Yes);
         QVERIFY(d.Open());
         d.dlg.lineWidthSpin->setValue(4);  // a control changed before: not stored
-        Click(d.dlg.Button24);
+        Click(d.dlg.restoreDefaultsButton);
         QVERIFY(!d.dlg.isVisible());
         QCOMPARE(d.settings.ToBytes(), AppSettings::Defaults().ToBytes());
         QCOMPARE(restored.count(), 1);
@@ -547,12 +548,12 @@ private slots:
         QCOMPARE(box.productButton->objectName(), QStringLiteral("BitBtn1"));
         QVERIFY(!box.productButton->icon().isNull());
         QCOMPARE(box.productButton->layoutDirection(), Qt::RightToLeft);  // icon right of the text
-        QCOMPARE(box.Button1->text(), QStringLiteral("Отмена"));
+        QCOMPARE(box.cancelButton->text(), QStringLiteral("Отмена"));
         QCOMPARE(box.OKButton->text(), QStringLiteral("OK"));
         QVERIFY(box.OKButton->isDefault());
-        QVERIFY(!box.Image1->pixmap().isNull());
+        QVERIFY(!box.iconImage->pixmap().isNull());
         QVERIFY(box.ShowsPicture());
-        const QImage shown = box.Image2->pixmap().toImage();
+        const QImage shown = box.productPicture->pixmap().toImage();
         QCOMPARE(shown.size(), QSize(240, 180));
         // Every label fits inside the fixed box.
         for (QLabel* label : box.findChildren<QLabel*>()) {
@@ -598,7 +599,7 @@ private slots:
         ScriptedInteraction ui;
         TAboutBox box(dir.path() + "/", ui);
         QVERIFY(!box.ShowsPicture());
-        const QPixmap placeholder = box.Image2->pixmap();
+        const QPixmap placeholder = box.productPicture->pixmap();
         QCOMPARE(placeholder.size(), QSize(240, 180));
         QVERIFY(placeholder.toImage() == MissingPicture(QSize(240, 180)).toImage());
     }
@@ -626,7 +627,7 @@ private slots:
         ui.whileOpen = [&] { visibleDuringWarning = box.isVisible(); };
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        Click(byPicture ? static_cast<QWidget*>(box.Image2) : box.productButton);
+        Click(byPicture ? static_cast<QWidget*>(box.productPicture) : box.productButton);
         QVERIFY(!box.isVisible());
         if (present) {
             QCOMPARE(ui.opened, QStringList{document});

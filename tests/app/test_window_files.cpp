@@ -186,8 +186,9 @@ private slots:
         TForm1& form = StartWithVehicle(s, settings);
         if (defaultsRestored) {
             s.messages.answers = {Answer::Yes};
-            WhenModal(
-                [](QWidget* options) { static_cast<TPagesDlg*>(options)->Button24->click(); });
+            WhenModal([](QWidget* options) {
+                static_cast<TPagesDlg*>(options)->restoreDefaultsButton->click();
+            });
             form.Column().optionsButton->click();
         }
         form.Menus().saveChartItem->trigger();  // cancelled

@@ -169,10 +169,10 @@ private slots:
         s.messages.answers = {Answer::No, Answer::Cancel, Answer::Yes};
         WhenModal([](QWidget* dialog) {
             auto* options = static_cast<TPagesDlg*>(dialog);
-            options->Button24->click();  // No: stays open, nothing changes
-            options->Button24->click();  // Cancel: the same
+            options->restoreDefaultsButton->click();  // No: stays open, nothing changes
+            options->restoreDefaultsButton->click();  // Cancel: the same
             QVERIFY(options->isVisible());
-            options->Button24->click();  // Yes
+            options->restoreDefaultsButton->click();  // Yes
         });
         form.Column().optionsButton->click();
         QCOMPARE(s.messages.warnings.size(), 3);
@@ -204,7 +204,7 @@ private slots:
         QVERIFY(form.Report().isReadOnly());
         WhenModal([](QWidget* dialog) {
             auto* options = static_cast<TPagesDlg*>(dialog);
-            options->tabs->setCurrentWidget(options->TabSheet3);
+            options->tabs->setCurrentWidget(options->otherPage);
             QTest::mouseClick(options->reportUnlockLabel, Qt::LeftButton);
             options->cancelButton->click();
         });
