@@ -67,15 +67,14 @@ ProgramFolders FoldersFor(const QString& folder) {
 
 TForm1::TForm1(FormDeps deps)
     : folders_(FoldersFor(deps.programDir)),
-      programDir_(folders_.files),
       ownInteraction_(deps.interaction ? nullptr : std::make_unique<WidgetInteraction>(this)),
       interaction_(deps.interaction ? deps.interaction : ownInteraction_.get()),
       clock_(deps.clock ? deps.clock : &systemClock_),
       locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
-      link_(MakeSerial(deps, programDir_), deps.linkThread),
+      link_(MakeSerial(deps, folders_.files), deps.linkThread),
       series_(results_, readings_, control_, chart3View_, DecimalSeparator(locale_)),
-      files_(*interaction_, *clock_, reportHeader_, programDir_) {
+      files_(*interaction_, *clock_, reportHeader_, folders_.files) {
     series_.Follow(link_.Loop());
 
     setObjectName("Form1");
@@ -102,7 +101,7 @@ TForm1::TForm1(FormDeps deps)
     report_ = new ReportView(client_);
     report_->hide();
     column_ = new RightColumn(client_);
-    recording_ = new RecordingGroup(settings_, programDir_ + QStringLiteral("Output"), *clock_,
+    recording_ = new RecordingGroup(settings_, folders_.files + QStringLiteral("Output"), *clock_,
                                     *interaction_, client_, locale_);
     // The recording writes the texts the live values show.
     recording_->Session().SetLiveTexts(live_->Shown());
@@ -114,7 +113,7 @@ TForm1::TForm1(FormDeps deps)
     // The dialogs, created hidden once the window exists.
     aboutBox_ = new TAboutBox(folders_.documents, *interaction_, this);
     form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
-    form3_ = new TForm3(programDir_ + kNormsFileName, settings_, this);
+    form3_ = new TForm3(folders_.files + kNormsFileName, settings_, this);
     pagesDlg_ = new TPagesDlg(settings_, *interaction_, this);
     ConnectCommands();
 }
@@ -126,8 +125,8 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate() {
     settings_ = AppSettings::Defaults();  // until the file says otherwise
     ShowView(View::Table);
-    PrepareProgramFolder(programDir_);
-    settings_ = ReadSettingsFile(programDir_ + kSettingsFile);
+    PrepareProgramFolder(folders_.files);
+    settings_ = ReadSettingsFile(folders_.files + kSettingsFile);
     // The window as it was, if it still fits the desktop.
     FitStoredWindow(settings_, workArea_);
     PlaceWindow(*this, settings_);
@@ -141,7 +140,7 @@ void TForm1::FormCreate() {
     // The station's lines, from the station file when there is one.
     station_ = StationInfo::Defaults();
     reportHeader_ = ReportHeader{};
-    ReadStationFile(programDir_ + kStationFile, station_);
+    ReadStationFile(folders_.files + kStationFile, station_);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -262,7 +261,7 @@ void TForm1::ComposeReport() {
     values.moment = clock_->Now();
     values.locale = locale_;
     values.decimalSeparator = DecimalSeparator(locale_);
-    const ComposedReport composed = ComposeReportLines(programDir_, values);
+    const ComposedReport composed = ComposeReportLines(folders_.files, values);
     report_->SetLines(composed.lines);
     // Said once when the template becomes unreadable, not at every composition.
     if (composed.templateUnreadable && !templateUnreadable_)
@@ -281,7 +280,7 @@ void TForm1::FormCloseQuery() {
     closed_ = true;
     if (!SaveSettings()) interaction_->Notice(kWriteProtected);
     if (station_.changed)
-        WriteStationFile(programDir_ + kStationFile, station_);  // silent on failure
+        WriteStationFile(folders_.files + kStationFile, station_);  // silent on failure
     recording_->Finish();  // a running recording is closed with every row on disk
     link_.Close();
 }
@@ -290,7 +289,7 @@ bool TForm1::SaveSettings() {
     StoreWindowPlace(*this, settings_);
     settings_.setGraphSaveFilter(files_.SaveType());
     settings_.setGraphOpenFilter(files_.OpenType());
-    return WriteSettingsFile(programDir_ + kSettingsFile, settings_);
+    return WriteSettingsFile(folders_.files + kSettingsFile, settings_);
 }
 
 // ---- Commands ----
@@ -352,7 +351,7 @@ void TForm1::ConnectCommands() {
 
 void TForm1::BitBtn10Click() {
     if (form2_->exec() == TForm2::EditTemplate)
-        OpenDocument(programDir_, kTemplateFileName, *interaction_);
+        OpenDocument(folders_.files, kTemplateFileName, *interaction_);
     RefreshChartHeader();
     ComposeReport();
 }
@@ -361,7 +360,7 @@ void TForm1::BitBtn11Click() {
     form3_->SetNormText(normText_);
     const int result = form3_->exec();
     charts_->SetNormText(form3_->NormText());
-    if (result == TForm3::EditNorms) OpenDocument(programDir_, kNormsFileName, *interaction_);
+    if (result == TForm3::EditNorms) OpenDocument(folders_.files, kNormsFileName, *interaction_);
     ComposeReport();
 }
 
@@ -422,9 +421,9 @@ void TForm1::ConnectFileCommands() {
         });
     });
     connect(m.editTemplateItem, &QAction::triggered, this,
-            [this] { OpenDocument(programDir_, kTemplateFileName, *interaction_); });
+            [this] { OpenDocument(folders_.files, kTemplateFileName, *interaction_); });
     connect(m.editNormsItem, &QAction::triggered, this,
-            [this] { OpenDocument(programDir_, kNormsFileName, *interaction_); });
+            [this] { OpenDocument(folders_.files, kNormsFileName, *interaction_); });
 }
 
 void TForm1::BitBtn1Click() {

@@ -70,7 +70,7 @@ public:
     StationInfo& Station() { return station_; }
     ReportHeader& Header() { return reportHeader_; }
     const TestResults& Results() const { return results_; }
-    const QString& ProgramFolder() const { return programDir_; }
+    const QString& ProgramFolder() const { return folders_.files; }
     // The link's Timer2 (only where the link runs in the window's thread) and
     // whether it runs, as the window last heard.
     const QTimer& PollTimer() const { return link_.PollTimer(); }
@@ -139,8 +139,7 @@ private:
     void RefreshChartHeader();
     void ComposeReport();
 
-    const ProgramFolders folders_;
-    const QString programDir_;  // where the program's files are: folders_.files
+    const ProgramFolders folders_;  // where the program's files and documents are
     std::unique_ptr<Interaction> ownInteraction_;
     Interaction* interaction_;
     SystemClock systemClock_;
