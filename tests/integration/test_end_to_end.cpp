@@ -4,6 +4,8 @@
 // are checked, so a busy machine cannot fail it; the timing of the cycle is
 // measured by scripts/bench. And the end of a session (SIGTERM, SIGHUP, SIGINT)
 // closes the program with its close steps: the settings are written.
+#include "testing/request_log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -15,26 +17,15 @@
 
 #include <csignal>
 
+using kelvaron::testing::LoggedRequest;
+using kelvaron::testing::ReadRequestLog;
+
 namespace {
 
 constexpr double kSilenceAtS = 6.0;
 
-struct Logged {
-    double timeS;
-    int code;
-};
-
-std::vector<Logged> ReadLog(const QString& path) {
-    std::vector<Logged> requests;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return requests;
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split(' ');
-        if (fields.size() == 2)
-            requests.push_back({fields[0].toLongLong() / 1e6, fields[1].toInt()});
-    }
-    return requests;
-}
+// A request's time in seconds on the simulator's clock.
+double Seconds(const kelvaron::testing::LoggedRequest& r) { return r.us / 1e6; }
 
 }  // namespace
 
@@ -64,8 +55,8 @@ private slots:
         QVERIFY(app.waitForStarted());
         // Until the instrument has fallen silent, and a while after.
         QTRY_VERIFY_WITH_TIMEOUT(simulator.state() == QProcess::Running &&
-                                     ReadLog(log).size() > 0 &&
-                                     ReadLog(log).back().timeS > kSilenceAtS - 0.5,
+                                     ReadRequestLog(log).size() > 0 &&
+                                     Seconds(ReadRequestLog(log).back()) > kSilenceAtS - 0.5,
                                  60'000);
         QTest::qWait(2000);
         QCOMPARE(app.state(), QProcess::Running);
@@ -74,7 +65,7 @@ private slots:
         simulator.terminate();
         simulator.waitForFinished();
 
-        const auto requests = ReadLog(log);
+        const auto requests = ReadRequestLog(log);
         QVERIFY2(requests.size() > 50,
                  qPrintable(QString("only %1 requests").arg(requests.size())));
         QCOMPARE(requests.front().code, 14);  // identify first
@@ -84,7 +75,7 @@ private slots:
         std::vector<int> opacityPerCycle;
         int opacity = -1;
         for (const auto& r : requests) {
-            if (r.timeS > kSilenceAtS) break;
+            if (Seconds(r) > kSilenceAtS) break;
             if (r.code == 10) {
                 if (opacity >= 0) opacityPerCycle.push_back(opacity);
                 opacity = 0;
@@ -100,8 +91,9 @@ private slots:
         QVERIFY(opacityPerCycle.back() <= 6);
 
         // Silent from kSilenceAtS: one request a tick at most for 20 ticks, then none.
-        const auto after = std::count_if(requests.begin(), requests.end(),
-                                         [](const Logged& r) { return r.timeS >= kSilenceAtS; });
+        const auto after =
+            std::count_if(requests.begin(), requests.end(),
+                          [](const LoggedRequest& r) { return Seconds(r) >= kSilenceAtS; });
         QVERIFY2(after <= 20, qPrintable(QString("%1 requests after the silence").arg(after)));
     }
 

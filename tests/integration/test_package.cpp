@@ -5,6 +5,7 @@
 // shipped documents from the unpacked tree. lintian, where installed, finds no
 // error in the package.
 #include "../support/x_session.h"
+#include "testing/request_log.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,6 +15,8 @@
 
 #include <csignal>
 
+using kelvaron::testing::LoggedRequest;
+using kelvaron::testing::ReadRequestLog;
 using kelvaron::testing::XDisplay;
 
 namespace {
@@ -110,7 +113,12 @@ private slots:
         app.start(root + "/usr/bin/kelvaron", {});
         QVERIFY(app.waitForStarted());
         // Found: after the identification the status request (10) goes out.
-        QTRY_VERIFY_WITH_TIMEOUT(Contains(log, " 10\n"), 30000);
+        const auto polled = [&] {
+            const auto requests = ReadRequestLog(log);
+            return std::any_of(requests.begin(), requests.end(),
+                               [](const LoggedRequest& r) { return r.code == 10; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(polled(), 30000);
 
         // F1 opens the guide from the unpacked tree.
         QStringList windows;

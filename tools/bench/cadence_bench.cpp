@@ -22,6 +22,7 @@
 #include "base/text_codec.h"
 #include "recording/recording_session.h"
 #include "recording/view/recording_group.h"
+#include "testing/request_log.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,21 +84,7 @@ public:
     bool OpenWithDesktop(const QString&) override { return true; }
 };
 
-struct Request {
-    int64_t us;
-    int code;
-};
-
-std::vector<Request> ReadRequests(const QString& path) {
-    std::vector<Request> requests;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return requests;
-    while (!file.atEnd()) {
-        const QList<QByteArray> f = file.readLine().trimmed().split(' ');
-        if (f.size() == 2) requests.push_back({f[0].toLongLong(), f[1].toInt()});
-    }
-    return requests;
-}
+using Request = kelvaron::testing::LoggedRequest;
 
 struct Scenario {
     const char* name;
@@ -245,7 +232,7 @@ std::vector<Cadence> Run(const QString& sim, bool linkThread, std::vector<Scenar
     instrument.terminate();
     instrument.waitForFinished(3000);
 
-    const std::vector<Request> requests = ReadRequests(log);
+    const std::vector<Request> requests = kelvaron::testing::ReadRequestLog(log);
     std::vector<Cadence> cadences;
     for (const Scenario& s : scenarios) cadences.push_back(Measure(requests, s));
     return cadences;

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "recording/recording_session.h"
 #include "recording/view/recording_group.h"
+#include "testing/request_log.h"
 #include "testing/scripted_interaction.h"
 
 #include <QApplication>
@@ -191,12 +192,8 @@ int main(int argc, char** argv) {
 
     // The simulator's clock: the time of the last request logged now.
     const auto lastLoggedUs = [&] {
-        QFile file(log);
-        qint64 last = 0;
-        if (file.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : file.readAll().split('\n'))
-                if (line.count(' ') == 1) last = line.split(' ')[0].toLongLong();
-        return last;
+        const auto requests = kelvaron::testing::ReadRequestLog(log);
+        return requests.empty() ? qint64{0} : qint64{requests.back().us};
     };
     const qint64 fromUs = lastLoggedUs();
     const double cpu0 = CpuSeconds();
