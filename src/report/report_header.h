@@ -12,6 +12,7 @@ struct ReportHeader {
     QString extra;
     QString vin;
     QString decision = QStringLiteral("________");
+    bool operator==(const ReportHeader&) const = default;
 };
 
 // The number, make and owner without the blanks around them, as the chart's title,

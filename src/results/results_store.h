@@ -36,6 +36,7 @@ struct TestResults {
     std::array<int32_t, kMeasurements> peakRpm{};
     // Whether measurement n took a sample: one without shows no number, never 0.
     std::array<bool, kMeasurements> sampled{};
+    bool operator==(const TestResults&) const = default;
 };
 
 }  // namespace kelvaron

@@ -15,20 +15,23 @@ set(KELVARON_FLOORS
   "kelvaron_recording:1:plain"
   "kelvaron_results:2:plain"
   "kelvaron_report:3:plain"
+  "kelvaron_journal:4:plain"
   "kelvaron_base_view:4:view"
   "kelvaron_device_view:5:view"
   "kelvaron_results_view:5:view"
   "kelvaron_report_view:5:view"
   "kelvaron_recording_view:5:view"
-  "kelvaron_app:6:app"
-  "kelvaron_testing_files:7:testing"
-  "kelvaron_testing_interaction:7:testing"
-  "kelvaron_testing_device:8:testing"
-  "kelvaron_testing_results:9:testing"
-  "kelvaron_testing_window:9:testing"
+  "kelvaron_journal_view:6:view"
+  "kelvaron_app:7:app"
+  "kelvaron_testing_files:8:testing"
+  "kelvaron_testing_interaction:8:testing"
+  "kelvaron_testing_journal:8:testing"
+  "kelvaron_testing_device:9:testing"
+  "kelvaron_testing_results:10:testing"
+  "kelvaron_testing_window:10:testing"
 )
 # Qt modules a plain library may use.
-set(KELVARON_PLAIN_QT QtCore QtGui QtSerialPort)
+set(KELVARON_PLAIN_QT QtCore QtGui QtSerialPort QtSql)
 
 # The project targets `target` links directly, and through them.
 function(kelvaron_links target out_direct out_all)
@@ -98,7 +101,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/layers.txt "${manifest}")
 
 # The headers of every Qt module found, so the check can tell whose header is whose.
 set(qt_modules "")
-foreach(module Core Gui Widgets SerialPort Charts PrintSupport Test)
+foreach(module Core Gui Widgets SerialPort Charts PrintSupport Sql Test)
   get_target_property(includes Qt6::${module} INTERFACE_INCLUDE_DIRECTORIES)
   foreach(include ${includes})
     if(include MATCHES "/Qt${module}$")

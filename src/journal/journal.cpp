@@ -1,0 +1,162 @@
+// The journal's thread: the program's own database, the shared server and the
+// entries waiting for it.
+#include "journal/journal.h"
+
+#include "journal/journal_store.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+
+namespace kelvaron {
+
+namespace {
+
+// "1 запись", "2 записи", "5 записей".
+QString EntriesText(int n) {
+    const int last = n % 10;
+    const int lastTwo = n % 100;
+    const char* word = "записей";
+    if (last == 1 && lastTwo != 11)
+        word = "запись";
+    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        word = "записи";
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
+
+}  // namespace
+
+QString JournalStateLine(const JournalSettings& settings, const JournalState& state) {
+    if (!state.available && !state.readOnly)
+        return QStringLiteral("Журнал не ведется: ") + state.problem;
+    if (state.readOnly) return QStringLiteral("Журнал: ") + state.problem;
+    if (settings.shared && state.waiting > 0)
+        return QStringLiteral("Журнал: %1 ждут сервера").arg(EntriesText(state.waiting));
+    return {};
+}
+
+// Lives in the journal's thread from its first call on.
+class Journal::Writer {
+public:
+    Writer(const JournalSettings& settings, std::function<void(const JournalState&)> report)
+        : settings_(settings), report_(std::move(report)) {}
+
+    void Open() {
+        local_ = JournalStore::OpenLocal(settings_.localPath);
+        retry_ = std::make_unique<QTimer>();
+        retry_->setSingleShot(true);
+        retry_->setInterval(kRetryMs);
+        QObject::connect(retry_.get(), &QTimer::timeout, [this] { Send(); });
+        state_.available = local_->IsOpen() && !local_->ReadOnly();
+        state_.readOnly = local_->ReadOnly();
+        state_.problem = local_->Problem();
+        if (state_.available && settings_.shared) {
+            Send();
+            return;
+        }
+        Report();
+    }
+
+    void Keep(const JournalEntry& entry) {
+        if (!state_.available) return;
+        if (!local_->Write(entry, settings_.shared)) {
+            state_.problem = QStringLiteral("запись не удалась");
+            Report();
+            return;
+        }
+        state_.problem.clear();
+        if (settings_.shared)
+            Send();
+        else
+            Report();
+    }
+
+    // Hands the waiting entries to the shared server, oldest first; where it does
+    // not answer, they wait for the next try.
+    void Send() {
+        if (!settings_.shared || !state_.available) return;
+        if (!shared_ || !shared_->Answers()) shared_ = JournalStore::OpenShared(settings_.service);
+        state_.sharedReachable = shared_->IsOpen() && !shared_->ReadOnly();
+        while (state_.sharedReachable) {
+            const auto batch = local_->Waiting(100);
+            if (batch.isEmpty()) break;
+            for (const auto& [id, revision] : batch) {
+                const std::optional<JournalEntry> entry = local_->Load(id);
+                if (entry && !shared_->Write(*entry)) {
+                    state_.sharedReachable = false;
+                    break;
+                }
+                local_->Sent(id, entry ? entry->revision : revision);
+            }
+        }
+        if (!state_.sharedReachable) shared_.reset();
+        state_.waiting = local_->WaitingCount();
+        if (state_.waiting > 0 && !retry_->isActive()) retry_->start();
+        Report();
+    }
+
+    void Close() {
+        retry_.reset();
+        shared_.reset();
+        local_.reset();
+    }
+
+private:
+    void Report() {
+        if (state_ == reported_) return;
+        reported_ = state_;
+        report_(state_);
+    }
+
+    JournalSettings settings_;
+    std::function<void(const JournalState&)> report_;
+    std::unique_ptr<JournalStore> local_;
+    std::unique_ptr<JournalStore> shared_;
+    std::unique_ptr<QTimer> retry_;
+    JournalState state_;
+    std::optional<JournalState> reported_;
+};
+
+Journal::Journal(JournalSettings settings, QObject* parent)
+    : QObject(parent), settings_(std::move(settings)) {
+    thread_.setObjectName(QStringLiteral("journal"));
+    context_ = new QObject;
+    context_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, context_, &QObject::deleteLater);
+    QPointer<Journal> self(this);
+    writer_ = std::make_shared<Writer>(settings_, [self](const JournalState& state) {
+        // Back in the window's thread, unless the journal is gone by then.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, state] {
+                if (!self) return;
+                self->state_ = state;
+                emit self->stateChanged(state);
+            },
+            Qt::QueuedConnection);
+    });
+    thread_.start();
+    QMetaObject::invokeMethod(context_, [writer = writer_] { writer->Open(); });
+}
+
+Journal::~Journal() {
+    QMetaObject::invokeMethod(context_, [writer = writer_] { writer->Close(); },
+                              Qt::BlockingQueuedConnection);
+    thread_.quit();
+    thread_.wait();
+}
+
+void Journal::Keep(const JournalEntry& entry) {
+    QMetaObject::invokeMethod(context_, [writer = writer_, entry] { writer->Keep(entry); });
+}
+
+void Journal::SendWaiting() {
+    QMetaObject::invokeMethod(context_, [writer = writer_] { writer->Send(); });
+}
+
+void Journal::Flush() {
+    QMetaObject::invokeMethod(context_, [] {}, Qt::BlockingQueuedConnection);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+}  // namespace kelvaron

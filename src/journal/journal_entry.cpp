@@ -1,0 +1,120 @@
+// The journal entry's binary record and its summary.
+#include "journal/journal_entry.h"
+
+#include "base/quantities.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+namespace kelvaron {
+
+namespace {
+
+constexpr quint32 kRecordMark = 0x4A4B5631;  // "1VKJ" read as little-endian bytes
+constexpr quint16 kRecordVersion = 1;
+
+QDataStream& Prepared(QDataStream& stream) {
+    stream.setVersion(QDataStream::Qt_6_0);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    return stream;
+}
+
+// Both directions of the record in one list of fields, so that writing and
+// reading cannot drift apart.
+template <typename Stream, typename Entry>
+void Fields(Stream& s, Entry& e) {
+    s& e.id& e.revision& e.moment& e.lane& e.stationLine1& e.stationLine2;
+    s& e.header.vehicleNumber& e.header.make& e.header.owner& e.header.extra& e.header.vin;
+    s& e.header.decision;
+    s& e.results.hasMaxSpeedResult& e.results.hasFreeAccelResult& e.results.maxSpeedMeanX10;
+    s& e.results.maxSpeedValidity& e.results.freeAccelMeanX10& e.results.freeAccelValidity;
+    for (size_t i = 0; i < TestResults::kMeasurements; ++i)
+        s& e.results.peakK[i] & e.results.peakN[i] & e.results.peakRpm[i] & e.results.sampled[i];
+    s& e.oilText& e.normText& e.instrument& e.firmware& e.programVersion;
+    for (auto& curve : e.chart.curves) s& curve;
+    s& e.chart.footText& e.chart.footColor& e.plotsN& e.report;
+}
+
+struct Writer {
+    QDataStream& out;
+    template <typename T>
+    Writer& operator&(const T& value) {
+        out << value;
+        return *this;
+    }
+};
+
+struct Reader {
+    QDataStream& in;
+    template <typename T>
+    Reader& operator&(T& value) {
+        in >> value;
+        return *this;
+    }
+};
+
+}  // namespace
+
+int32_t JournalEntry::MeanX10() const {
+    return kind == TestKind::MaxSpeed ? results.maxSpeedMeanX10 : results.freeAccelMeanX10;
+}
+
+int32_t JournalEntry::ValidityCode() const {
+    return kind == TestKind::MaxSpeed ? results.maxSpeedValidity : results.freeAccelValidity;
+}
+
+QByteArray EncodeEntry(const JournalEntry& entry) {
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    Prepared(stream) << kRecordMark << kRecordVersion << static_cast<qint32>(entry.kind);
+    Writer writer{stream};
+    Fields(writer, entry);
+    return bytes;
+}
+
+std::optional<JournalEntry> DecodeEntry(const QByteArray& bytes) {
+    QDataStream stream(bytes);
+    quint32 mark = 0;
+    quint16 version = 0;
+    qint32 kind = 0;
+    Prepared(stream) >> mark >> version >> kind;
+    if (mark != kRecordMark || version != kRecordVersion) return std::nullopt;
+    if (kind != static_cast<qint32>(TestKind::MaxSpeed) &&
+        kind != static_cast<qint32>(TestKind::FreeAccel))
+        return std::nullopt;
+    JournalEntry entry;
+    entry.kind = static_cast<TestKind>(kind);
+    Reader reader{stream};
+    Fields(reader, entry);
+    if (stream.status() != QDataStream::Ok || !stream.atEnd()) return std::nullopt;
+    return entry;
+}
+
+EntrySummary SummaryOf(const JournalEntry& entry) {
+    EntrySummary s;
+    s.id = entry.id;
+    s.moment = entry.moment;
+    s.lane = entry.lane;
+    s.number = entry.header.vehicleNumber;
+    s.make = entry.header.make;
+    s.owner = entry.header.owner;
+    s.kind = entry.kind;
+    s.meanN = entry.MeanX10() / 10.0;
+    s.meanK = OpacityToK(s.meanN);
+    s.validity = entry.ValidityCode();
+    s.decision = entry.header.decision;
+    return s;
+}
+
+QString TestKindText(TestKind kind) {
+    return kind == TestKind::MaxSpeed ? QStringLiteral("Макс.обороты")
+                                      : QStringLiteral("Св.ускорение");
+}
+
+QString ResultText(TestKind kind, int32_t validity) {
+    if (validity == 0) return QStringLiteral("Действителен");
+    const QString invalid = InvalidResultText(ValidityOf(kind, validity)).trimmed();
+    return invalid.isEmpty() ? QStringLiteral("Код %1").arg(validity) : invalid;
+}
+
+}  // namespace kelvaron
