@@ -51,6 +51,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.chartItem = AddItem(m.viewMenu, "N24", QStringLiteral("График"), Qt::Key_F3);
     m.reportItem = AddItem(m.viewMenu, "N25", QStringLiteral("Отчет"), Qt::Key_F4);
     m.recordingItem = AddItem(m.viewMenu, "N36", QStringLiteral("Запись"));
+    m.journalItem = AddItem(m.viewMenu, "journalItem", QStringLiteral("Журнал"), Qt::Key_F9);
     AddSeparator(m.viewMenu, "N26");
     m.optionsItem = AddItem(m.viewMenu, "N27", QStringLiteral("Опции"), Qt::Key_F5);
 

@@ -28,6 +28,7 @@ struct MainMenus {
     QAction* chartItem = nullptr;      // "График", F3
     QAction* reportItem = nullptr;     // "Отчет", F4
     QAction* recordingItem = nullptr;  // "Запись"
+    QAction* journalItem = nullptr;    // "Журнал", F9
     QAction* optionsItem = nullptr;    // "Опции", F5
 
     QAction* connectItem = nullptr;           // "Связь", F12

@@ -46,11 +46,6 @@ namespace {
 
 const QString kWriteProtected = QStringLiteral("Диск защищен от записи.");
 
-// The six measurement lines, line 1 to line 6, and the chart's foot.
-constexpr std::array<int32_t, 6> kSeriesColors = {0x00FFFF00, 0x0000FFFF, 0x00FF0000,
-                                                  0x00800080, 0x0000FF00, 0x00008080};
-constexpr int32_t kFootColor = 0x00800000;
-
 std::unique_ptr<SerialLink> MakeSerial(FormDeps& deps, const QString& programDir) {
     if (deps.serial) return std::move(deps.serial);
     return std::make_unique<TSerial>(programDir + QStringLiteral("ports"));
@@ -73,7 +68,7 @@ TForm1::TForm1(FormDeps deps)
       locale_(deps.locale.value_or(ProgramLocale())),
       workArea_(deps.workArea),
       link_(MakeSerial(deps, folders_.files), deps.linkThread),
-      series_(results_, readings_, control_, chart3View_, DecimalSeparator(locale_)),
+      series_(results_, readings_, control_, chartRecord_, DecimalSeparator(locale_)),
       files_(*interaction_, *clock_, reportHeader_, folders_.files) {
     series_.Follow(link_.Loop());
 
@@ -110,6 +105,8 @@ TForm1::TForm1(FormDeps deps)
     menus_ = BuildMainMenus(menuBar());
     setMinimumSize(400, 300);
     FormCreate();
+    journal_ = std::make_unique<JournalCommands>(folders_.files, settings_, *interaction_,
+                                                 *clock_, this);
     // The dialogs, created hidden once the window exists.
     aboutBox_ = new TAboutBox(folders_.documents, *interaction_, this);
     form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
@@ -134,9 +131,7 @@ void TForm1::FormCreate() {
     // The recording interval (1000 below 1 ms) and the one-point mode.
     recording_->LoadSettings();
     // The colours of the six measurement lines and of the chart's foot.
-    for (int i = 0; i < MeasurementChartView::kCurves; ++i)
-        chart3View_.SetCurveColor(i + 1, ColorFromRef(kSeriesColors[static_cast<size_t>(i)]));
-    chart3View_.SetFootColor(kFootColor);
+    SetMeasurementColors(chart3View_);
     // The station's lines, from the station file when there is one.
     station_ = StationInfo::Defaults();
     reportHeader_ = ReportHeader{};
@@ -263,6 +258,9 @@ void TForm1::ComposeReport() {
     values.decimalSeparator = DecimalSeparator(locale_);
     const ComposedReport composed = ComposeReportLines(folders_.files, values);
     report_->SetLines(composed.lines);
+    if (journal_)
+        journal_->Follower().ReportComposed(values, composed.lines, chartRecord_.Record(),
+                                        settings_.PlotsN());
     // Said once when the template becomes unreadable, not at every composition.
     if (composed.templateUnreadable && !templateUnreadable_)
         status_->ShowNotice(QStringLiteral("Не удалось прочитать ") + kTemplateFileName);
@@ -343,6 +341,7 @@ void TForm1::ConnectCommands() {
     press(m.printReportItem, column_->printReportButton);
     press(m.optionsItem, column_->optionsButton);
     press(m.exitItem, bottom_->exitButton);
+    connect(m.journalItem, &QAction::triggered, this, [this] { journal_->ShowWindow(); });
     const std::array<QAction*, 4> views = {m.tableItem, m.chartItem, m.reportItem, m.recordingItem};
     for (int i = 0; i < 4; ++i)
         connect(views[static_cast<size_t>(i)], &QAction::triggered, this,
@@ -457,7 +456,18 @@ void TForm1::ConnectDeviceLink() {
     });
     connect(poll, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
     connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { ShowView(View::Chart); });
+    // A result opens a journal entry; a new test or erased results leave it as it is.
+    connect(&series_, &MeasurementSeries::testResultArrived, this,
+            [this](TestKind kind) { journal_->Follower().ResultArrived(kind); });
+    connect(poll, &PollLoop::instrumentIdentified, this,
+            [this](const QString& designation, const QString& firmware) {
+                journal_->Follower().SetInstrument(designation, firmware);
+            });
+    connect(journal_.get(), &JournalCommands::statusLine, status_, [this](const QString& text) {
+        if (!text.isEmpty()) status_->ShowNotice(text);
+    });
     connect(&series_, &MeasurementSeries::chartReset, this, [this] {
+        journal_->Follower().Leave();
         RefreshChartHeader();
         ComposeReport();
     });

@@ -5,6 +5,7 @@
 // each of which builds its own widgets, lays itself out and applies its own
 // settings. What is left here is wiring.
 #include "app/file_commands.h"
+#include "app/journal_commands.h"
 #include "app/main_menus.h"
 #include "app/right_column.h"
 #include "base/app_settings.h"
@@ -15,6 +16,7 @@
 #include "base/station_info.h"
 #include "device/device_link.h"
 #include "report/report_header.h"
+#include "results/chart_record.h"
 #include "results/measurement_series.h"
 #include "results/results_store.h"
 #include "results/view/measurement_chart_view.h"
@@ -78,6 +80,8 @@ public:
     const QTimer& RecordTimer() const;
     const MainWindowLayout& Layout() const { return layout_; }
     MeasurementChartView& MeasurementChart3() { return chart3View_; }
+    // The test journal, its follower and its window.
+    JournalCommands& JournalKeeping() const { return *journal_; }
 
     // The regions.
     BottomBar& Bottom() const { return *bottom_; }
@@ -158,9 +162,11 @@ private:
     QString normText_;  // the norm chosen: in the norms line and the report
     TestResults results_;
     MeasurementChartView chart3View_;
+    RecordingChart chartRecord_{chart3View_};  // what the series draws, kept for the journal
     MeasurementSeries series_;
 
     FileCommands files_;  // the report's and the chart's file dialogs and printing
+    std::unique_ptr<JournalCommands> journal_;
 
     QWidget* client_ = nullptr;
     BottomBar* bottom_ = nullptr;

@@ -316,6 +316,9 @@ bool PollLoop::TakeIdentifyReply() {
         control_.phase = 0;
         overflowShown_ = false;  // a new polling session
         emit portLineChanged(PortLineIdentified(currentPort_, readings_));
+        emit instrumentIdentified(
+            QStringLiteral("Торвелан Д %1 - %2").arg(readings_.D3()).arg(readings_.D4()),
+            QStringLiteral("%1.%2").arg(readings_.D5() / 16).arg(readings_.D5() % 16));
         return true;
     }
     return false;

@@ -151,6 +151,8 @@ signals:
     // TimerZad, the 650 ms one-shot delay before the next port is opened, is to start.
     void portDelayStarted();
     void portLineChanged(const QString& text);  // Label1
+    // The port search found the instrument: its designation and firmware version.
+    void instrumentIdentified(const QString& designation, const QString& firmware);
     // The instrument's mode, or the loss of the link (Label2), and whether it shows
     // in red: the link is lost.
     void modeLineChanged(const QString& text);

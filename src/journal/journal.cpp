@@ -29,7 +29,7 @@ QString EntriesText(int n) {
 QString JournalStateLine(const JournalSettings& settings, const JournalState& state) {
     if (!state.available && !state.readOnly)
         return QStringLiteral("Журнал не ведется: ") + state.problem;
-    if (state.readOnly) return QStringLiteral("Журнал: ") + state.problem;
+    if (state.readOnly || !state.problem.isEmpty()) return QStringLiteral("Журнал: ") + state.problem;
     if (settings.shared && state.waiting > 0)
         return QStringLiteral("Журнал: %1 ждут сервера").arg(EntriesText(state.waiting));
     return {};
@@ -60,7 +60,7 @@ public:
     void Keep(const JournalEntry& entry) {
         if (!state_.available) return;
         if (!local_->Write(entry, settings_.shared)) {
-            state_.problem = QStringLiteral("запись не удалась");
+            state_.problem = QStringLiteral("запись не удалась: ") + local_->WriteError();
             Report();
             return;
         }

@@ -47,9 +47,10 @@ QStringList SchemaStep(int step, bool shared) {
 }
 
 // A text for a column: the table and the filter show it; the exact text is in
-// the entry's record. PostgreSQL's text takes no NUL.
+// the entry's record. PostgreSQL's text takes no NUL; a field never filled in is
+// an empty text, not NULL.
 QString ColumnText(const QString& text) {
-    QString column = text;
+    QString column = text.isNull() ? QStringLiteral("") : text;
     column.replace(QChar(0), QLatin1Char(' '));
     return column;
 }
@@ -251,6 +252,7 @@ bool JournalStore::Write(const JournalEntry& entry, bool queue) {
                                   "ON CONFLICT (id) DO UPDATE SET revision = excluded.revision"),
                    {entry.id, entry.revision});
     if (done && db.commit()) return true;
+    writeError_ = query.lastError().text();
     db.rollback();
     return false;
 }

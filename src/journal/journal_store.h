@@ -50,6 +50,8 @@ public:
     bool ReadOnly() const { return readOnly_; }
     // Why the journal cannot be used (or is read-only); empty when all is well.
     const QString& Problem() const { return problem_; }
+    // Why the last write failed.
+    const QString& WriteError() const { return writeError_; }
     // Whether the connection still answers (a shared server may have gone).
     bool Answers();
 
@@ -83,6 +85,7 @@ private:
     bool open_ = false;
     bool readOnly_ = false;
     QString problem_;
+    QString writeError_;
 };
 
 }  // namespace kelvaron

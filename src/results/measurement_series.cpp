@@ -175,6 +175,7 @@ void MeasurementSeries::AddMaxSpeedTrendPoint() {
 // ---- Results ----
 
 void MeasurementSeries::ResultArrived(TestKind kind, int32_t validity, int32_t meanX10) {
+    emit testResultArrived(kind);
     if (kind == TestKind::MaxSpeed) {
         results_.hasMaxSpeedResult = true;
         results_.maxSpeedValidity = validity;

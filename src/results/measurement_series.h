@@ -77,6 +77,8 @@ signals:
     void chartViewWanted();
     // The chart was reset: its title and the report are to be made anew.
     void chartReset();
+    // A test of `kind` brought its result in (the results changed signal follows).
+    void testResultArrived(TestKind kind);
     // The results changed: the report is to be composed anew.
     void resultsChanged();
     // "Стереть": the report's decision goes back to "________".

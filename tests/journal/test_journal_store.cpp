@@ -80,6 +80,7 @@ private slots:
         auto store = EmptyStore(backend);
         QVERIFY2(store && store->IsOpen(), store ? qPrintable(store->Problem()) : "no store");
         const QStringList texts = {
+            QString(),  // a field never filled in
             QStringLiteral("А'777'АА\"; DROP TABLE entries; --"),
             QStringLiteral("до") + QChar(0) + QStringLiteral("после NUL"),
             QString(64 * 1024, QChar(0x0416)),

@@ -25,6 +25,16 @@ constexpr int kStripPadding = 3;  // pixels above and below the foot's text
 
 }  // namespace
 
+void SetMeasurementColors(MeasurementChartView& chart) {
+    // Line 1 to line 6, and the foot, as 0x00BBGGRR.
+    constexpr std::array<int32_t, MeasurementChartView::kCurves> kCurveColors = {
+        0x00FFFF00, 0x0000FFFF, 0x00FF0000, 0x00800080, 0x0000FF00, 0x00008080};
+    constexpr int32_t kFootColor = 0x00800000;
+    for (int i = 0; i < MeasurementChartView::kCurves; ++i)
+        chart.SetCurveColor(i + 1, ColorFromRef(kCurveColors[static_cast<size_t>(i)]));
+    chart.SetFootColor(kFootColor);
+}
+
 QStringList LongestFootLines() {
     return {QStringLiteral(" Ср.коэфф.ослабл. K = 00,000 м-1 , Ср.дымность N = 100,0 % "),
             QStringLiteral(" Ср.коэфф.ослабл. K = 00,000 м-1   Ср.дымность N = 100,0 % "),

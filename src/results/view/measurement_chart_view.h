@@ -86,6 +86,9 @@ private:
     QMetaObject::Connection followSize_;
 };
 
+// The program's colours of the six measurement lines and of the foot.
+void SetMeasurementColors(MeasurementChartView& chart);
+
 // The longest lines the foot shows; its font is fitted so that each of them fits.
 QStringList LongestFootLines();
 
