@@ -16,8 +16,8 @@ bool IsNumberColumn(JournalColumn column) {
 }
 
 QString CsvField(QString text, JournalColumn column) {
-    if (!IsNumberColumn(column) && !text.isEmpty() &&
-        QStringLiteral("=+-@").contains(text.front()))
+    const QString start = text.trimmed();
+    if (!IsNumberColumn(column) && !start.isEmpty() && QStringLiteral("=+-@").contains(start.front()))
         text.prepend(QLatin1Char('\''));
     const bool quoted = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
                         text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||

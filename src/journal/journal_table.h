@@ -23,7 +23,7 @@ QString JournalCell(const EntrySummary& entry, JournalColumn column);
 // The header row and one row per entry. A field is quoted where it holds the
 // separator, a quote, a line break or blanks at its ends; a text that a
 // spreadsheet would take for a formula (=, +, -, @ at its start) is prefixed
-// with an apostrophe, so that a header text never runs as one.
+// (after any blanks) with an apostrophe, so that a header text never runs as one.
 QByteArray JournalCsv(const QList<EntrySummary>& entries);
 
 }  // namespace kelvaron

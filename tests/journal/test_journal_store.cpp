@@ -3,6 +3,9 @@
 // files, two lanes on one server and entries waiting while it is down.
 #include "journal/journal.h"
 #include "journal/journal_store.h"
+#include "journal/journal_table.h"
+#include "base/quantities.h"
+#include "base/text_codec.h"
 #include "testing/journal_entries.h"
 #include "testing/postgres_server.h"
 
@@ -104,6 +107,22 @@ private slots:
         older.header.decision = QStringLiteral("устарело");
         QVERIFY(store->Write(older));
         QCOMPARE(store->Load(newer.id), std::optional<JournalEntry>(newer));
+    }
+
+    // The CSV a spreadsheet opens: Windows-1251, ';' and CR LF; a header text stays
+    // one field and never becomes a formula.
+    void csvKeepsHeaderTextsInert() {
+        EntrySummary e = SummaryOf(SyntheticEntry(3));
+        e.number = QStringLiteral("=HYPERLINK(\"x\");1");
+        e.make = QStringLiteral(" -2 ");
+        e.owner = QStringLiteral("Иванов\r\nПетров");
+        e.meanN = 100;
+        e.meanK = OpacityToK(100);
+        const QByteArray csv = JournalCsv({e});
+        QCOMPARE(csv.count("\r\n"), 3);  // the owner's own line break stays inside its quotes
+        QCOMPARE(DecodeCp1251(csv.split('\n').at(1)),
+                 QStringLiteral("01.03.2026;8:04:51;\"'=HYPERLINK(\"\"x\"\");1\";\"' -2 \";\"Иванов\r"));
+        QVERIFY(csv.contains(EncodeCp1251(QStringLiteral("Петров\";Макс.обороты;>>;100,0;"))));
     }
 
     // Newest first a page at a time, each entry once; the filters agree with the

@@ -184,6 +184,8 @@ JournalWindow::~JournalWindow() {
 void JournalWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     Refresh();
+    // The columns as wide as the newest entries need; the filters keep them so.
+    table->resizeColumnsToContents();
 }
 
 JournalFilter JournalWindow::Filter() const {
