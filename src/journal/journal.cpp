@@ -38,6 +38,8 @@ QString JournalStateLine(const JournalSettings& settings, const JournalState& st
 // Lives in the journal's thread from its first call on.
 class Journal::Writer {
 public:
+    static constexpr int kSendBatch = 100;
+
     Writer(const JournalSettings& settings, std::function<void(const JournalState&)> report)
         : settings_(settings), report_(std::move(report)) {}
 
@@ -65,30 +67,43 @@ public:
             return;
         }
         state_.problem.clear();
-        if (settings_.shared)
+        // While the server is away, only the retry asks it again: a connection
+        // that times out never holds the entries queued behind this one.
+        if (settings_.shared && (state_.sharedReachable || !retry_->isActive())) {
             Send();
-        else
-            Report();
+            return;
+        }
+        if (settings_.shared) state_.waiting = local_->WaitingCount();
+        Report();
     }
 
     // Hands the waiting entries to the shared server, oldest first; where it does
-    // not answer, they wait for the next try.
+    // not answer, they wait for the next try. An entry the server refuses while it
+    // answers waits too, and is said; the others go on past it.
     void Send() {
         if (!settings_.shared || !state_.available) return;
         if (!shared_ || !shared_->Answers()) shared_ = JournalStore::OpenShared(settings_.service);
         state_.sharedReachable = shared_->IsOpen() && !shared_->ReadOnly();
-        while (state_.sharedReachable) {
-            const auto batch = local_->Waiting(100);
-            if (batch.isEmpty()) break;
-            for (const auto& [id, revision] : batch) {
+        int refused = 0;
+        for (bool progress = true; progress && state_.sharedReachable;) {
+            progress = false;
+            refused = 0;
+            for (const auto& [id, revision] : local_->Waiting(kSendBatch)) {
                 const std::optional<JournalEntry> entry = local_->Load(id);
                 if (entry && !shared_->Write(*entry)) {
-                    state_.sharedReachable = false;
-                    break;
+                    state_.sharedReachable = shared_->Answers();
+                    if (!state_.sharedReachable) break;
+                    ++refused;
+                    continue;
                 }
-                local_->Sent(id, entry ? entry->revision : revision);
+                // A mark that cannot be written stops the round: the entry would
+                // otherwise be sent again and again.
+                if (!local_->Sent(id, entry ? entry->revision : revision)) break;
+                progress = true;
             }
         }
+        state_.problem = refused > 0 ? QStringLiteral("сервер не принял записей: %1").arg(refused)
+                                     : QString();
         if (!state_.sharedReachable) shared_.reset();
         state_.waiting = local_->WaitingCount();
         if (state_.waiting > 0 && !retry_->isActive()) retry_->start();

@@ -33,7 +33,10 @@ QStringList SchemaStep(int step, bool shared) {
                                "number TEXT NOT NULL, number_key TEXT NOT NULL, "
                                "make TEXT NOT NULL, owner TEXT NOT NULL, kind INTEGER NOT NULL, "
                                "mean_x10 INTEGER NOT NULL, validity INTEGER NOT NULL, "
-                               "decision TEXT NOT NULL, payload %1 NOT NULL)")
+                               "decision TEXT NOT NULL)"),
+                // The whole records apart, so that a filter reads only the narrow rows.
+                QStringLiteral("CREATE TABLE IF NOT EXISTS payloads ("
+                               "id TEXT PRIMARY KEY, payload %1 NOT NULL)")
                     .arg(binary),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_moment ON entries (moment, id)"),
                 QStringLiteral(
@@ -114,13 +117,13 @@ JournalStore::~JournalStore() {
     QSqlDatabase::removeDatabase(name_);
 }
 
-std::unique_ptr<JournalStore> JournalStore::OpenLocal(const QString& path) {
+std::unique_ptr<JournalStore> JournalStore::OpenLocal(const QString& path, Check check) {
     std::unique_ptr<JournalStore> store(new JournalStore(QStringLiteral("QSQLITE"), false));
     QSqlDatabase db = QSqlDatabase::database(store->name_, false);
     db.setDatabaseName(path);
     // A reader in the window and the writer share the file: one waits for the other.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    store->Prepare(true);
+    store->Prepare(check == Check::Whole);
     return store;
 }
 
@@ -234,18 +237,24 @@ bool JournalStore::Write(const JournalEntry& entry, bool queue) {
         query,
         QStringLiteral(
             "INSERT INTO entries (id, revision, moment, lane, number, number_key, make, owner, "
-            "kind, mean_x10, validity, decision, payload) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "kind, mean_x10, validity, decision) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT (id) DO UPDATE SET revision = excluded.revision, "
             "moment = excluded.moment, lane = excluded.lane, number = excluded.number, "
             "number_key = excluded.number_key, make = excluded.make, owner = excluded.owner, "
             "kind = excluded.kind, mean_x10 = excluded.mean_x10, validity = excluded.validity, "
-            "decision = excluded.decision, payload = excluded.payload "
+            "decision = excluded.decision "
             "WHERE entries.revision < excluded.revision"),
         {entry.id, entry.revision, entry.moment.toString(kMomentFormat), ColumnText(entry.lane),
          ColumnText(summary.number), NumberKey(summary.number), ColumnText(summary.make),
          ColumnText(summary.owner), static_cast<int>(entry.kind), entry.MeanX10(),
-         entry.ValidityCode(), ColumnText(summary.decision), qCompress(EncodeEntry(entry))});
+         entry.ValidityCode(), ColumnText(summary.decision)});
+    // The record follows only where the row took this revision.
+    if (done && query.numRowsAffected() > 0)
+        done = Run(query,
+                   QStringLiteral("INSERT INTO payloads (id, payload) VALUES (?, ?) "
+                                  "ON CONFLICT (id) DO UPDATE SET payload = excluded.payload"),
+                   {entry.id, qCompress(EncodeEntry(entry))});
     if (done && queue)
         done = Run(query,
                    QStringLiteral("INSERT INTO outbox (id, revision) VALUES (?, ?) "
@@ -260,7 +269,7 @@ bool JournalStore::Write(const JournalEntry& entry, bool queue) {
 std::optional<JournalEntry> JournalStore::Load(const QString& id) {
     if (!open_) return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(name_, false));
-    if (!Run(query, QStringLiteral("SELECT payload FROM entries WHERE id = ?"), {id}) ||
+    if (!Run(query, QStringLiteral("SELECT payload FROM payloads WHERE id = ?"), {id}) ||
         !query.next())
         return std::nullopt;
     return DecodeEntry(qUncompress(query.value(0).toByteArray()));

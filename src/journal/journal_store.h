@@ -38,7 +38,10 @@ struct PagePosition {
 class JournalStore {
 public:
     // The program's own database file, created when missing (write-ahead log).
-    static std::unique_ptr<JournalStore> OpenLocal(const QString& path);
+    // The writer checks the file whole before it writes; a reader need not read
+    // every page of a large journal first.
+    enum class Check { Whole, None };
+    static std::unique_ptr<JournalStore> OpenLocal(const QString& path, Check check = Check::Whole);
     // The shared server, through the libpq service `service`.
     static std::unique_ptr<JournalStore> OpenShared(const QString& service);
     ~JournalStore();

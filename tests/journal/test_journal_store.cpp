@@ -236,6 +236,18 @@ private slots:
         QCOMPARE(ids.size(), 25);
         for (int n = 0; n < 15; ++n)
             QCOMPARE(server->Load(SyntheticEntry(n, lanes[0]).id), std::optional(SyntheticEntry(n, lanes[0])));
+
+        // An entry the server refuses while it answers waits and is said; the
+        // entries behind it still go over.
+        QVERIFY(OnServer(QStringLiteral("ALTER TABLE entries ADD CHECK (number <> 'ОТКАЗ')")));
+        JournalEntry refused = SyntheticEntry(15, lanes[0]);
+        refused.header.vehicleNumber = QStringLiteral("ОТКАЗ");
+        one.Keep(refused);
+        one.Keep(SyntheticEntry(16, lanes[0]));
+        one.Flush();
+        QCOMPARE(one.State().waiting, 1);
+        QCOMPARE(server->Count({}), 26);
+        QCOMPARE(JournalStateLine(one.Settings(), one.State()), QStringLiteral("Журнал: сервер не принял записей: 1"));
     }
 };
 

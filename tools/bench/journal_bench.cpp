@@ -16,7 +16,7 @@
 //   and the write itself in the journal's thread (Keep and Flush), for
 //   information;
 // - the database's size per entry: SQLite's file and write-ahead log after a
-//   checkpoint; PostgreSQL's pg_total_relation_size of the entries' table.
+//   checkpoint; PostgreSQL's pg_total_relation_size of the entries' and their records' tables.
 // The files are in the system's cache throughout: these are warm figures.
 // "--entries N" sets the number of entries.
 #include "journal/journal.h"
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "SQLite:\n");
     const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
     figures[0] = Measure(
-        [&] { return JournalStore::OpenLocal(path); }, entries, {path, false, {}, Lane(0)},
+        [&] { return JournalStore::OpenLocal(path, JournalStore::Check::None); }, entries, {path, false, {}, Lane(0)},
         [&] {
             // The log's pages moved into the file; the log emptied.
             Ask(QStringLiteral("QSQLITE"), {}, path,
@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
                     {dir.filePath(QStringLiteral("lane.sqlite")), true, service, Lane(0)},
                     [&] {
                         return Ask(QStringLiteral("QPSQL"), QStringLiteral("service=") + service,
-                                   {}, QStringLiteral("SELECT pg_total_relation_size('entries')"));
+                                   {}, QStringLiteral("SELECT pg_total_relation_size('entries') + pg_total_relation_size('payloads')"));
                     });
     }
 

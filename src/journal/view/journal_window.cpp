@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -169,7 +170,13 @@ JournalWindow::JournalWindow(JournalSettings settings, std::function<bool()> sha
     });
     connect(fromDate, &QDateEdit::dateChanged, this, [this] { Refresh(); });
     connect(toDate, &QDateEdit::dateChanged, this, [this] { Refresh(); });
-    connect(numberField, &QLineEdit::textChanged, this, [this] { Refresh(); });
+    // The number is looked for once typing pauses, not at every key: a fragment
+    // is looked for in every entry of the journal.
+    typingPause_ = new QTimer(this);
+    typingPause_->setSingleShot(true);
+    typingPause_->setInterval(kTypingPauseMs);
+    connect(typingPause_, &QTimer::timeout, this, [this] { Refresh(); });
+    connect(numberField, &QLineEdit::textChanged, typingPause_, qOverload<>(&QTimer::start));
     connect(laneChoice, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(table, &QTableView::doubleClicked, this, [this] { OpenCurrent(); });
     connect(openButton, &QPushButton::clicked, this, [this] { OpenCurrent(); });
@@ -209,7 +216,8 @@ JournalStore* JournalWindow::Store(QString& note) {
         shared_.reset();
         note = QStringLiteral("Сервер журнала недоступен: показаны записи этой линии. ");
     }
-    if (!local_ || !local_->IsOpen()) local_ = JournalStore::OpenLocal(settings_.localPath);
+    if (!local_ || !local_->IsOpen())
+        local_ = JournalStore::OpenLocal(settings_.localPath, JournalStore::Check::None);
     if (!local_->IsOpen()) {
         note = QStringLiteral("Журнал не читается: ") + local_->Problem();
         return nullptr;

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTableView;
+class QTimer;
 
 namespace kelvaron {
 
@@ -64,6 +65,8 @@ class JournalWindow final : public QDialog {
 public:
     // `sharedReachable` tells whether the shared server answered last: only then is
     // it asked for all lanes, so that an absent server never holds the window.
+    static constexpr int kTypingPauseMs = 300;
+
     JournalWindow(JournalSettings settings, std::function<bool()> sharedReachable,
                   Interaction& interaction, QWidget* parent);
     ~JournalWindow() override;
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<JournalStore> shared_;
     JournalStore* shown_ = nullptr;  // the store the table reads
     JournalEntryDialog* entryDialog_ = nullptr;
+    QTimer* typingPause_ = nullptr;
     QString exportFolder_;
 };
 
