@@ -18,7 +18,8 @@ inline JournalEntry SyntheticEntry(int n, const QString& lane = QStringLiteral("
     e.lane = lane;
     e.stationLine1 = QStringLiteral("Станция технического осмотра № 3");
     e.stationLine2 = QStringLiteral("г. Энск, ул. Заводская, 1");
-    e.header.vehicleNumber = QStringLiteral("А%1ВС%2").arg(n % 1000, 3, 10, QLatin1Char('0')).arg(77 + n % 3);
+    e.header.vehicleNumber =
+        QStringLiteral("А%1ВС%2").arg(n % 1000, 3, 10, QLatin1Char('0')).arg(77 + n % 3);
     e.header.make = n % 2 ? QStringLiteral("КАМАЗ-5490") : QStringLiteral("ГАЗ-3309");
     e.header.owner = QStringLiteral("ООО \"Перевозчик %1\"").arg(n % 50);
     e.header.vin = QStringLiteral("XTC54901%1").arg(n, 9, 10, QLatin1Char('0'));
@@ -47,7 +48,10 @@ inline JournalEntry SyntheticEntry(int n, const QString& lane = QStringLiteral("
     e.chart.footText = QStringLiteral("K = 1,23 м-1 ,   Ср.дымность N = 41,2 % ");
     e.chart.footColor = 0x00008000;
     for (int line = 0; line < 29; ++line)
-        e.report << QStringLiteral("Строка %1 протокола %2: дымность %3 %").arg(line).arg(n).arg(line * 1.5);
+        e.report << QStringLiteral("Строка %1 протокола %2: дымность %3 %")
+                        .arg(line)
+                        .arg(n)
+                        .arg(line * 1.5);
     return e;
 }
 

@@ -40,7 +40,8 @@ public:
             const passwd* user = getpwnam("postgres");
             if (!user) return Refuse(QStringLiteral("running as root without a user postgres"));
             runAs_ = QStringLiteral("postgres");
-            if (chown(QFile::encodeName(folder_.path()).constData(), user->pw_uid, user->pw_gid) != 0)
+            if (chown(QFile::encodeName(folder_.path()).constData(), user->pw_uid, user->pw_gid) !=
+                0)
                 return Refuse(QStringLiteral("cannot give the folder to postgres"));
         }
         port_ = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(20000));
@@ -63,18 +64,17 @@ public:
     // Stops the server (fast shutdown: clients are cut off) and starts it again.
     bool Stop() {
         running_ = false;
-        return Run(QStringLiteral("pg_ctl"), {QStringLiteral("stop"), QStringLiteral("-D"), DataDir(),
-                                              QStringLiteral("-m"), QStringLiteral("fast"),
-                                              QStringLiteral("-w")});
+        return Run(QStringLiteral("pg_ctl"),
+                   {QStringLiteral("stop"), QStringLiteral("-D"), DataDir(), QStringLiteral("-m"),
+                    QStringLiteral("fast"), QStringLiteral("-w")});
     }
     bool Resume() {
-        running_ = Run(QStringLiteral("pg_ctl"),
-                       {QStringLiteral("start"), QStringLiteral("-D"), DataDir(), QStringLiteral("-w"),
-                        QStringLiteral("-l"), folder_.filePath(QStringLiteral("server.log")),
-                        QStringLiteral("-o"),
-                        QStringLiteral("-k %1 -p %2 -c listen_addresses=''")
-                            .arg(folder_.path())
-                            .arg(port_)});
+        running_ = Run(
+            QStringLiteral("pg_ctl"),
+            {QStringLiteral("start"), QStringLiteral("-D"), DataDir(), QStringLiteral("-w"),
+             QStringLiteral("-l"), folder_.filePath(QStringLiteral("server.log")),
+             QStringLiteral("-o"),
+             QStringLiteral("-k %1 -p %2 -c listen_addresses=''").arg(folder_.path()).arg(port_)});
         return running_;
     }
 
@@ -85,8 +85,8 @@ public:
 private:
     static QString BinFolder() {
         const QDir root(QStringLiteral("/usr/lib/postgresql"));
-        for (const QString& version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                     QDir::Name | QDir::Reversed)) {
+        for (const QString& version :
+             root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed)) {
             const QString bin = root.filePath(version + QStringLiteral("/bin"));
             if (QFile::exists(bin + QStringLiteral("/initdb"))) return bin;
         }
@@ -110,7 +110,8 @@ private:
                               arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
             process.exitCode() != 0)
-            return Refuse(tool + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAll()));
+            return Refuse(tool + QStringLiteral(" failed: ") +
+                          QString::fromLocal8Bit(process.readAll()));
         return true;
     }
 

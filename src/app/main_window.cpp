@@ -105,8 +105,8 @@ TForm1::TForm1(FormDeps deps)
     menus_ = BuildMainMenus(menuBar());
     setMinimumSize(400, 300);
     FormCreate();
-    journal_ = std::make_unique<JournalCommands>(folders_.files, settings_, *interaction_,
-                                                 *clock_, this);
+    journal_ =
+        std::make_unique<JournalCommands>(folders_.files, settings_, *interaction_, *clock_, this);
     // The dialogs, created hidden once the window exists.
     aboutBox_ = new TAboutBox(folders_.documents, *interaction_, this);
     form2_ = new TForm2(reportHeader_, station_, *clock_, locale_, this);
@@ -260,7 +260,7 @@ void TForm1::ComposeReport() {
     report_->SetLines(composed.lines);
     if (journal_)
         journal_->Follower().ReportComposed(values, composed.lines, chartRecord_.Record(),
-                                        settings_.PlotsN());
+                                            settings_.PlotsN());
     // Said once when the template becomes unreadable, not at every composition.
     if (composed.templateUnreadable && !templateUnreadable_)
         status_->ShowNotice(QStringLiteral("Не удалось прочитать ") + kTemplateFileName);

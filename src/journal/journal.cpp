@@ -29,7 +29,8 @@ QString EntriesText(int n) {
 QString JournalStateLine(const JournalSettings& settings, const JournalState& state) {
     if (!state.available && !state.readOnly)
         return QStringLiteral("Журнал не ведется: ") + state.problem;
-    if (state.readOnly || !state.problem.isEmpty()) return QStringLiteral("Журнал: ") + state.problem;
+    if (state.readOnly || !state.problem.isEmpty())
+        return QStringLiteral("Журнал: ") + state.problem;
     if (settings.shared && state.waiting > 0)
         return QStringLiteral("Журнал: %1 ждут сервера").arg(EntriesText(state.waiting));
     return {};
@@ -102,8 +103,8 @@ public:
                 progress = true;
             }
         }
-        state_.problem = refused > 0 ? QStringLiteral("сервер не принял записей: %1").arg(refused)
-                                     : QString();
+        state_.problem =
+            refused > 0 ? QStringLiteral("сервер не принял записей: %1").arg(refused) : QString();
         if (!state_.sharedReachable) shared_.reset();
         state_.waiting = local_->WaitingCount();
         if (state_.waiting > 0 && !retry_->isActive()) retry_->start();
@@ -155,8 +156,8 @@ Journal::Journal(JournalSettings settings, QObject* parent)
 }
 
 Journal::~Journal() {
-    QMetaObject::invokeMethod(context_, [writer = writer_] { writer->Close(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [writer = writer_] { writer->Close(); }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }
@@ -170,7 +171,8 @@ void Journal::SendWaiting() {
 }
 
 void Journal::Flush() {
-    QMetaObject::invokeMethod(context_, [] {}, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [] {}, Qt::BlockingQueuedConnection);
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 

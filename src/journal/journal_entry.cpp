@@ -19,39 +19,33 @@ QDataStream& Prepared(QDataStream& stream) {
     return stream;
 }
 
-// Both directions of the record in one list of fields, so that writing and
-// reading cannot drift apart.
-template <typename Stream, typename Entry>
-void Fields(Stream& s, Entry& e) {
-    s& e.id& e.revision& e.moment& e.lane& e.stationLine1& e.stationLine2;
-    s& e.header.vehicleNumber& e.header.make& e.header.owner& e.header.extra& e.header.vin;
-    s& e.header.decision;
-    s& e.results.hasMaxSpeedResult& e.results.hasFreeAccelResult& e.results.maxSpeedMeanX10;
-    s& e.results.maxSpeedValidity& e.results.freeAccelMeanX10& e.results.freeAccelValidity;
-    for (size_t i = 0; i < TestResults::kMeasurements; ++i)
-        s& e.results.peakK[i] & e.results.peakN[i] & e.results.peakRpm[i] & e.results.sampled[i];
-    s& e.oilText& e.normText& e.instrument& e.firmware& e.programVersion;
-    for (auto& curve : e.chart.curves) s& curve;
-    s& e.chart.footText& e.chart.footColor& e.plotsN& e.report;
+// Every field of the record in its order, for writing and for reading alike, so
+// that the two cannot drift apart.
+template <typename Entry, typename Field>
+void ForEachField(Entry& e, Field field) {
+    for (auto* text :
+         {&e.id, &e.lane, &e.stationLine1, &e.stationLine2, &e.header.vehicleNumber, &e.header.make,
+          &e.header.owner, &e.header.extra, &e.header.vin, &e.header.decision, &e.oilText,
+          &e.normText, &e.instrument, &e.firmware, &e.programVersion, &e.chart.footText})
+        field(*text);
+    field(e.revision);
+    field(e.moment);
+    auto& r = e.results;
+    for (auto* flag : {&r.hasMaxSpeedResult, &r.hasFreeAccelResult}) field(*flag);
+    for (auto* number :
+         {&r.maxSpeedMeanX10, &r.maxSpeedValidity, &r.freeAccelMeanX10, &r.freeAccelValidity})
+        field(*number);
+    for (size_t i = 0; i < TestResults::kMeasurements; ++i) {
+        field(r.peakK[i]);
+        field(r.peakN[i]);
+        field(r.peakRpm[i]);
+        field(r.sampled[i]);
+    }
+    for (auto& curve : e.chart.curves) field(curve);
+    field(e.chart.footColor);
+    field(e.plotsN);
+    field(e.report);
 }
-
-struct Writer {
-    QDataStream& out;
-    template <typename T>
-    Writer& operator&(const T& value) {
-        out << value;
-        return *this;
-    }
-};
-
-struct Reader {
-    QDataStream& in;
-    template <typename T>
-    Reader& operator&(T& value) {
-        in >> value;
-        return *this;
-    }
-};
 
 }  // namespace
 
@@ -67,8 +61,7 @@ QByteArray EncodeEntry(const JournalEntry& entry) {
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     Prepared(stream) << kRecordMark << kRecordVersion << static_cast<qint32>(entry.kind);
-    Writer writer{stream};
-    Fields(writer, entry);
+    ForEachField(entry, [&stream](const auto& value) { stream << value; });
     return bytes;
 }
 
@@ -84,8 +77,7 @@ std::optional<JournalEntry> DecodeEntry(const QByteArray& bytes) {
         return std::nullopt;
     JournalEntry entry;
     entry.kind = static_cast<TestKind>(kind);
-    Reader reader{stream};
-    Fields(reader, entry);
+    ForEachField(entry, [&stream](auto& value) { stream >> value; });
     if (stream.status() != QDataStream::Ok || !stream.atEnd()) return std::nullopt;
     return entry;
 }

@@ -4,8 +4,8 @@
 #include "base/safe_file.h"
 #include "base/text_codec.h"
 
-#include <QSysInfo>
 #include <QStringDecoder>
+#include <QSysInfo>
 
 namespace kelvaron {
 
@@ -40,7 +40,8 @@ JournalSettings ReadJournalSettings(const QString& folder) {
     QString server;
     for (QString line : DecodeSettingsText(*bytes).split(QLatin1Char('\n'))) {
         line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
+            line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed().toLower();

@@ -2,12 +2,12 @@
 // and PostgreSQL but for the type of the binary column.
 #include "journal/journal_store.h"
 
+#include "base/quantities.h"
+
 #include <QAtomicInt>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-
-#include "base/quantities.h"
 
 namespace kelvaron {
 
@@ -38,7 +38,8 @@ QStringList SchemaStep(int step, bool shared) {
                 QStringLiteral("CREATE TABLE IF NOT EXISTS payloads ("
                                "id TEXT PRIMARY KEY, payload %1 NOT NULL)")
                     .arg(binary),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_moment ON entries (moment, id)"),
+                QStringLiteral(
+                    "CREATE INDEX IF NOT EXISTS entries_by_moment ON entries (moment, id)"),
                 QStringLiteral(
                     "CREATE INDEX IF NOT EXISTS entries_by_lane ON entries (lane, moment, id)"),
                 QStringLiteral("CREATE TABLE IF NOT EXISTS outbox ("
@@ -199,18 +200,20 @@ bool JournalStore::Migrate() {
     }
     if (stored > kJournalSchema) {
         readOnly_ = true;
-        problem_ = QStringLiteral("журнал ведет более новая версия программы; он открыт только для "
-                                  "чтения");
+        problem_ = QStringLiteral(
+            "журнал ведет более новая версия программы; он открыт только для "
+            "чтения");
         return true;
     }
     for (int step = stored + 1; step <= kJournalSchema; ++step) {
         bool done = db.transaction();
         for (const QString& statement : SchemaStep(step, shared_))
             done = done && query.exec(statement);
-        done = done && Run(query,
-                           QStringLiteral("INSERT INTO journal_meta (name, value) VALUES (?, ?) "
-                                          "ON CONFLICT (name) DO UPDATE SET value = excluded.value"),
-                           {QStringLiteral("schema"), QString::number(step)});
+        done =
+            done && Run(query,
+                        QStringLiteral("INSERT INTO journal_meta (name, value) VALUES (?, ?) "
+                                       "ON CONFLICT (name) DO UPDATE SET value = excluded.value"),
+                        {QStringLiteral("schema"), QString::number(step)});
         if (!done || !db.commit()) {
             const QString problem = query.lastError().text();
             db.rollback();
@@ -233,22 +236,22 @@ bool JournalStore::Write(const JournalEntry& entry, bool queue) {
     if (!db.transaction()) return false;
     QSqlQuery query(db);
     const EntrySummary summary = SummaryOf(entry);
-    bool done = Run(
-        query,
-        QStringLiteral(
-            "INSERT INTO entries (id, revision, moment, lane, number, number_key, make, owner, "
-            "kind, mean_x10, validity, decision) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT (id) DO UPDATE SET revision = excluded.revision, "
-            "moment = excluded.moment, lane = excluded.lane, number = excluded.number, "
-            "number_key = excluded.number_key, make = excluded.make, owner = excluded.owner, "
-            "kind = excluded.kind, mean_x10 = excluded.mean_x10, validity = excluded.validity, "
-            "decision = excluded.decision "
-            "WHERE entries.revision < excluded.revision"),
-        {entry.id, entry.revision, entry.moment.toString(kMomentFormat), ColumnText(entry.lane),
-         ColumnText(summary.number), NumberKey(summary.number), ColumnText(summary.make),
-         ColumnText(summary.owner), static_cast<int>(entry.kind), entry.MeanX10(),
-         entry.ValidityCode(), ColumnText(summary.decision)});
+    bool done =
+        Run(query,
+            QStringLiteral(
+                "INSERT INTO entries (id, revision, moment, lane, number, number_key, make, owner, "
+                "kind, mean_x10, validity, decision) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                "ON CONFLICT (id) DO UPDATE SET revision = excluded.revision, "
+                "moment = excluded.moment, lane = excluded.lane, number = excluded.number, "
+                "number_key = excluded.number_key, make = excluded.make, owner = excluded.owner, "
+                "kind = excluded.kind, mean_x10 = excluded.mean_x10, validity = excluded.validity, "
+                "decision = excluded.decision "
+                "WHERE entries.revision < excluded.revision"),
+            {entry.id, entry.revision, entry.moment.toString(kMomentFormat), ColumnText(entry.lane),
+             ColumnText(summary.number), NumberKey(summary.number), ColumnText(summary.make),
+             ColumnText(summary.owner), static_cast<int>(entry.kind), entry.MeanX10(),
+             entry.ValidityCode(), ColumnText(summary.decision)});
     // The record follows only where the row took this revision.
     if (done && query.numRowsAffected() > 0)
         done = Run(query,
@@ -315,7 +318,8 @@ QList<EntrySummary> JournalStore::Page(const JournalFilter& filter,
 int JournalStore::Count(const JournalFilter& filter) {
     if (!open_) return 0;
     QVariantList values;
-    const QString text = QStringLiteral("SELECT COUNT(*) FROM entries") + FilterClause(filter, values);
+    const QString text =
+        QStringLiteral("SELECT COUNT(*) FROM entries") + FilterClause(filter, values);
     QSqlQuery query(QSqlDatabase::database(name_, false));
     return Run(query, text, values) && query.next() ? query.value(0).toInt() : 0;
 }
@@ -331,8 +335,9 @@ QStringList JournalStore::Lanes() {
 QList<std::pair<QString, int32_t>> JournalStore::Waiting(int limit) {
     QList<std::pair<QString, int32_t>> waiting;
     QSqlQuery query(QSqlDatabase::database(name_, false));
-    if (open_ && Run(query, QStringLiteral("SELECT id, revision FROM outbox ORDER BY rowid LIMIT ?"),
-                     {limit}))
+    if (open_ &&
+        Run(query, QStringLiteral("SELECT id, revision FROM outbox ORDER BY rowid LIMIT ?"),
+            {limit}))
         while (query.next()) waiting.append({query.value(0).toString(), query.value(1).toInt()});
     return waiting;
 }

@@ -17,7 +17,8 @@ bool IsNumberColumn(JournalColumn column) {
 
 QString CsvField(QString text, JournalColumn column) {
     const QString start = text.trimmed();
-    if (!IsNumberColumn(column) && !start.isEmpty() && QStringLiteral("=+-@").contains(start.front()))
+    if (!IsNumberColumn(column) && !start.isEmpty() &&
+        QStringLiteral("=+-@").contains(start.front()))
         text.prepend(QLatin1Char('\''));
     const bool quoted = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
                         text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
@@ -30,9 +31,9 @@ QString CsvField(QString text, JournalColumn column) {
 }  // namespace
 
 QStringList JournalColumnTitles() {
-    return {QStringLiteral("Дата"),    QStringLiteral("Время"),     QStringLiteral("Номер"),
-            QStringLiteral("Марка"),   QStringLiteral("Владелец"),  QStringLiteral("Тест"),
-            QStringLiteral("K, м-1"),  QStringLiteral("N, %"),      QStringLiteral("Результат"),
+    return {QStringLiteral("Дата"),    QStringLiteral("Время"),    QStringLiteral("Номер"),
+            QStringLiteral("Марка"),   QStringLiteral("Владелец"), QStringLiteral("Тест"),
+            QStringLiteral("K, м-1"),  QStringLiteral("N, %"),     QStringLiteral("Результат"),
             QStringLiteral("Решение"), QStringLiteral("Линия")};
 }
 

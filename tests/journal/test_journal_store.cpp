@@ -1,11 +1,11 @@
 // The journal's database, in SQLite and on a real PostgreSQL server the test
 // starts: entries back exactly, pages and filters, later schemas and damaged
 // files, two lanes on one server and entries waiting while it is down.
+#include "base/quantities.h"
+#include "base/text_codec.h"
 #include "journal/journal.h"
 #include "journal/journal_store.h"
 #include "journal/journal_table.h"
-#include "base/quantities.h"
-#include "base/text_codec.h"
 #include "testing/journal_entries.h"
 #include "testing/postgres_server.h"
 
@@ -27,7 +27,8 @@ const QString kService = QString::fromLatin1(PostgresServer::kService);
 bool OnServer(const QString& sql) {
     bool done = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
         db.setConnectOptions(QStringLiteral("service=") + kService);
         done = db.open() && QSqlQuery(db).exec(sql);
     }
@@ -120,8 +121,9 @@ private slots:
         e.meanK = OpacityToK(100);
         const QByteArray csv = JournalCsv({e});
         QCOMPARE(csv.count("\r\n"), 3);  // the owner's own line break stays inside its quotes
-        QCOMPARE(DecodeCp1251(csv.split('\n').at(1)),
-                 QStringLiteral("01.03.2026;8:04:51;\"'=HYPERLINK(\"\"x\"\");1\";\"' -2 \";\"Иванов\r"));
+        QCOMPARE(
+            DecodeCp1251(csv.split('\n').at(1)),
+            QStringLiteral("01.03.2026;8:04:51;\"'=HYPERLINK(\"\"x\"\");1\";\"' -2 \";\"Иванов\r"));
         QVERIFY(csv.contains(EncodeCp1251(QStringLiteral("Петров\";Макс.обороты;>>;100,0;"))));
     }
 
@@ -160,13 +162,16 @@ private slots:
         for (const auto& [fragment, date, lane] :
              {std::tuple{QStringLiteral("а01"), QDate(), QString()},
               std::tuple{QStringLiteral("ВС78"), day, QStringLiteral("Линия 2")},
-              std::tuple{QString(), day.addDays(1), QString()}, std::tuple{QStringLiteral("%"), QDate(), QString()},
+              std::tuple{QString(), day.addDays(1), QString()},
+              std::tuple{QStringLiteral("%"), QDate(), QString()},
               std::tuple{QStringLiteral("_"), QDate(), QString()}}) {
             const JournalFilter filter{date, date, fragment, lane};
             QCOMPARE(store->Count(filter), expected(fragment, date, lane));
-            QCOMPARE(store->Page(filter, std::nullopt, 1000).size(), expected(fragment, date, lane));
+            QCOMPARE(store->Page(filter, std::nullopt, 1000).size(),
+                     expected(fragment, date, lane));
         }
-        QCOMPARE(store->Lanes(), (QStringList{QStringLiteral("Линия 1"), QStringLiteral("Линия 2")}));
+        QCOMPARE(store->Lanes(),
+                 (QStringList{QStringLiteral("Линия 1"), QStringLiteral("Линия 2")}));
     }
 
     // A journal of a later program is read, never written; a damaged file is no
@@ -175,7 +180,8 @@ private slots:
         const QString later = NewFile();
         QVERIFY(JournalStore::OpenLocal(later)->Write(SyntheticEntry(1)));
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
             db.setDatabaseName(later);
             QVERIFY(db.open());
             QVERIFY(QSqlQuery(db).exec(QStringLiteral("UPDATE journal_meta SET value = '99'")));
@@ -195,13 +201,15 @@ private slots:
         journal.Keep(SyntheticEntry(1));
         journal.Flush();
         QVERIFY(!journal.State().available);
-        QVERIFY(JournalStateLine(journal.Settings(), journal.State()).startsWith(QStringLiteral("Журнал не ведется: ")));
+        QVERIFY(JournalStateLine(journal.Settings(), journal.State())
+                    .startsWith(QStringLiteral("Журнал не ведется: ")));
     }
 
     // Two lanes write to one server; while it is down their entries wait in their
     // own files and the status line counts them; back up, each arrives once.
     void twoLanesAndAServerThatGoesAway() {
-        if (!serverUp_) QSKIP(qPrintable(QStringLiteral("no PostgreSQL server: ") + server_.Reason()));
+        if (!serverUp_)
+            QSKIP(qPrintable(QStringLiteral("no PostgreSQL server: ") + server_.Reason()));
         QVERIFY(JournalStore::OpenShared(kService)->IsOpen());  // the schema, first time
         QVERIFY(OnServer(QStringLiteral("TRUNCATE entries")));
         const QStringList lanes = {QStringLiteral("Линия 1"), QStringLiteral("Линия 2")};
@@ -220,7 +228,8 @@ private slots:
         one.Flush();
         QCOMPARE(one.State().waiting, 5);
         QVERIFY(!one.State().sharedReachable);
-        QCOMPARE(JournalStateLine(one.Settings(), one.State()), QStringLiteral("Журнал: 5 записей ждут сервера"));
+        QCOMPARE(JournalStateLine(one.Settings(), one.State()),
+                 QStringLiteral("Журнал: 5 записей ждут сервера"));
 
         QVERIFY(server_.Resume());
         one.SendWaiting();
@@ -235,7 +244,8 @@ private slots:
         for (const EntrySummary& s : server->Page({}, std::nullopt, 100)) ids.insert(s.id);
         QCOMPARE(ids.size(), 25);
         for (int n = 0; n < 15; ++n)
-            QCOMPARE(server->Load(SyntheticEntry(n, lanes[0]).id), std::optional(SyntheticEntry(n, lanes[0])));
+            QCOMPARE(server->Load(SyntheticEntry(n, lanes[0]).id),
+                     std::optional(SyntheticEntry(n, lanes[0])));
 
         // An entry the server refuses while it answers waits and is said; the
         // entries behind it still go over.
@@ -247,7 +257,8 @@ private slots:
         one.Flush();
         QCOMPARE(one.State().waiting, 1);
         QCOMPARE(server->Count({}), 26);
-        QCOMPARE(JournalStateLine(one.Settings(), one.State()), QStringLiteral("Журнал: сервер не принял записей: 1"));
+        QCOMPARE(JournalStateLine(one.Settings(), one.State()),
+                 QStringLiteral("Журнал: сервер не принял записей: 1"));
     }
 };
 

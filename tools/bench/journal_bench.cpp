@@ -3,12 +3,16 @@
 // the bench's own (skipped, saying why, where it cannot start):
 // - filling it: the entries written one after another, one transaction each as
 //   the journal writes them (for information);
-// - the first page: opening the database (SQLite's quick_check included) and
-//   reading the newest 100 entries, each run on a new connection; median of 7;
+// - the first page: opening the database (as the journal window does, without
+//   the writer's whole-file check) and reading the newest 100 entries, each run
+//   on a new connection; median of 7;
+// - the journal window (offscreen) shown with its first page, all lanes on the
+//   server; median of 7;
 // - the number filter: the count and the first page for a fragment found in one
 //   entry in a hundred and for one found nowhere; median of 7 runs;
-// - what a result's write costs the window's thread: Journal::Keep, which only
-//   hands the entry to the journal's thread, median and 99th percentile of 1000
+// - what a result's write costs the window's thread: the follower making the
+//   entry from the composed report, and Journal::Keep, which only hands the
+//   entry to the journal's thread, median and 99th percentile of 1000
 //   results, each written and followed by a pause of 5 ms before the next comes
 //   (results come tens of seconds apart: the journal's thread and a server have
 //   settled by then), with the calls during which the thread waited for a lock
@@ -20,11 +24,15 @@
 // The files are in the system's cache throughout: these are warm figures.
 // "--entries N" sets the number of entries.
 #include "journal/journal.h"
+#include "journal/journal_follower.h"
 #include "journal/journal_store.h"
+#include "journal/view/journal_window.h"
 #include "testing/journal_entries.h"
 #include "testing/postgres_server.h"
+#include "testing/scripted_interaction.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -84,9 +92,12 @@ struct Figures {
     double openMs = 0;
     double firstPageMs = 0;
     double openAndPageMs = 0;
+    double windowMs = 0;
     int matching = 0;
     double matchingMs = 0;
     double noneMs = 0;
+    double followMedianUs = 0;
+    double followP99Us = 0;
     double keepMedianUs = 0;
     double keepP99Us = 0;
     int keepsWaited = 0;
@@ -145,14 +156,45 @@ Figures Measure(const Opener& open, int entries, const JournalSettings& settings
     f.matchingMs = At(matchingMs, 0.5);
     f.noneMs = At(noneMs, 0.5);
 
+    // The window as the operator opens it: all lanes where the journal is shared.
+    std::vector<double> windowMs;
+    testing::ScriptedInteraction interaction;
+    for (int run = 0; run < kRuns; ++run) {
+        JournalWindow window(
+            settings, [] { return true; }, interaction, nullptr);
+        window.laneChoice->setCurrentIndex(settings.shared ? 1 : 0);
+        const auto start = Clock::now();
+        window.show();
+        QCoreApplication::processEvents();
+        windowMs.push_back(MsSince(start));
+        if (window.Model().rowCount() != kPage) return {QStringLiteral("the window shows no page")};
+    }
+    f.windowMs = At(windowMs, 0.5);
+
     // Results arriving one after another: each is handed over, written, and the
     // machine settles before the next arrives. The entries are made beforehand.
     std::vector<JournalEntry> results;
     for (int i = 0; i < kKeeps; ++i) results.push_back(SyntheticEntry(entries + i, Lane(i)));
-    std::vector<double> keepUs, writeMs;
+    std::vector<double> keepUs, writeMs, followUs;
     {
         Journal journal(settings);
         journal.Flush();
+        // The follower, as the window runs it when a result has come in and the
+        // report is composed: the entry made and handed over.
+        JournalFollower follower(journal, QStringLiteral("bench"));
+        for (int i = 0; i < kKeeps / 10; ++i) {
+            const JournalEntry& e = results[static_cast<size_t>(i)];
+            ReportValues values;
+            values.header = e.header;
+            values.results = e.results;
+            values.moment = e.moment;
+            follower.ResultArrived(e.kind);
+            const auto start = Clock::now();
+            follower.ReportComposed(values, e.report, e.chart, e.plotsN);
+            followUs.push_back(MsSince(start) * 1000);
+            journal.Flush();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         for (const JournalEntry& entry : results) {
             const auto before = Switches();
             const auto start = Clock::now();
@@ -170,6 +212,8 @@ Figures Measure(const Opener& open, int entries, const JournalSettings& settings
             return {QStringLiteral("the journal did not keep the results: ") +
                     journal.State().problem};
     }
+    f.followMedianUs = At(followUs, 0.5);
+    f.followP99Us = At(followUs, 0.99);
     f.keepMedianUs = At(keepUs, 0.5);
     f.keepP99Us = At(keepUs, 0.99);
     f.writeMedianMs = At(writeMs, 0.5);
@@ -194,7 +238,7 @@ double Ask(const QString& driver, const QString& options, const QString& databas
 
 void Row(const QString& title, const Figures (&f)[2],
          const std::function<QString(const Figures&)>& cell) {
-    std::printf("  %s", qPrintable(title.leftJustified(52)));
+    std::printf("  %s", qPrintable(title.leftJustified(60)));
     for (const Figures& one : f)
         std::printf(" %16s", one.skipped.isEmpty() ? qPrintable(cell(one)) : "-");
     std::printf("\n");
@@ -203,7 +247,7 @@ void Row(const QString& title, const Figures (&f)[2],
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     int entries = 100000;
     for (int i = 1; i + 1 < argc; ++i)
         if (!std::strcmp(argv[i], "--entries")) entries = std::max(kPage, std::atoi(argv[i + 1]));
@@ -214,7 +258,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "SQLite:\n");
     const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
     figures[0] = Measure(
-        [&] { return JournalStore::OpenLocal(path, JournalStore::Check::None); }, entries, {path, false, {}, Lane(0)},
+        [&] { return JournalStore::OpenLocal(path, JournalStore::Check::None); }, entries,
+        {path, false, {}, Lane(0)},
         [&] {
             // The log's pages moved into the file; the log emptied.
             Ask(QStringLiteral("QSQLITE"), {}, path,
@@ -230,34 +275,41 @@ int main(int argc, char** argv) {
         qputenv("PGSERVICEFILE", server.ServiceFile().toLocal8Bit());
         const QString service = QString::fromLatin1(PostgresServer::kService);
         // The shared journal's results are kept in a file of this lane first.
-        figures[1] =
-            Measure([&] { return JournalStore::OpenShared(service); }, entries,
-                    {dir.filePath(QStringLiteral("lane.sqlite")), true, service, Lane(0)},
-                    [&] {
-                        return Ask(QStringLiteral("QPSQL"), QStringLiteral("service=") + service,
-                                   {}, QStringLiteral("SELECT pg_total_relation_size('entries') + pg_total_relation_size('payloads')"));
-                    });
+        figures[1] = Measure(
+            [&] { return JournalStore::OpenShared(service); }, entries,
+            {dir.filePath(QStringLiteral("lane.sqlite")), true, service, Lane(0)},
+            [&] {
+                return Ask(QStringLiteral("QPSQL"), QStringLiteral("service=") + service, {},
+                           QStringLiteral("SELECT pg_total_relation_size('entries') + "
+                                          "pg_total_relation_size('payloads')"));
+            });
     }
 
     std::printf("the journal with %d entries of two lanes, files in the system's cache:\n",
                 entries);
-    std::printf("  %52s %16s %16s\n", "", "SQLite", "PostgreSQL");
+    std::printf("  %60s %16s %16s\n", "", "SQLite", "PostgreSQL");
     const auto number = [](double value, int decimals) {
         return QString::number(value, 'f', decimals);
     };
     Row("fill, one write after another (s)", figures,
         [&](const Figures& f) { return number(f.fillS, 1); });
-    Row("open, SQLite's quick_check included (ms, median)", figures,
+    Row("open for reading (ms, median)", figures,
         [&](const Figures& f) { return number(f.openMs, 2); });
     Row("first page of 100 (ms, median)", figures,
         [&](const Figures& f) { return number(f.firstPageMs, 2); });
     Row("open + first page (ms, median)", figures,
         [&](const Figures& f) { return number(f.openAndPageMs, 2); });
+    Row("the journal window shown with its first page (ms, median)", figures,
+        [&](const Figures& f) { return number(f.windowMs, 2); });
     Row(QStringLiteral("\"А12\": count + first page (ms, median)"), figures, [&](const Figures& f) {
         return number(f.matchingMs, 2) + QStringLiteral(" (%1)").arg(f.matching);
     });
     Row(QStringLiteral("\"Я99\", found nowhere: count + page (ms, median)"), figures,
         [&](const Figures& f) { return number(f.noneMs, 2); });
+    Row("entry made and handed over, window's thread (us, median)", figures,
+        [&](const Figures& f) { return number(f.followMedianUs, 1); });
+    Row("entry made and handed over (us, 99th percentile of 100)", figures,
+        [&](const Figures& f) { return number(f.followP99Us, 1); });
     Row("Keep in the window's thread (us, median)", figures,
         [&](const Figures& f) { return number(f.keepMedianUs, 1); });
     Row("Keep in the window's thread (us, 99th percentile)", figures,

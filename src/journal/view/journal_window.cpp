@@ -94,8 +94,7 @@ void JournalEntryDialog::Show(const JournalEntry& entry) {
                             LongTime(entry.moment.time())));
     reportView->SetLines(entry.report);
     chart_.SetVerticalMaximum(entry.plotsN ? 100 : 10);
-    chart_.SetTitle(entry.stationLine1,
-                    VehicleTitle(entry.header, ShortDate(entry.moment.date())));
+    chart_.SetTitle(entry.stationLine1, VehicleTitle(entry.header, ShortDate(entry.moment.date())));
     DrawChartRecord(entry.chart, chart_);
 }
 
@@ -184,9 +183,7 @@ JournalWindow::JournalWindow(JournalSettings settings, std::function<bool()> sha
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-JournalWindow::~JournalWindow() {
-    model_.Show(nullptr, {});
-}
+JournalWindow::~JournalWindow() { model_.Show(nullptr, {}); }
 
 void JournalWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -210,7 +207,8 @@ JournalFilter JournalWindow::Filter() const {
 JournalStore* JournalWindow::Store(QString& note) {
     if (settings_.shared && laneChoice->currentIndex() == 1) {
         if (sharedReachable_()) {
-            if (!shared_ || !shared_->Answers()) shared_ = JournalStore::OpenShared(settings_.service);
+            if (!shared_ || !shared_->Answers())
+                shared_ = JournalStore::OpenShared(settings_.service);
             if (shared_->IsOpen()) return shared_.get();
         }
         shared_.reset();
