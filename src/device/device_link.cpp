@@ -1,5 +1,7 @@
 #include "device/device_link.h"
 
+#include "device/poll_priority.h"
+
 #include <QCoreApplication>
 
 namespace kelvaron {
@@ -48,6 +50,7 @@ DeviceLink::DeviceLink(std::unique_ptr<SerialLink> serial, bool ownThread, QObje
     thread_.setObjectName(QStringLiteral("device link"));
     worker_->moveToThread(&thread_);
     thread_.start(QThread::TimeCriticalPriority);
+    QMetaObject::invokeMethod(worker_.get(), [] { RaiseCallingThreadForPolling(); });
 }
 
 DeviceLink::~DeviceLink() { Close(); }
