@@ -5,6 +5,7 @@
 #include "base/quantities.h"
 
 #include <QAtomicInt>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -130,6 +131,13 @@ std::unique_ptr<JournalStore> JournalStore::OpenLocal(const QString& path, Check
 
 std::unique_ptr<JournalStore> JournalStore::OpenShared(const QString& service) {
     std::unique_ptr<JournalStore> store(new JournalStore(QStringLiteral("QPSQL"), true));
+    // The name goes into the connection's options: a ";" or a blank in it would
+    // add options of its own.
+    static const QRegularExpression kServiceName(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+    if (!kServiceName.match(service).hasMatch()) {
+        store->Fail(QStringLiteral("недопустимое имя службы сервера: ") + service);
+        return store;
+    }
     QSqlDatabase db = QSqlDatabase::database(store->name_, false);
     // Host, database, user and password come from the service and the user's pgpass.
     db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=3").arg(service));

@@ -192,6 +192,10 @@ private slots:
         QVERIFY(!store->Write(SyntheticEntry(2)));
         QCOMPARE(store->Count({}), 1);
 
+        // A service name that would bring options of its own is refused (this one
+        // would reach the test's server).
+        if (serverUp_) QVERIFY(!JournalStore::OpenShared(kService + " dbname=postgres")->IsOpen());
+
         const QString damaged = NewFile();
         QFile file(damaged);
         QVERIFY(file.open(QIODevice::WriteOnly));
