@@ -25,7 +25,12 @@ JournalCommands::JournalCommands(const QString& folder, const AppSettings& setti
 JournalCommands::~JournalCommands() = default;
 
 void JournalCommands::StateChanged(const JournalState& state) {
-    emit statusLine(JournalStateLine(journal_.Settings(), state));
+    QString line = JournalStateLine(journal_.Settings(), state);
+    // The count that stood on the status line is taken back once the server has all.
+    if (line.isEmpty() && waitingShown_ > 0 && state.waiting == 0)
+        line = QStringLiteral("Журнал: все записи на сервере");
+    waitingShown_ = state.waiting;
+    emit statusLine(line);
     // Where there is no journal, or an entry could not be written, the operator
     // hears it once; the program works on.
     const QString problem = state.readOnly ? QString() : state.problem;
@@ -45,6 +50,7 @@ void JournalCommands::ShowWindow() {
     JournalEntryDialog& dialog = window_->EntryDialog();
     dialog.Chart().SetBackground(ColorFromRef(settings_.chartBackColor()));
     dialog.Chart().SetLineWidth(settings_.lineWidth());
+    if (window_->isVisible()) window_->Refresh();  // F9 again: what came since
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -49,7 +49,8 @@ private:
     ReportHeader entryHeader_;  // the open entry's: the suggested file names
     FileCommands entryFiles_;
     JournalWindow* window_ = nullptr;
-    QString problemTold_;  // the problem last told in a notice
+    QString problemTold_;   // the problem last told in a notice
+    int waitingShown_ = 0;  // the count of waiting entries last on the status line
 };
 
 }  // namespace kelvaron

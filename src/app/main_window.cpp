@@ -463,8 +463,9 @@ void TForm1::ConnectDeviceLink() {
             [this](const QString& designation, const QString& firmware) {
                 journal_->Follower().SetInstrument(designation, firmware);
             });
+    // The journal's line never covers the notice of a lost link.
     connect(journal_.get(), &JournalCommands::statusLine, status_, [this](const QString& text) {
-        if (!text.isEmpty()) status_->ShowNotice(text);
+        if (!text.isEmpty() && !control_.linkLost) status_->ShowNotice(text);
     });
     connect(&series_, &MeasurementSeries::chartReset, this, [this] {
         journal_->Follower().Leave();

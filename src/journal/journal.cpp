@@ -12,16 +12,14 @@ namespace kelvaron {
 
 namespace {
 
-// "1 запись", "2 записи", "5 записей".
-QString EntriesText(int n) {
+// "1 запись ждет", "2 записи ждут", "5 записей ждут".
+QString EntriesWaitText(int n) {
     const int last = n % 10;
     const int lastTwo = n % 100;
-    const char* word = "записей";
-    if (last == 1 && lastTwo != 11)
-        word = "запись";
-    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        word = "записи";
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+    if (last == 1 && lastTwo != 11) return QStringLiteral("%1 запись ждет").arg(n);
+    if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        return QStringLiteral("%1 записи ждут").arg(n);
+    return QStringLiteral("%1 записей ждут").arg(n);
 }
 
 }  // namespace
@@ -31,8 +29,12 @@ QString JournalStateLine(const JournalSettings& settings, const JournalState& st
         return QStringLiteral("Журнал не ведется: ") + state.problem;
     if (state.readOnly || !state.problem.isEmpty())
         return QStringLiteral("Журнал: ") + state.problem;
-    if (settings.shared && state.waiting > 0)
-        return QStringLiteral("Журнал: %1 ждут сервера").arg(EntriesText(state.waiting));
+    if (settings.shared && state.waiting > 0) {
+        QString line = QStringLiteral("Журнал: %1 сервера").arg(EntriesWaitText(state.waiting));
+        if (!state.serverProblem.isEmpty())
+            line += QStringLiteral(" (") + state.serverProblem + ')';
+        return line;
+    }
     return {};
 }
 
@@ -88,10 +90,17 @@ public:
         int refused = 0;
         for (bool progress = true; progress && state_.sharedReachable;) {
             progress = false;
+            // The entries refused last round stay at the head: the batch reaches past them.
+            const int skip = refused;
             refused = 0;
-            for (const auto& [id, revision] : local_->Waiting(kSendBatch)) {
+            for (const auto& [id, revision] : local_->Waiting(kSendBatch + skip)) {
                 const std::optional<JournalEntry> entry = local_->Load(id);
-                if (entry && !shared_->Write(*entry)) {
+                // An entry that cannot be read back here stays waiting, and is said.
+                if (!entry) {
+                    ++refused;
+                    continue;
+                }
+                if (!shared_->Write(*entry)) {
                     state_.sharedReachable = shared_->Answers();
                     if (!state_.sharedReachable) break;
                     ++refused;
@@ -99,12 +108,20 @@ public:
                 }
                 // A mark that cannot be written stops the round: the entry would
                 // otherwise be sent again and again.
-                if (!local_->Sent(id, entry ? entry->revision : revision)) break;
+                if (!local_->Sent(id, entry->revision)) break;
                 progress = true;
             }
         }
-        state_.problem =
-            refused > 0 ? QStringLiteral("сервер не принял записей: %1").arg(refused) : QString();
+        // Said on the status line beside the count, never in a box: a server that
+        // comes and goes is no reason to stop the operator.
+        if (!state_.sharedReachable)
+            state_.serverProblem = shared_->IsOpen() ? shared_->Problem()
+                                                     : QStringLiteral("сервер недоступен: ") +
+                                                           shared_->Problem().trimmed();
+        else if (refused > 0)
+            state_.serverProblem = QStringLiteral("не принято: %1").arg(refused);
+        else
+            state_.serverProblem.clear();
         if (!state_.sharedReachable) shared_.reset();
         state_.waiting = local_->WaitingCount();
         if (state_.waiting > 0 && !retry_->isActive()) retry_->start();

@@ -20,7 +20,8 @@ struct JournalState {
     bool readOnly = false;   // a later program's journal: read, never written
     QString problem;         // why the journal is not kept (or read only)
     bool sharedReachable = false;
-    int waiting = 0;  // entries the shared server has yet to take
+    QString serverProblem;  // why the shared server takes nothing, or what it refused
+    int waiting = 0;        // entries the shared server has yet to take
     bool operator==(const JournalState&) const = default;
 };
 

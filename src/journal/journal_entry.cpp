@@ -6,6 +6,8 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <new>
+
 namespace kelvaron {
 
 namespace {
@@ -77,7 +79,11 @@ std::optional<JournalEntry> DecodeEntry(const QByteArray& bytes) {
         return std::nullopt;
     JournalEntry entry;
     entry.kind = static_cast<TestKind>(kind);
-    ForEachField(entry, [&stream](auto& value) { stream >> value; });
+    try {
+        ForEachField(entry, [&stream](auto& value) { stream >> value; });
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // a record whose counts ask for more than there is
+    }
     if (stream.status() != QDataStream::Ok || !stream.atEnd()) return std::nullopt;
     return entry;
 }

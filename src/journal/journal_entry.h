@@ -69,7 +69,7 @@ EntrySummary SummaryOf(const JournalEntry& entry);
 
 // "Св.ускорение" or "Макс.обороты".
 QString TestKindText(TestKind kind);
-// "Годен" for a valid result, the invalid result's text otherwise.
+// "Действителен" for a valid result, the invalid result's text otherwise.
 QString ResultText(TestKind kind, int32_t validity);
 
 }  // namespace kelvaron

@@ -140,7 +140,12 @@ std::unique_ptr<JournalStore> JournalStore::OpenShared(const QString& service) {
     }
     QSqlDatabase db = QSqlDatabase::database(store->name_, false);
     // Host, database, user and password come from the service and the user's pgpass.
-    db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=3").arg(service));
+    // A server that has gone (or a connection a network dropped without a word)
+    // answers nothing: every wait is bounded to a few seconds, never TCP's minutes.
+    db.setConnectOptions(
+        QStringLiteral("service=%1;connect_timeout=3;tcp_user_timeout=3000;"
+                       "keepalives_idle=10;keepalives_interval=2;keepalives_count=2")
+            .arg(service));
     store->Prepare(false);
     return store;
 }
@@ -183,7 +188,6 @@ bool JournalStore::Prepare(bool checkIntegrity) {
 
 int JournalStore::StoredSchema() {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    if (!db.tables().contains(QStringLiteral("journal_meta"))) return 0;
     QSqlQuery query(db);
     if (!Run(query, QStringLiteral("SELECT value FROM journal_meta WHERE name = ?"),
              {QStringLiteral("schema")}))
@@ -194,8 +198,9 @@ int JournalStore::StoredSchema() {
 bool JournalStore::Migrate() {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
     QSqlQuery query(db);
-    if (!db.tables().contains(QStringLiteral("journal_meta")) &&
-        !query.exec(QStringLiteral("CREATE TABLE journal_meta ("
+    // Not looked up in the table list: a server lists tables of another schema
+    // than "public" under a longer name.
+    if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_meta ("
                                    "name TEXT PRIMARY KEY, value TEXT NOT NULL)"))) {
         // A file that is no database fails here first.
         Fail(query.lastError().text());
@@ -241,7 +246,10 @@ bool JournalStore::Answers() {
 bool JournalStore::Write(const JournalEntry& entry, bool queue) {
     if (!open_ || readOnly_) return false;
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    if (!db.transaction()) return false;
+    if (!db.transaction()) {
+        writeError_ = db.lastError().text();
+        return false;
+    }
     QSqlQuery query(db);
     const EntrySummary summary = SummaryOf(entry);
     bool done =

@@ -9,6 +9,7 @@
 #include "report/view/report_header_dialog.h"
 #include "report/view/report_view.h"
 #include "testing/file_bytes.h"
+#include "testing/journal_entries.h"
 #include "testing/window_station.h"
 
 #include <QItemSelectionModel>
@@ -104,6 +105,26 @@ private slots:
                  qPrintable(csv[1]));
         window->numberField->setText(QStringLiteral("123"));
         QTRY_COMPARE(window->Model().rowCount(), 1);
+    }
+
+    // A journal longer than a page: "Экспорт" of everything selected takes every
+    // entry the filter finds, not only the rows read so far.
+    void everythingSelectedExportsEveryEntryNotOnlyThePageRead() {
+        WindowStation s;
+        s.StoreQuiet();
+        {
+            auto store = JournalStore::OpenLocal(s.Path("journal.sqlite"));
+            for (int n = 0; n < 250; ++n) QVERIFY(store->Write(SyntheticEntry(n)));
+        }
+        TForm1& form = s.Start();
+        s.Show();
+        form.JournalKeeping().ShowWindow();
+        JournalWindow* window = form.JournalKeeping().Window();
+        QCOMPARE(window->Model().rowCount(), JournalModel::kPage);
+        window->table->selectAll();
+        s.messages.saveChoices.push_back(FileChoice{s.Path("all.csv"), 1});
+        window->exportButton->click();
+        QCOMPARE(CrLfLines(FileBytes(s.Path("all.csv"))).size(), 1 + 250);
     }
 };
 

@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -187,6 +188,11 @@ JournalWindow::~JournalWindow() { model_.Show(nullptr, {}); }
 
 void JournalWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // A program runs for days: the period ends today unless the operator set it.
+    if (!periodBox->isChecked()) {
+        const QSignalBlocker quiet(toDate);
+        toDate->setDate(QDate::currentDate());
+    }
     Refresh();
     // The columns as wide as the newest entries need; the filters keep them so.
     table->resizeColumnsToContents();
@@ -253,6 +259,12 @@ void JournalWindow::ExportSelection() {
     if (rows.isEmpty()) {
         interaction_.Notice(QStringLiteral("Выделите записи для экспорта"));
         return;
+    }
+    // Every row selected stands for every entry the filter finds, read or not yet.
+    if (rows.size() == model_.rowCount() && model_.canFetchMore({})) {
+        while (model_.canFetchMore({})) model_.fetchMore({});
+        table->selectAll();
+        rows = table->selectionModel()->selectedRows();
     }
     std::sort(rows.begin(), rows.end());
     QList<EntrySummary> entries;

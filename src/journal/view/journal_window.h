@@ -2,7 +2,8 @@
 // The journal window "Журнал": the entries newest first, filtered by a period
 // and a fragment of the number, this lane's or all lanes' on a shared server;
 // an entry opens with its report and its chart, and a selection is exported as
-// a CSV file. Nothing here writes the journal.
+// a CSV file. Nothing here writes an entry (opening a journal not yet made
+// makes its empty tables).
 #include "base/interaction.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_store.h"
