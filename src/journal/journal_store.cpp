@@ -60,10 +60,18 @@ QString ColumnText(const QString& text) {
     return column;
 }
 
-// What the number filter compares: upper case, without blanks.
+// What the number filter compares: upper case, without blanks, and the Latin
+// letters a number plate shares with Cyrillic written as the Cyrillic ones, so
+// that "A123BC" typed on a Latin keyboard finds "А123ВС".
 QString NumberKey(const QString& number) {
+    static const QString kLatin = QStringLiteral("ABEKMHOPCTYX");
+    static const QString kCyrillic = QStringLiteral("АВЕКМНОРСТУХ");
     QString key = number.toUpper();
     key.remove(QLatin1Char(' '));
+    for (QChar& c : key) {
+        const qsizetype at = kLatin.indexOf(c);
+        if (at >= 0) c = kCyrillic[at];
+    }
     return ColumnText(key);
 }
 

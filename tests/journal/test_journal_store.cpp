@@ -170,6 +170,9 @@ private slots:
             QCOMPARE(store->Page(filter, std::nullopt, 1000).size(),
                      expected(fragment, date, lane));
         }
+        // Typed on a Latin keyboard, a plate's letters still find the Cyrillic ones.
+        QCOMPARE(store->Count({{}, {}, QStringLiteral("01 bc"), {}}),
+                 expected(QStringLiteral("01ВС"), {}, {}));
         QCOMPARE(store->Lanes(),
                  (QStringList{QStringLiteral("Линия 1"), QStringLiteral("Линия 2")}));
     }
