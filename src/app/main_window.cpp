@@ -326,8 +326,8 @@ void TForm1::ConnectCommands() {
 
     // Items that press a button run exactly that button's action.
     const MainMenus& m = menus_;
-    const auto press = [this](QAction* item, QPushButton* button) {
-        connect(item, &QAction::triggered, button, &QPushButton::click);
+    const auto press = [](QAction* item, QPushButton* button) {
+        QObject::connect(item, &QAction::triggered, button, &QPushButton::click);
     };
     press(m.connectItem, bottom_->connectButton);
     press(m.freeAccelerationItem, status_->freeAccelerationButton);
