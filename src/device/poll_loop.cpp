@@ -45,12 +45,17 @@ private:
 
 QString PortLineOpened(int port) { return QStringLiteral("Порт:  COM%1").arg(port); }
 
+QString InstrumentDesignation(const DeviceReadings& r) {
+    return QStringLiteral("Торвелан Д %1 - %2").arg(r.D3()).arg(r.D4());
+}
+
+QString FirmwareVersion(const DeviceReadings& r) {
+    return QStringLiteral("%1.%2").arg(r.D5() / 16).arg(r.D5() % 16);
+}
+
 QString PortLineIdentified(int port, const DeviceReadings& r) {
-    return PortLineOpened(port) + QStringLiteral("  Торвелан Д %1 - %2 верс: %3.%4")
-                                      .arg(r.D3())
-                                      .arg(r.D4())
-                                      .arg(r.D5() / 16)
-                                      .arg(r.D5() % 16);
+    return PortLineOpened(port) + QStringLiteral("  ") + InstrumentDesignation(r) +
+           QStringLiteral(" верс: ") + FirmwareVersion(r);
 }
 
 QString ModeLine(uint8_t deviceState, uint8_t deviceMode) {
@@ -316,9 +321,7 @@ bool PollLoop::TakeIdentifyReply() {
         control_.phase = 0;
         overflowShown_ = false;  // a new polling session
         emit portLineChanged(PortLineIdentified(currentPort_, readings_));
-        emit instrumentIdentified(
-            QStringLiteral("Торвелан Д %1 - %2").arg(readings_.D3()).arg(readings_.D4()),
-            QStringLiteral("%1.%2").arg(readings_.D5() / 16).arg(readings_.D5() % 16));
+        emit instrumentIdentified(InstrumentDesignation(readings_), FirmwareVersion(readings_));
         return true;
     }
     return false;

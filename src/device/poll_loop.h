@@ -69,6 +69,10 @@ QString CommandRefusal(const PollControl& control, const DeviceReadings& reading
 // Port-line texts.
 QString PortLineOpened(int port);
 QString PortLineIdentified(int port, const DeviceReadings& r);
+// The identify reply's designation (D3, D4) and firmware version (D5: high digit
+// before the point, low digit after it).
+QString InstrumentDesignation(const DeviceReadings& r);
+QString FirmwareVersion(const DeviceReadings& r);
 
 // FNV-1a over the request code and the reply's five data bytes.
 constexpr uint64_t kExchangeDigestStart = 14695981039346656037ull;

@@ -114,11 +114,15 @@ public:
         }
         // Said on the status line beside the count, never in a box: a server that
         // comes and goes is no reason to stop the operator.
-        if (!state_.sharedReachable)
-            state_.serverProblem = shared_->IsOpen() ? shared_->Problem()
-                                                     : QStringLiteral("сервер недоступен: ") +
-                                                           shared_->Problem().trimmed();
-        else if (refused > 0)
+        if (!state_.sharedReachable) {
+            // A later program's server is read, never written; any other says why
+            // it is away, where it said anything.
+            const QString why = shared_->Problem().trimmed();
+            state_.serverProblem =
+                shared_->ReadOnly() ? why
+                                    : QStringLiteral("сервер недоступен") +
+                                          (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+        } else if (refused > 0)
             state_.serverProblem = QStringLiteral("не принято: %1").arg(refused);
         else
             state_.serverProblem.clear();
