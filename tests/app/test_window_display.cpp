@@ -157,8 +157,8 @@ private slots:
 
     // The live panel repaints only what changed, in bands of rows: a value box
     // from the first character that changed, the bar between its old top and its
-    // new one. What the screen holds after a run of changes equals the last
-    // state painted whole.
+    // new one, the foot's old text and its new one. What the screen holds after a
+    // run of changes equals the last state painted whole.
     void livePanelPaintedInPiecesEqualsOnePaintedWhole() {
         QWidget host;
         host.resize(240, 450);
@@ -176,13 +176,17 @@ private slots:
         changedBar->setGeometry(0, 150, 120, 300);
         wholeBar->setGeometry(120, 150, 120, 300);
         wholeBar->SetBar(30.0, QString());
+        wholeBar->SetFoot(QStringLiteral("1"));
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        const std::pair<const char*, double> steps[] = {
-            {"88,88", 99.0}, {"8,1", 5.0}, {"18,80", 60.0}, {"1,1", 30.0}};
-        for (const auto& [text, bar] : steps) {
+        const std::tuple<const char*, double, const char*> steps[] = {{"88,88", 99.0, "88,88"},
+                                                                      {"8,1", 5.0, "1"},
+                                                                      {"18,80", 60.0, "188,88"},
+                                                                      {"1,1", 30.0, "1"}};
+        for (const auto& [text, bar, foot] : steps) {
             changedBox->setText(QString::fromLatin1(text));
             changedBar->SetBar(bar, QString());
+            changedBar->SetFoot(QString::fromLatin1(foot));
             QCoreApplication::processEvents();
         }
         wholeBox->repaint();

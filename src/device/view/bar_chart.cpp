@@ -53,9 +53,24 @@ void SmokeBarChart::SetBar(double value, const QString& label) {
 
 void SmokeBarChart::SetFoot(const QString& foot) {
     if (foot == foot_) return;
+    // Only the old text's place and the new one's are repainted.
+    const QRect before = FootTextRect();
     foot_ = foot;
     setAccessibleDescription(foot);
-    update(g_.foot);
+    update((before | FootTextRect()) & g_.foot);
+}
+
+QRect SmokeBarChart::FootTextRect() {
+    footGlyphs_.Use(g_.footFont, Qt::black, devicePixelRatioF());
+    const qreal width = footGlyphs_.Advance(foot_);
+    const qreal x = FootTextLeft(width);
+    const int left = static_cast<int>(std::floor(x - footGlyphs_.Pad()));
+    const int right = static_cast<int>(std::ceil(x + width + footGlyphs_.Pad()));
+    return QRect(left, g_.foot.top(), right - left, g_.foot.height());
+}
+
+qreal SmokeBarChart::FootTextLeft(qreal width) const {
+    return g_.foot.left() + (g_.foot.width() - width) / 2;
 }
 
 void SmokeBarChart::SetFontSizes(int titlePoints, int footPoints, int axisPoints) {
@@ -169,21 +184,22 @@ void SmokeBarChart::paintEvent(QPaintEvent* event) {
         QPainter still(&still_);
         DrawStill(still);
     }
-    // Only the part to repaint (the plot as the bar moves), in bands; the foot's
-    // text only when its strip is to be repainted (laying it out costs more than
-    // drawing the bar).
-    const QRect area = event->rect();
-    PaintInBands(p, area, [&] {
-        p.drawPixmap(area, still_,
-                     QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
-        p.fillRect(BarRect(), barColor_);
-        p.setPen(Qt::black);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(g_.plot.adjusted(0, 0, -1, -1));
-    });
-    if (area.intersects(g_.foot)) {
-        p.setFont(g_.footFont);
-        p.drawText(g_.foot, Qt::AlignCenter, foot_);
+    // Only the parts to repaint (the rows the bar's top moved over, the foot's
+    // text), each on its own and in bands, so the rows between them cost nothing.
+    footGlyphs_.Use(g_.footFont, Qt::black, ratio);
+    const qreal footWidth = footGlyphs_.Advance(foot_);
+    const qreal footTop = g_.foot.top() + (g_.foot.height() - footGlyphs_.Height()) / 2;
+    for (const QRect& area : event->region()) {
+        PaintInBands(p, area, [&] {
+            p.drawPixmap(area, still_,
+                         QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+            p.fillRect(BarRect(), barColor_);
+            p.setPen(Qt::black);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(g_.plot.adjusted(0, 0, -1, -1));
+            if (area.intersects(g_.foot))
+                footGlyphs_.Draw(p, FootTextLeft(footWidth), footTop, foot_);
+        });
     }
 }
 

@@ -4,6 +4,8 @@
 // a foot with the same value as text. Drawn by hand: it is one bar, refreshed up
 // to eight times a polling cycle, and every text must stay readable in a strip a
 // few dozen pixels wide.
+#include "base/view/glyph_pictures.h"
+
 #include <QColor>
 #include <QPixmap>
 #include <QString>
@@ -52,6 +54,9 @@ private:
     // The parts that do not move with the value: background, title, grid, scales.
     void DrawStill(QPainter& p) const;
     int BarTop(double value) const;
+    // Where the foot's text stands: its pixels, and the pen's start for `width`.
+    QRect FootTextRect();
+    qreal FootTextLeft(qreal width) const;
     double TickStep() const;
 
     QString title_;
@@ -62,7 +67,8 @@ private:
     QColor barColor_;
     int titlePoints_ = 8, footPoints_ = 8, axisPoints_ = 6;
     Geometry g_;
-    QPixmap still_;  // DrawStill's picture, redrawn when the title, scale or size change
+    QPixmap still_;             // DrawStill's picture, redrawn when the title, scale or size change
+    GlyphPictures footGlyphs_;  // the foot's text, repainted with every value
 };
 
 }  // namespace kelvaron

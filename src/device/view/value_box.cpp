@@ -2,7 +2,6 @@
 
 #include "base/view/widget_kit.h"
 
-#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
@@ -34,59 +33,33 @@ void ValueBox::setText(const QString& text) {
     const QRect room = contentsRect().adjusted(kTextMargin, 0, -kTextMargin, 0);
     qsizetype same = 0;
     while (same < text.size() && same < text_.size() && text[same] == text_[same]) ++same;
-    qreal x = room.x();
-    for (qsizetype i = 0; i < same; ++i) x += GlyphFor(text_[i]).advance;
+    UseGlyphs();
+    const qreal x = room.x() + glyphs_.Advance(text_, same);
     text_ = text;
     setAccessibleName(text);
-    const int from = std::max(room.x(), static_cast<int>(std::floor(x - pad_)));
+    const int from = std::max(room.x(), static_cast<int>(std::floor(x - glyphs_.Pad())));
     update(QRect(from, room.y(), room.right() + 1 - from, room.height()) & contentsRect());
 }
 
-void ValueBox::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
-        event->type() == QEvent::StyleChange)
-        glyphs_.clear();
-    QFrame::changeEvent(event);
-}
-
-const ValueBox::Glyph& ValueBox::GlyphFor(QChar c) {
-    auto it = glyphs_.constFind(c);
-    if (it != glyphs_.constEnd()) return *it;
-    const QFontMetricsF metrics(font());
-    pad_ = std::ceil(metrics.height() / 4);
-    const qreal ratio = devicePixelRatioF();
-    Glyph glyph;
-    glyph.advance = metrics.horizontalAdvance(c);
-    const QSizeF size(glyph.advance + 2 * pad_, metrics.height());
-    glyph.picture = QPixmap((size * ratio).toSize());
-    glyph.picture.setDevicePixelRatio(ratio);
-    glyph.picture.fill(Qt::transparent);
-    if (!c.isSpace()) {
-        QPainter painter(&glyph.picture);
-        painter.setFont(font());
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(QPointF(pad_, metrics.ascent()), QString(c));
-    }
-    return *glyphs_.insert(c, glyph);
+void ValueBox::UseGlyphs() {
+    glyphs_.Use(font(), palette().color(QPalette::Text), devicePixelRatioF(),
+                palette().color(QPalette::Base));
 }
 
 void ValueBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    UseGlyphs();
     // The text stands at the left, centred in height.
     const QRect room = contentsRect().adjusted(kTextMargin, 0, -kTextMargin, 0);
-    const QFontMetricsF metrics(font());
-    const qreal top = room.y() + std::floor((room.height() - metrics.height() + 1) / 2);
+    const int top =
+        room.y() + static_cast<int>(std::floor((room.height() - glyphs_.Height() + 1) / 2));
     const QRect area = event->rect();
+    // The glyph cells bring their background; only the rest of the area is filled.
+    const QRegion fill = QRegion(area) - (glyphs_.Cells(room.x(), top, text_) & room);
     PaintInBands(painter, area, [&] {
-        painter.fillRect(area, palette().color(QPalette::Base));
+        for (const QRect& r : fill) painter.fillRect(r, palette().color(QPalette::Base));
         painter.setClipRect(room, Qt::IntersectClip);
-        qreal x = room.x();
-        for (const QChar c : text_) {
-            if (x > room.right()) break;
-            const Glyph& glyph = GlyphFor(c);
-            painter.drawPixmap(QPointF(x - pad_, top), glyph.picture);
-            x += glyph.advance;
-        }
+        glyphs_.Draw(painter, room.x(), top, text_, room.right());
     });
     // The frame only when it is to be repainted: a changed text repaints inside it.
     if (!contentsRect().contains(area)) drawFrame(&painter);

@@ -1,13 +1,11 @@
 #pragma once
 // ValueBox: a read-only box with large digits (the K, N, speed and temperature
-// boxes of the live panel). It paints its text from pictures of single
-// characters, each drawn once per font and colour: digits of 70 points and more
-// would otherwise be rasterised from their outlines on every repaint, up to 30
-// times a second. Its text is also its accessible name, so a screen reader or a
-// test reads the value.
+// boxes of the live panel). It paints its text from glyph pictures, so a repaint
+// up to 40 times a second costs a few picture copies. Its text is also its
+// accessible name, so a screen reader or a test reads the value.
+#include "base/view/glyph_pictures.h"
+
 #include <QFrame>
-#include <QHash>
-#include <QPixmap>
 #include <QString>
 
 namespace kelvaron {
@@ -24,18 +22,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
-    struct Glyph {
-        QPixmap picture;  // the character, its pen position `pad_` from the left edge
-        qreal advance = 0;
-    };
-    const Glyph& GlyphFor(QChar c);
+    // The pictures follow the box's font, text colour and pixel ratio.
+    void UseGlyphs();
 
     QString text_;
-    QHash<QChar, Glyph> glyphs_;
-    qreal pad_ = 0;
+    GlyphPictures glyphs_;
 };
 
 }  // namespace kelvaron
