@@ -31,7 +31,9 @@ struct RecordingHost {
                          [this](const QString& t) { statusLine = t; });
         QObject::connect(&loop, &PollLoop::linkLostShown, [this](bool red) { statusRed = red; });
         QObject::connect(&loop, &PollLoop::gaugeChanged, [this](int value) { gauge = value; });
-        QObject::connect(&loop, &PollLoop::readingsRefreshed, [this] { ++refreshes; });
+        QObject::connect(
+            &loop, &PollLoop::recordsChanged,
+            [this](const auto&, const auto&, bool refreshed) { refreshes += refreshed; });
     }
     void SetPollTimerEnabled(bool enabled) {
         // A timer started anew first fires one period later.

@@ -437,9 +437,10 @@ void TForm1::ConnectDeviceLink() {
     // the records as copies.
     const PollLoop* poll = &link_.Loop();
     connect(poll, &PollLoop::recordsChanged, this,
-            [this](const DeviceReadings& readings, const PollControl& control) {
+            [this](const DeviceReadings& readings, const PollControl& control, bool refreshed) {
                 readings_ = readings;
                 control_ = control;
+                if (refreshed) RefreshReadings();
             });
     connect(poll, &PollLoop::pollTimerChanged, this,
             [this](bool running) { pollTimerRunning_ = running; });
@@ -454,7 +455,6 @@ void TForm1::ConnectDeviceLink() {
         // The free-acceleration progress runs past 100 at its end; the gauge stops there.
         bottom_->progressGauge->setValue(std::clamp(value, 0, 100));
     });
-    connect(poll, &PollLoop::readingsRefreshed, this, &TForm1::RefreshReadings);
     connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { ShowView(View::Chart); });
     // A result opens a journal entry; a new test or erased results leave it as it is.
     connect(&series_, &MeasurementSeries::testResultArrived, this,

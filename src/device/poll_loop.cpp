@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace kelvaron {
@@ -251,11 +252,7 @@ void PollLoop::Timer2Timer() {
     try {
         ++control_.ticks;
         Tick();
-        Publish();
-        if (readingsDue_) {
-            readingsDue_ = false;
-            emit readingsRefreshed();
-        }
+        Publish(std::exchange(readingsDue_, false));
     } catch (const std::exception& e) {
         // A failing step ends the tick; the next tick runs normally.
         qWarning("poll tick ended by a fault: %s", e.what());
@@ -479,7 +476,9 @@ void PollLoop::SetPendingRequest(PendingRequest request) {
     Publish();
 }
 
-void PollLoop::Publish() { emit recordsChanged(readings_, control_); }
+void PollLoop::Publish(bool readingsRefreshed) {
+    emit recordsChanged(readings_, control_, readingsRefreshed);
+}
 
 void PollLoop::ShowGauge(int value) {
     // The gauge's value crosses threads only when it changes.

@@ -145,8 +145,11 @@ public:
 signals:
     // What the instrument reported and the loop's control, as they are now: sent
     // before every signal below that stems from them and at the end of each tick,
-    // so a listener in another thread holds a copy that is never behind.
-    void recordsChanged(const DeviceReadings& readings, const PollControl& control);
+    // so a listener in another thread holds a copy that is never behind. At the
+    // tick's end `readingsRefreshed` says the live values may be shown anew: one
+    // hand-over a tick, so the window's thread wakes once for it.
+    void recordsChanged(const DeviceReadings& readings, const PollControl& control,
+                        bool readingsRefreshed);
     // A notice for the operator (the port search found nothing, the ring overflowed,
     // a command refused); the loop goes on.
     void notice(const QString& text);
@@ -162,8 +165,6 @@ signals:
     void modeLineChanged(const QString& text);
     void linkLostShown(bool lost);
     void gaugeChanged(int value);  // Gauge1: the search's progress, then the test's
-    // The readings changed and the live values may be shown anew.
-    void readingsRefreshed();
 
     // While a test is followed. The instrument began a test by itself (the start
     // command is already pending); `kind` is MaxSpeedTest or FreeAccelTest.
@@ -199,7 +200,7 @@ private:
     void PollingStep();
     void SearchStep();
     void ForgetInstrument();
-    void Publish();
+    void Publish(bool readingsRefreshed = false);
 
     void SearchNextPort();
     void TryPort();
@@ -226,7 +227,7 @@ private:
     int shownGauge_ = -1;             // the gauge's value last sent to the window
     bool accessDenied_ = false;       // a port of this search refused us for lack of permission
     bool accessAdviceGiven_ = false;  // the advice on the group "dialout" was given this run
-    bool readingsDue_ = false;        // readingsRefreshed goes out after the tick's records
+    bool readingsDue_ = false;        // the tick's last records say the readings were refreshed
 };
 
 }  // namespace kelvaron
