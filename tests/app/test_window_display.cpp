@@ -5,6 +5,7 @@
 #include "app/right_column.h"
 #include "base/colors.h"
 #include "device/view/bar_chart.h"
+#include "device/view/frame_pacer.h"
 #include "device/view/live_panel.h"
 #include "device/view/value_box.h"
 #include "recording/view/recording_group.h"
@@ -159,7 +160,17 @@ private slots:
     // from the first character that changed, the bar between its old top and its
     // new one, the foot's old text and its new one. What the screen holds after a
     // run of changes equals the last state painted whole.
+    void livePanelPaintedInPiecesEqualsOnePaintedWhole_data() {
+        QTest::addColumn<bool>("paced");
+        QTest::addColumn<bool>("flushed");  // or the frame's timer paints what gathered
+        QTest::newRow("each change at once") << false << false;
+        QTest::newRow("gathered, painted at the frame's end") << true << true;
+        QTest::newRow("gathered, painted by the frame's timer") << true << false;
+    }
     void livePanelPaintedInPiecesEqualsOnePaintedWhole() {
+        QFETCH(bool, paced);
+        QFETCH(bool, flushed);
+        FramePacer pacer;
         QWidget host;
         host.resize(240, 450);
         auto* changedBox = new ValueBox(QStringLiteral("00,00"), &host);
@@ -177,6 +188,10 @@ private slots:
         wholeBar->setGeometry(120, 150, 120, 300);
         wholeBar->SetBar(30.0, QString());
         wholeBar->SetFoot(QStringLiteral("1"));
+        if (paced) {
+            changedBox->SetPacer(&pacer);
+            changedBar->SetPacer(&pacer);
+        }
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         const std::tuple<const char*, double, const char*> steps[] = {{"88,88", 99.0, "88,88"},
@@ -187,8 +202,10 @@ private slots:
             changedBox->setText(QString::fromLatin1(text));
             changedBar->SetBar(bar, QString());
             changedBar->SetFoot(QString::fromLatin1(foot));
+            pacer.Present();  // the first change paints, the later ones gather in the frame
             QCoreApplication::processEvents();
         }
+        if (flushed) pacer.Flush();
         wholeBox->repaint();
         wholeBar->repaint();
         QTRY_COMPARE(host.screen()->grabWindow(host.winId(), 0, 0, 120, 450).toImage(),

@@ -48,7 +48,9 @@ void SmokeBarChart::SetBar(double value, const QString& label) {
     const int to = BarTop(value);
     value_ = value;
     const QRect bar = BarRect();
-    if (from != to) update(QRect(bar.left(), std::min(from, to), bar.width(), std::abs(from - to)));
+    if (from != to)
+        PacedUpdate(pacer_, this,
+                    QRect(bar.left(), std::min(from, to), bar.width(), std::abs(from - to)));
 }
 
 void SmokeBarChart::SetFoot(const QString& foot) {
@@ -57,7 +59,7 @@ void SmokeBarChart::SetFoot(const QString& foot) {
     const QRect before = FootTextRect();
     foot_ = foot;
     setAccessibleDescription(foot);
-    update((before | FootTextRect()) & g_.foot);
+    PacedUpdate(pacer_, this, QRegion(before | FootTextRect()) & g_.foot);
 }
 
 QRect SmokeBarChart::FootTextRect() {

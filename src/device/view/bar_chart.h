@@ -5,6 +5,7 @@
 // to eight times a polling cycle, and every text must stay readable in a strip a
 // few dozen pixels wide.
 #include "base/view/glyph_pictures.h"
+#include "device/view/frame_pacer.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -32,6 +33,8 @@ public:
     // The one bar and its label; repaints only when the bar's top moves by a pixel.
     void SetBar(double value, const QString& label);
     void SetFoot(const QString& foot);
+    // The repaints of a new bar or foot go through `pacer` (none: at once).
+    void SetPacer(FramePacer* pacer) { pacer_ = pacer; }
     // The largest font sizes, in points, the window's proportions allow; smaller
     // sizes are used where a text would not fit.
     void SetFontSizes(int titlePoints, int footPoints, int axisPoints);
@@ -69,6 +72,7 @@ private:
     Geometry g_;
     QPixmap still_;             // DrawStill's picture, redrawn when the title, scale or size change
     GlyphPictures footGlyphs_;  // the foot's text, repainted with every value
+    FramePacer* pacer_ = nullptr;
 };
 
 }  // namespace kelvaron

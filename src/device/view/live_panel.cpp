@@ -6,6 +6,7 @@
 #include "base/text_fit.h"
 #include "base/view/widget_kit.h"
 #include "device/view/bar_chart.h"
+#include "device/view/frame_pacer.h"
 #include "device/view/value_box.h"
 
 #include <QLineEdit>
@@ -106,6 +107,12 @@ LivePanel::LivePanel(QWidget* parent) : QFrame(parent) {
         *text = QStringLiteral("00,0");
     shown_.rpm = QStringLiteral("0000");
     shown_.oil = QStringLiteral("000,0");
+
+    // The readings may change every tick; the screen follows them frame by frame.
+    pacer = new FramePacer(this);
+    for (ValueBox* box : ValueBoxes()) box->SetPacer(pacer);
+    for (ValueBox* box : {chamberValueBox, ambientValueBox}) box->SetPacer(pacer);
+    barChart->SetPacer(pacer);
 }
 
 void LivePanel::Show(const LiveTexts& texts) {
@@ -118,6 +125,7 @@ void LivePanel::Show(const LiveTexts& texts) {
     oilValueBox->setText(texts.oil);
     chamberValueBox->setText(texts.chamber);
     ambientValueBox->setText(texts.ambient);
+    pacer->Present();
 }
 
 int LivePanel::BoxHeightFor(int points) const {

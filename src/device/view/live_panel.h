@@ -15,6 +15,7 @@ class QPlainTextEdit;
 namespace kelvaron {
 
 class AppSettings;
+class FramePacer;
 class SmokeBarChart;
 class ValueBox;
 struct MainWindowLayout;
@@ -59,6 +60,7 @@ public:
     QFrame* ambientPanel = nullptr;
     ValueBox* ambientValueBox = nullptr;  // ambient temperature
     QPlainTextEdit* ambientCaption = nullptr;
+    FramePacer* pacer = nullptr;  // paces the repaints of the boxes and the bar
 
 private:
     std::array<ValueBox*, 4> ValueBoxes() const {

@@ -38,7 +38,8 @@ void ValueBox::setText(const QString& text) {
     text_ = text;
     setAccessibleName(text);
     const int from = std::max(room.x(), static_cast<int>(std::floor(x - glyphs_.Pad())));
-    update(QRect(from, room.y(), room.right() + 1 - from, room.height()) & contentsRect());
+    PacedUpdate(pacer_, this,
+                QRect(from, room.y(), room.right() + 1 - from, room.height()) & contentsRect());
 }
 
 void ValueBox::UseGlyphs() {

@@ -1,9 +1,10 @@
 #pragma once
 // ValueBox: a read-only box with large digits (the K, N, speed and temperature
 // boxes of the live panel). It paints its text from glyph pictures, so a repaint
-// up to 40 times a second costs a few picture copies. Its text is also its
+// costs a few picture copies however often the text changes. Its text is also its
 // accessible name, so a screen reader or a test reads the value.
 #include "base/view/glyph_pictures.h"
+#include "device/view/frame_pacer.h"
 
 #include <QFrame>
 #include <QString>
@@ -19,6 +20,8 @@ public:
     QString text() const { return text_; }
     // Repaints only when the text changes.
     void setText(const QString& text);
+    // Its repaints after a new text go through `pacer` (none: at once).
+    void SetPacer(FramePacer* pacer) { pacer_ = pacer; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +32,7 @@ private:
 
     QString text_;
     GlyphPictures glyphs_;
+    FramePacer* pacer_ = nullptr;
 };
 
 }  // namespace kelvaron
