@@ -2,7 +2,8 @@
 // polling with the live panel showing, then a whole free-acceleration test that
 // the simulated instrument starts itself, with the measurement chart drawing.
 // The instrument answers within a tick; the clock is moved by hand, so the run
-// is the same every time.
+// is the same every time. Each tick also takes its 20 ms of real time, as the
+// live panel paints in frames of real time.
 //
 // It prints the handler time of a tick (reading, frames, requests, live panel,
 // chart points) and, apart from it, the time the event loop then takes to paint.
@@ -14,11 +15,13 @@
 #include "testing/scripted_interaction.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -72,6 +75,7 @@ int main(int argc, char** argv) {
     // Run until the result is in: about 25 s of the instrument's time.
     while (ticks < 5000 && form.Results().freeAccelMeanX10 == 0) {
         clock.nowUs += 20'000;
+        const QDeadlineTimer tickEnd(poll_timing::kTickMs);
         t.start();
         form.Timer2Timer();
         tickUs.push_back(t.nsecsElapsed() / 1000.0);
@@ -82,6 +86,7 @@ int main(int argc, char** argv) {
         app.processEvents();
         paintUs.push_back(t.nsecsElapsed() / 1000.0);
         if (polling) pollingPaintUs.push_back(paintUs.back());
+        QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, tickEnd.remainingTime())));
         ++ticks;
     }
     int samples = 0;
