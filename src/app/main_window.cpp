@@ -456,6 +456,10 @@ void TForm1::ConnectDeviceLink() {
         bottom_->progressGauge->setValue(std::clamp(value, 0, 100));
     });
     connect(&series_, &MeasurementSeries::chartViewWanted, this, [this] { ShowView(View::Chart); });
+    // The live readings come with the panel's frames, and every tick's while a
+    // recording writes them.
+    connect(&recording_->Session(), &RecordingSession::changed, this,
+            [this] { link_.SetRecordsEveryTick(recording_->Session().IsActive()); });
     // A result opens a journal entry; a new test or erased results leave it as it is.
     connect(&series_, &MeasurementSeries::testResultArrived, this,
             [this](TestKind kind) { journal_->Follower().ResultArrived(kind); });

@@ -47,6 +47,8 @@ struct DeviceLink::Worker final : public QObject {
 DeviceLink::DeviceLink(std::unique_ptr<SerialLink> serial, bool ownThread, QObject* parent)
     : QObject(parent), worker_(std::make_unique<Worker>(std::move(serial))) {
     if (!ownThread) return;
+    ownThread_ = true;
+    worker_->loop.SetRecordsEveryTick(false);
     thread_.setObjectName(QStringLiteral("device link"));
     worker_->moveToThread(&thread_);
     thread_.start(QThread::TimeCriticalPriority);
@@ -65,6 +67,12 @@ void DeviceLink::StartSearch(int portSearch) {
 void DeviceLink::SetPendingRequest(PendingRequest request) {
     QMetaObject::invokeMethod(&worker_->loop,
                               [this, request] { worker_->loop.SetPendingRequest(request); });
+}
+
+void DeviceLink::SetRecordsEveryTick(bool needed) {
+    const bool everyTick = needed || !ownThread_;
+    QMetaObject::invokeMethod(&worker_->loop,
+                              [this, everyTick] { worker_->loop.SetRecordsEveryTick(everyTick); });
 }
 
 void DeviceLink::Close() {

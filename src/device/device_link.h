@@ -37,6 +37,11 @@ public:
     // Commands, from any thread; they run in the link's thread in the order given.
     void StartSearch(int portSearch);
     void SetPendingRequest(PendingRequest request);
+    // Whether a listener needs the records at the end of every tick (a recording
+    // writes every reading); otherwise a link in its own thread sends them with
+    // the live panel's frames (PollLoop::SetRecordsEveryTick). Without a thread of
+    // its own the link sends them every tick: tests that tick by hand see each.
+    void SetRecordsEveryTick(bool needed);
     // The program closes: no tick after this, the port closed, the thread ended.
     void Close();
 
@@ -47,6 +52,7 @@ public:
 private:
     struct Worker;
     QThread thread_;
+    bool ownThread_ = false;
     std::unique_ptr<Worker> worker_;
 };
 

@@ -24,6 +24,8 @@ struct DeviceReadings {
     uint8_t D3() const { return frame[2]; }
     uint8_t D4() const { return frame[3]; }
     uint8_t D5() const { return frame[4]; }
+
+    friend bool operator==(const DeviceReadings&, const DeviceReadings&) = default;
 };
 
 // A command waiting to leave at the end of the polling cycle; each is sent as
@@ -82,6 +84,8 @@ struct PollControl {
     // Forgotten at the first status reply that reports a state other than measuring.
     uint8_t endedTestMode = 0;  // 2 free acceleration, 3 maximum speed; 0 none
     uint8_t endedTestProgress = 0;
+
+    friend bool operator==(const PollControl&, const PollControl&) = default;
 };
 
 // State values compare in the order of their codes ("from Polling up").

@@ -252,7 +252,7 @@ void PollLoop::Timer2Timer() {
     try {
         ++control_.ticks;
         Tick();
-        Publish(std::exchange(readingsDue_, false));
+        HandOverAtTickEnd();
     } catch (const std::exception& e) {
         // A failing step ends the tick; the next tick runs normally.
         qWarning("poll tick ended by a fault: %s", e.what());
@@ -477,7 +477,25 @@ void PollLoop::SetPendingRequest(PendingRequest request) {
 }
 
 void PollLoop::Publish(bool readingsRefreshed) {
+    ticksSinceRecords_ = 0;
+    sentControl_ = control_;
     emit recordsChanged(readings_, control_, readingsRefreshed);
+}
+
+void PollLoop::SetRecordsEveryTick(bool everyTick) {
+    if (everyTick && !recordsEveryTick_) Publish(std::exchange(readingsDue_, false));
+    recordsEveryTick_ = everyTick;
+}
+
+void PollLoop::HandOverAtTickEnd() {
+    ++ticksSinceRecords_;
+    const PollControl& sent = sentControl_;
+    const bool stateChanged = control_.state != sent.state || control_.linkLost != sent.linkLost ||
+                              control_.collecting != sent.collecting ||
+                              control_.pendingRequest != sent.pendingRequest ||
+                              control_.searching != sent.searching;
+    if (recordsEveryTick_ || stateChanged || ticksSinceRecords_ >= kHandOverTicks)
+        Publish(std::exchange(readingsDue_, false));
 }
 
 void PollLoop::ShowGauge(int value) {
@@ -519,7 +537,7 @@ void PollLoop::RefreshModeAndReadings() {
         else if (readings_.deviceMode == kModeFreeAccel)
             follow(PendingRequest::FreeAccel, PollState::FreeAccelTest);
     }
-    // The window refreshes its readings from the records the tick publishes last.
+    // The window refreshes its readings from the next records that go out at a tick's end.
     readingsDue_ = true;
     ShowGauge(readings_.progress);
 }

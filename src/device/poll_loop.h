@@ -37,6 +37,9 @@ constexpr int kResultDelayTicks = 5;      // from the end of a test to the first
 constexpr int kMaxSpeedDone = 100;        // progress of a finished maximum-speed test
 constexpr int kFreeAccelLastSample = 96;  // progress above this: all six accelerations done
 constexpr int kBaud = 9600;
+// Without a listener that needs every tick, the tick's records go to the window
+// every fifth tick (the live panel's frame) unless something else calls for them.
+constexpr int kHandOverTicks = 5;
 constexpr int kPortsDefault = 8;
 constexpr int kPortsAll = 64;
 }  // namespace poll_timing
@@ -142,12 +145,21 @@ public:
 
     const ExchangeCounts& Counts() const { return counts_; }
 
+    // Whether the records go out at the end of every tick (the default: the
+    // recording writes every reading, and tests look at each tick), or only
+    // every kHandOverTicks ticks. Records always go out before a signal that
+    // stems from them, and at the tick's end when the state, the link's loss,
+    // the collecting or the pending request changed.
+    // Switched to every tick, the records go out at once.
+    void SetRecordsEveryTick(bool everyTick);
+
 signals:
     // What the instrument reported and the loop's control, as they are now: sent
     // before every signal below that stems from them and at the end of each tick,
-    // so a listener in another thread holds a copy that is never behind. At the
-    // tick's end `readingsRefreshed` says the live values may be shown anew: one
-    // hand-over a tick, so the window's thread wakes once for it.
+    // so a listener in another thread holds a copy that is never behind (see
+    // SetRecordsEveryTick). At a tick's end `readingsRefreshed` says the live
+    // values were refreshed since the last records that said so: one hand-over a
+    // tick at most, so the window's thread wakes once for it.
     void recordsChanged(const DeviceReadings& readings, const PollControl& control,
                         bool readingsRefreshed);
     // A notice for the operator (the port search found nothing, the ring overflowed,
@@ -201,6 +213,8 @@ private:
     void SearchStep();
     void ForgetInstrument();
     void Publish(bool readingsRefreshed = false);
+    // The tick's end: the records go out if they must (SetRecordsEveryTick).
+    void HandOverAtTickEnd();
 
     void SearchNextPort();
     void TryPort();
@@ -227,7 +241,10 @@ private:
     int shownGauge_ = -1;             // the gauge's value last sent to the window
     bool accessDenied_ = false;       // a port of this search refused us for lack of permission
     bool accessAdviceGiven_ = false;  // the advice on the group "dialout" was given this run
-    bool readingsDue_ = false;        // the tick's last records say the readings were refreshed
+    bool readingsDue_ = false;        // a refresh happened that no records have said yet
+    bool recordsEveryTick_ = true;
+    int ticksSinceRecords_ = 0;  // ticks ended since the records last went out
+    PollControl sentControl_;    // the control as the records last carried it
 };
 
 }  // namespace kelvaron

@@ -360,6 +360,70 @@ private slots:
         QCOMPARE(p.messages.notices, QStringList{QStringLiteral("Буфер переполнен")});
     }
 
+    // A listener in another thread holds the copies the records carry. With the
+    // records sent by frames, the copy is current whenever a signal that stems
+    // from the records arrives, and at every tick's end in what the window acts
+    // on; it is never more than a frame behind, and every refresh is said.
+    void recordsByFramesAreCurrentForEveryEventAndStateChange() {
+        PollBench b;
+        sim::Opacimeter instrument(
+            sim::Options{.selfStart = sim::TestKind::FreeAccel, .selfStartUs = 3'000'000});
+        b.loop.SetRecordsEveryTick(false);
+        DeviceReadings heldReadings;
+        PollControl heldControl;
+        int handOvers = 0, refreshesSaid = 0, staleEvents = 0, events = 0;
+        QObject::connect(&b.loop, &PollLoop::recordsChanged,
+                         [&](const DeviceReadings& r, const PollControl& c, bool refreshed) {
+                             heldReadings = r;
+                             heldControl = c;
+                             ++handOvers;
+                             refreshesSaid += refreshed;
+                         });
+        const auto event = [&] {
+            ++events;
+            if (!(heldReadings == b.readings && heldControl == b.control)) ++staleEvents;
+        };
+        QObject::connect(&b.loop, &PollLoop::freeAccelSampleDue, event);
+        QObject::connect(&b.loop, &PollLoop::measurementCaptionDue, event);
+        QObject::connect(&b.loop, &PollLoop::instrumentStartedTest, event);
+        QObject::connect(&b.loop, &PollLoop::resultArrived, event);
+        bool resulted = false;
+        QObject::connect(&b.loop, &PollLoop::resultArrived, [&] { resulted = true; });
+
+        QVERIFY(b.IdentifyOnCom1(instrument));
+        int quietTicks = 0, longestQuiet = 0, behindAtTickEnd = 0;
+        for (int tick = 0; tick < 3000 && !resulted; ++tick) {
+            const int before = handOvers;
+            b.RunTicks(1);
+            quietTicks = handOvers == before ? quietTicks + 1 : 0;
+            longestQuiet = std::max(longestQuiet, quietTicks);
+            if (heldControl.state != b.control.state ||
+                heldControl.linkLost != b.control.linkLost ||
+                heldControl.collecting != b.control.collecting ||
+                heldControl.pendingRequest != b.control.pendingRequest)
+                ++behindAtTickEnd;
+        }
+        QVERIFY(resulted);
+        QVERIFY(events > 100);
+        QCOMPARE(staleEvents, 0);
+        QCOMPARE(behindAtTickEnd, 0);
+        QCOMPARE(longestQuiet, poll_timing::kHandOverTicks - 1);
+
+        // Polling again: one hand-over a frame, each saying the refreshes since the last.
+        QVERIFY(b.RunUntilState(PollState::Polling, 100));
+        b.RunTicks(5);
+        handOvers = refreshesSaid = 0;
+        b.RunTicks(100);
+        QCOMPARE(handOvers, 100 / poll_timing::kHandOverTicks);
+        QCOMPARE(refreshesSaid, handOvers);
+        // Asked for every tick, the records go at once and then with every tick.
+        b.loop.SetRecordsEveryTick(true);
+        QCOMPARE(handOvers, 21);
+        QCOMPARE(heldReadings, b.readings);
+        b.RunTicks(10);
+        QCOMPARE(handOvers, 31);
+    }
+
     void aTickNeverRunsInsideTheMessageBoxOfAnother() {
         PollBench b;
         b.port.AddSilentPort(1);
