@@ -477,7 +477,6 @@ void PollLoop::SetPendingRequest(PendingRequest request) {
 }
 
 void PollLoop::Publish(bool readingsRefreshed) {
-    ticksSinceRecords_ = 0;
     sentControl_ = control_;
     emit recordsChanged(readings_, control_, readingsRefreshed);
 }
@@ -488,14 +487,18 @@ void PollLoop::SetRecordsEveryTick(bool everyTick) {
 }
 
 void PollLoop::HandOverAtTickEnd() {
+    // Counted from the last tick's end that sent them: records sent before an
+    // event do not say the refresh, so they do not put the frame off.
     ++ticksSinceRecords_;
     const PollControl& sent = sentControl_;
     const bool stateChanged = control_.state != sent.state || control_.linkLost != sent.linkLost ||
                               control_.collecting != sent.collecting ||
                               control_.pendingRequest != sent.pendingRequest ||
                               control_.searching != sent.searching;
-    if (recordsEveryTick_ || stateChanged || ticksSinceRecords_ >= kHandOverTicks)
+    if (recordsEveryTick_ || stateChanged || ticksSinceRecords_ >= kHandOverTicks) {
+        ticksSinceRecords_ = 0;
         Publish(std::exchange(readingsDue_, false));
+    }
 }
 
 void PollLoop::ShowGauge(int value) {

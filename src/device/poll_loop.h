@@ -243,7 +243,7 @@ private:
     bool accessAdviceGiven_ = false;  // the advice on the group "dialout" was given this run
     bool readingsDue_ = false;        // a refresh happened that no records have said yet
     bool recordsEveryTick_ = true;
-    int ticksSinceRecords_ = 0;  // ticks ended since the records last went out
+    int ticksSinceRecords_ = 0;  // ticks ended since a tick's end last sent the records
     PollControl sentControl_;    // the control as the records last carried it
 };
 

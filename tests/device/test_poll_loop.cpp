@@ -392,11 +392,15 @@ private slots:
 
         QVERIFY(b.IdentifyOnCom1(instrument));
         int quietTicks = 0, longestQuiet = 0, behindAtTickEnd = 0;
+        int unrefreshedTicks = 0, longestUnrefreshedInTest = 0;  // while samples are taken
         for (int tick = 0; tick < 3000 && !resulted; ++tick) {
-            const int before = handOvers;
+            const int before = handOvers, refreshedBefore = refreshesSaid;
             b.RunTicks(1);
             quietTicks = handOvers == before ? quietTicks + 1 : 0;
             longestQuiet = std::max(longestQuiet, quietTicks);
+            unrefreshedTicks = refreshesSaid == refreshedBefore ? unrefreshedTicks + 1 : 0;
+            if (b.control.state == PollState::FreeAccelTest)
+                longestUnrefreshedInTest = std::max(longestUnrefreshedInTest, unrefreshedTicks);
             if (heldControl.state != b.control.state ||
                 heldControl.linkLost != b.control.linkLost ||
                 heldControl.collecting != b.control.collecting ||
@@ -408,6 +412,8 @@ private slots:
         QCOMPARE(staleEvents, 0);
         QCOMPARE(behindAtTickEnd, 0);
         QCOMPARE(longestQuiet, poll_timing::kHandOverTicks - 1);
+        // A sample every third tick refreshes the readings: each frame says so.
+        QVERIFY(longestUnrefreshedInTest <= poll_timing::kHandOverTicks);
 
         // Polling again: one hand-over a frame, each saying the refreshes since the last.
         QVERIFY(b.RunUntilState(PollState::Polling, 100));
