@@ -478,6 +478,7 @@ void PollLoop::SetPendingRequest(PendingRequest request) {
 
 void PollLoop::Publish(bool readingsRefreshed) {
     sentControl_ = control_;
+    sentDeviceState_ = readings_.deviceState;
     emit recordsChanged(readings_, control_, readingsRefreshed);
 }
 
@@ -491,10 +492,10 @@ void PollLoop::HandOverAtTickEnd() {
     // event do not say the refresh, so they do not put the frame off.
     ++ticksSinceRecords_;
     const PollControl& sent = sentControl_;
-    const bool stateChanged = control_.state != sent.state || control_.linkLost != sent.linkLost ||
-                              control_.collecting != sent.collecting ||
-                              control_.pendingRequest != sent.pendingRequest ||
-                              control_.searching != sent.searching;
+    const bool stateChanged =
+        control_.state != sent.state || control_.linkLost != sent.linkLost ||
+        control_.collecting != sent.collecting || control_.pendingRequest != sent.pendingRequest ||
+        control_.searching != sent.searching || readings_.deviceState != sentDeviceState_;
     if (recordsEveryTick_ || stateChanged || ticksSinceRecords_ >= kHandOverTicks) {
         ticksSinceRecords_ = 0;
         Publish(std::exchange(readingsDue_, false));

@@ -149,7 +149,7 @@ public:
     // recording writes every reading, and tests look at each tick), or only
     // every kHandOverTicks ticks. Records always go out before a signal that
     // stems from them, and at the tick's end when the state, the link's loss,
-    // the collecting or the pending request changed.
+    // the collecting, the pending request or the instrument's state changed.
     // Switched to every tick, the records go out at once.
     void SetRecordsEveryTick(bool everyTick);
 
@@ -243,8 +243,9 @@ private:
     bool accessAdviceGiven_ = false;  // the advice on the group "dialout" was given this run
     bool readingsDue_ = false;        // a refresh happened that no records have said yet
     bool recordsEveryTick_ = true;
-    int ticksSinceRecords_ = 0;  // ticks ended since a tick's end last sent the records
-    PollControl sentControl_;    // the control as the records last carried it
+    int ticksSinceRecords_ = 0;    // ticks ended since a tick's end last sent the records
+    PollControl sentControl_;      // the control as the records last carried it
+    uint8_t sentDeviceState_ = 0;  // and the instrument's state (the command gate reads both)
 };
 
 }  // namespace kelvaron

@@ -404,7 +404,8 @@ private slots:
             if (heldControl.state != b.control.state ||
                 heldControl.linkLost != b.control.linkLost ||
                 heldControl.collecting != b.control.collecting ||
-                heldControl.pendingRequest != b.control.pendingRequest)
+                heldControl.pendingRequest != b.control.pendingRequest ||
+                heldReadings.deviceState != b.readings.deviceState)
                 ++behindAtTickEnd;
         }
         QVERIFY(resulted);
