@@ -26,7 +26,7 @@ void FramePacer::Update(QWidget* widget, const QRegion& region) {
 
 void FramePacer::Present() {
     if (due_.empty()) return;
-    if (!sinceFrame_.isValid() || sinceFrame_.elapsed() >= kFrameMs) Flush();
+    if (!sinceFrame_.isValid() || sinceFrame_.elapsed() >= kFrameMs - kEarlyMs) Flush();
 }
 
 void FramePacer::Flush() {

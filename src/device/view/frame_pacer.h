@@ -29,6 +29,10 @@ public:
     static constexpr int kFrameMs = 100;
     // The timer waits this much past the frame's end for a refresh to present.
     static constexpr int kGraceMs = 25;
+    // A refresh this much before the frame's end ends it too: refreshes come with
+    // the poll's ticks, whose timer wanders by a millisecond or two, and the
+    // records may come every fifth tick, one frame apart.
+    static constexpr int kEarlyMs = 10;
 
     explicit FramePacer(QObject* parent = nullptr);
 
